@@ -1,0 +1,21 @@
+# kx_module(NAME DIR [DEPS ...]): a static library of every .cpp in DIR (skipped while empty).
+function(kx_module name dir)
+  file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp")
+  if(NOT sources)
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  foreach(dep IN LISTS ARGN)
+    if(TARGET ${dep})
+      target_link_libraries(${name} PUBLIC ${dep})
+    endif()
+  endforeach()
+endfunction()
+
+# Windows programs and the DLL carry their runtime inside: nothing to put beside them.
+function(kx_static_runtime target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+endfunction()

@@ -1,0 +1,59 @@
+// The one call through which every message of the system is shown.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kx {
+
+// An owner window as an opaque value: an HWND on Windows, anything (or 0) elsewhere.
+using WindowRef = std::uintptr_t;
+
+// MessageBoxA flags and answers, with their Win32 values.
+namespace mb {
+inline constexpr unsigned OK = 0x00;
+inline constexpr unsigned OKCANCEL = 0x01;
+inline constexpr unsigned YESNO = 0x04;
+inline constexpr unsigned ICONHAND = 0x10;
+inline constexpr unsigned ICONQUESTION = 0x20;
+inline constexpr unsigned ICONEXCLAMATION = 0x30;
+inline constexpr unsigned ICONINFORMATION = 0x40;
+inline constexpr unsigned TYPEMASK = 0x0F;
+}  // namespace mb
+
+namespace id {
+inline constexpr int OK = 1;
+inline constexpr int CANCEL = 2;
+inline constexpr int YES = 6;
+inline constexpr int NO = 7;
+}  // namespace id
+
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // Shows the message and returns the answer (an id:: value).
+    virtual int show(WindowRef owner, const std::string& text, const std::string& caption,
+                     unsigned flags) = 0;
+};
+
+// The backend of this build: MessageBoxA on Windows, the console elsewhere.
+MessageSink& nativeMessageSink();
+
+MessageSink& messageSink();
+void setMessageSink(MessageSink* sink);
+
+// Shows a message through the sink in force and returns its answer.
+int ShowMessage(WindowRef owner, const std::string& text, const std::string& caption,
+                unsigned flags);
+
+class ScopedMessageSink {
+public:
+    explicit ScopedMessageSink(MessageSink& s) : previous_(&messageSink()) { setMessageSink(&s); }
+    ~ScopedMessageSink() { setMessageSink(previous_); }
+    ScopedMessageSink(const ScopedMessageSink&) = delete;
+    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
+private:
+    MessageSink* previous_;
+};
+
+}  // namespace kx

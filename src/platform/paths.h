@@ -1,0 +1,34 @@
+// Windows path arithmetic, identical on every platform: split into drive, folder,
+// base name and extension, and join such parts again.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kx {
+
+struct PathParts {
+    std::string drive;  // "E:" or empty
+    std::string dir;    // "\EmbF5\" (keeps its trailing separator) or empty
+    std::string base;   // file name without the last extension
+    std::string ext;    // the last extension with its dot, or empty
+};
+
+// As _splitpath: the extension starts at the last dot of the file name part.
+PathParts SplitPath(std::string_view path);
+// As _makepath: adds ":" after a bare drive letter, a separator after the folder, a dot before
+// an extension that lacks one.
+std::string MakePath(std::string_view drive, std::string_view dir, std::string_view base,
+                     std::string_view ext);
+
+// The file name part: everything after the last separator (\ or /) or drive colon.
+std::string_view FileNamePart(std::string_view path);
+// Same drive, folder and base name with another extension ("kxt").
+std::string ReplaceExtension(std::string_view path, std::string_view ext);
+
+bool IsPathSeparator(char c);
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// Wildcard match of * and ? without regard to ASCII case.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+}  // namespace kx

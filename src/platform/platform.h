@@ -1,0 +1,119 @@
+// The operating-system boundary of the portable core: files, folders, drives, clock.
+// Paths are 8-bit Windows paths (drive letter, backslashes); each backend translates them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kx {
+
+// Drive types with the values GetDriveTypeA returns.
+enum DriveType : int {
+    DRIVE_TYPE_UNKNOWN = 0,
+    DRIVE_TYPE_NO_ROOT_DIR = 1,
+    DRIVE_TYPE_REMOVABLE = 2,
+    DRIVE_TYPE_FIXED = 3,
+    DRIVE_TYPE_REMOTE = 4,
+    DRIVE_TYPE_CDROM = 5,
+    DRIVE_TYPE_RAMDISK = 6,
+};
+
+// The CreateFileA combinations the system uses, nothing else.
+enum class OpenMode {
+    Read,               // GENERIC_READ, OPEN_EXISTING
+    Replace,            // GENERIC_WRITE, CREATE_ALWAYS (truncates)
+    WriteExisting,      // GENERIC_WRITE, OPEN_EXISTING (no truncation)
+    WriteAlways,        // GENERIC_WRITE, OPEN_ALWAYS (created when missing, no truncation)
+    ReadWriteAlways,    // GENERIC_READ|GENERIC_WRITE, OPEN_ALWAYS
+    Volume,             // "\\.\X:" with both rights, FILE_SHARE_WRITE, OPEN_EXISTING: only for flush()
+};
+
+enum class SeekFrom { Begin, End };
+
+// An open file. Destroying it closes the handle.
+class File {
+public:
+    virtual ~File() = default;
+    // Bytes read (fewer at the end of the file), or nothing on failure.
+    virtual std::optional<std::size_t> read(std::span<std::uint8_t> into) = 0;
+    // Bytes written (fewer when the volume is full), or nothing on failure.
+    virtual std::optional<std::size_t> write(std::span<const std::uint8_t> from) = 0;
+    virtual std::optional<std::uint64_t> size() = 0;
+    virtual bool seek(std::int64_t offset, SeekFrom from) = 0;
+    virtual bool flush() = 0;
+
+    // Whole-buffer transfers: a short transfer counts as a failure.
+    bool readExactly(std::span<std::uint8_t> into);
+    bool writeExactly(std::span<const std::uint8_t> from);
+};
+
+struct FoundFile {
+    std::string name;   // the entry's own spelling
+    bool isDirectory = false;
+};
+
+// Disk geometry as GetDiskFreeSpaceA reports it.
+struct DiskGeometry {
+    std::uint32_t sectorsPerCluster = 0;
+    std::uint32_t bytesPerSector = 0;
+    std::uint32_t freeClusters = 0;
+    std::uint32_t totalClusters = 0;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Files. A null result is INVALID_HANDLE_VALUE.
+    virtual std::unique_ptr<File> open(const std::string& path, OpenMode mode) = 0;
+    virtual bool copyFile(const std::string& from, const std::string& to) = 0;  // overwrites
+    virtual bool moveFile(const std::string& from, const std::string& to) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    virtual bool createDirectory(const std::string& path) = 0;
+    // FindFirstFileA/FindNextFileA over a wildcard pattern (* and ?), at most `limit` entries.
+    // "folder\*" of an existing folder also yields "." and "..", as on Windows.
+    virtual std::vector<FoundFile> find(const std::string& pattern, std::size_t limit = SIZE_MAX) = 0;
+
+    // Drives.
+    virtual std::uint32_t logicalDrives() = 0;
+    virtual int driveType(const std::string& root) = 0;
+    // GetDiskFreeSpaceExA as looked up at run time: false when the platform lacks it.
+    virtual bool hasDiskFreeSpaceEx() = 0;
+    virtual bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) = 0;
+    virtual bool diskFreeSpace(const std::string& root, DiskGeometry& geometry) = 0;
+
+    // Process.
+    virtual std::string tempPath() = 0;                 // ends with a backslash
+    virtual std::uint64_t localFileTime() = 0;          // local time, 100 ns since 1601, ms resolution
+    virtual bool setCurrentDirectory(const std::string& path) = 0;
+    virtual std::string currentDirectory() = 0;         // ends with a backslash
+    virtual std::string executablePath() = 0;           // GetModuleFileNameA(NULL)
+};
+
+// The backend of this build (Win32 or POSIX), made on first use.
+Platform& nativePlatform();
+
+// The backend in force. Tests swap in a fault-injecting one; the scope restores the previous.
+Platform& platform();
+void setPlatform(Platform* p);
+
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform& p) : previous_(&platform()) { setPlatform(&p); }
+    ~ScopedPlatform() { setPlatform(previous_); }
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+private:
+    Platform* previous_;
+};
+
+// Convenience over platform().
+bool PathExists(const std::string& pattern);             // a first find succeeds
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+
+}  // namespace kx

@@ -1,0 +1,501 @@
+// POSIX backend: Windows paths through the drive table onto host files.
+#include "platform/posix/posix_platform.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "platform/paths.h"
+
+namespace kx {
+
+namespace {
+
+// An owned descriptor.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& o) noexcept : fd_(o.release()) {}
+    Fd& operator=(Fd&& o) noexcept {
+        if (this != &o) {
+            reset();
+            fd_ = o.release();
+        }
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+class PosixFile : public File {
+public:
+    PosixFile(Fd fd, bool isVolume) : fd_(std::move(fd)), isVolume_(isVolume) {}
+
+    std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
+        if (isVolume_) return std::nullopt;
+        std::size_t total = 0;
+        while (total < into.size()) {
+            ssize_t n = ::read(fd_.get(), into.data() + total, into.size() - total);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return std::nullopt;
+            }
+            if (n == 0) break;
+            total += static_cast<std::size_t>(n);
+        }
+        return total;
+    }
+
+    std::optional<std::size_t> write(std::span<const std::uint8_t> from) override {
+        if (isVolume_) return std::nullopt;
+        std::size_t total = 0;
+        while (total < from.size()) {
+            ssize_t n = ::write(fd_.get(), from.data() + total, from.size() - total);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                // A full volume after some bytes is a short write, as WriteFile reports it.
+                if (errno == ENOSPC && total > 0) break;
+                return std::nullopt;
+            }
+            if (n == 0) break;
+            total += static_cast<std::size_t>(n);
+        }
+        return total;
+    }
+
+    std::optional<std::uint64_t> size() override {
+        struct stat st {};
+        if (isVolume_ || ::fstat(fd_.get(), &st) != 0) return std::nullopt;
+        return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    bool seek(std::int64_t offset, SeekFrom from) override {
+        if (isVolume_) return false;
+        return ::lseek(fd_.get(), offset, from == SeekFrom::Begin ? SEEK_SET : SEEK_END) >= 0;
+    }
+
+    bool flush() override { return isVolume_ ? ::syncfs(fd_.get()) == 0 : ::fsync(fd_.get()) == 0; }
+
+private:
+    Fd fd_;
+    bool isVolume_;
+};
+
+bool IsDirectory(const std::string& hostPath) {
+    struct stat st {};
+    return ::stat(hostPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& hostPath) {
+    struct stat st {};
+    return ::lstat(hostPath.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name equals `name` without regard to ASCII case, exact spelling first.
+std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, const std::string& name) {
+    if (Exists(dir + "/" + name)) return name;
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return std::nullopt;
+    std::optional<std::string> found;
+    while (dirent* e = ::readdir(d)) {
+        if (EqualsIgnoreCase(e->d_name, name)) {
+            found = e->d_name;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+std::string UnescapeMountField(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size()) {
+            auto oct = s.substr(i + 1, 3);
+            if (oct.size() == 3 && std::all_of(oct.begin(), oct.end(), [](char c) { return c >= '0' && c <= '7'; })) {
+                out += static_cast<char>(std::stoi(oct, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+int DriveIndex(char letter) {
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    return (letter >= 'A' && letter <= 'Z') ? letter - 'A' : -1;
+}
+
+}  // namespace
+
+PosixPlatform::PosixPlatform() { mapDrive('Z', "/", DRIVE_TYPE_FIXED); }
+
+void PosixPlatform::loadSystemDrives() {
+    std::vector<std::string> removableDevices;
+    if (DIR* d = ::opendir("/sys/block")) {
+        while (dirent* e = ::readdir(d)) {
+            std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            std::ifstream flag("/sys/block/" + name + "/removable");
+            int removable = 0;
+            if (flag >> removable && removable == 1) removableDevices.push_back(name);
+        }
+        ::closedir(d);
+    }
+    std::sort(removableDevices.begin(), removableDevices.end());
+    std::ifstream mounts("/proc/mounts");
+    std::string line;
+    std::vector<std::string> mountPoints;
+    while (std::getline(mounts, line)) {
+        std::istringstream fields(line);
+        std::string device, mountPoint;
+        if (!(fields >> device >> mountPoint)) continue;
+        for (const auto& dev : removableDevices) {
+            std::string prefix = "/dev/" + dev;
+            if (device.compare(0, prefix.size(), prefix) == 0) {
+                mountPoints.push_back(UnescapeMountField(mountPoint));
+                break;
+            }
+        }
+    }
+    char letter = 'E';
+    for (const auto& mp : mountPoints) {
+        if (letter >= 'Z') break;
+        mapDrive(letter++, mp, DRIVE_TYPE_REMOVABLE);
+    }
+}
+
+void PosixPlatform::mapDrive(char letter, std::string hostFolder, int type) {
+    int i = DriveIndex(letter);
+    if (i < 0) return;
+    while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
+    drives_[i] = Drive{std::move(hostFolder), type};
+}
+
+void PosixPlatform::unmapDrive(char letter) {
+    int i = DriveIndex(letter);
+    if (i >= 0) drives_[i].reset();
+}
+
+std::optional<PosixPlatform::Drive> PosixPlatform::drive(char letter) const {
+    int i = DriveIndex(letter);
+    if (i < 0) return std::nullopt;
+    return drives_[i];
+}
+
+const std::string& PosixPlatform::cwd() const {
+    if (currentDirectory_.empty()) {
+        char buf[4096];
+        if (::getcwd(buf, sizeof buf)) {
+            auto win = toWindowsPath(buf);
+            if (win) currentDirectory_ = win->back() == '\\' ? *win : *win + '\\';
+        }
+    }
+    return currentDirectory_;
+}
+
+std::optional<std::string> PosixPlatform::absoluteWindowsPath(const std::string& path) const {
+    if (path.size() >= 2 && path[1] == ':') return path;
+    const std::string& cwd = this->cwd();
+    if (cwd.empty()) return std::nullopt;
+    if (!path.empty() && IsPathSeparator(path[0])) return cwd.substr(0, 2) + path;
+    return cwd + path;
+}
+
+std::optional<std::string> PosixPlatform::toHostPath(const std::string& windowsPath) const {
+    auto abs = absoluteWindowsPath(windowsPath);
+    if (!abs) return std::nullopt;
+    auto d = drive((*abs)[0]);
+    if (!d) return std::nullopt;
+    // Components: empty and "." vanish, ".." climbs but never above the drive's root.
+    std::vector<std::string> parts;
+    std::string current;
+    auto flushPart = [&] {
+        if (current.empty() || current == ".") {
+        } else if (current == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else {
+            parts.push_back(current);
+        }
+        current.clear();
+    };
+    for (std::size_t i = 2; i < abs->size(); ++i) {
+        if (IsPathSeparator((*abs)[i])) flushPart();
+        else current += (*abs)[i];
+    }
+    flushPart();
+    std::string host = d->folder == "/" ? "" : d->folder;
+    for (const auto& part : parts) {
+        std::string dir = host.empty() ? "/" : host;
+        auto found = FindEntryIgnoringCase(dir, part);
+        host += "/" + (found ? *found : part);
+    }
+    return host.empty() ? std::string("/") : host;
+}
+
+std::optional<std::string> PosixPlatform::toWindowsPath(const std::string& hostPath) const {
+    std::string abs = hostPath;
+    if (abs.empty() || abs[0] != '/') {
+        char buf[4096];
+        if (!::getcwd(buf, sizeof buf)) return std::nullopt;
+        abs = std::string(buf) + "/" + hostPath;
+    }
+    int best = -1;
+    std::size_t bestLen = 0;
+    for (int i = 0; i < 26; ++i) {
+        if (!drives_[i]) continue;
+        const std::string& f = drives_[i]->folder;
+        bool covers = f == "/" || (abs.compare(0, f.size(), f) == 0 && (abs.size() == f.size() || abs[f.size()] == '/'));
+        std::size_t len = f == "/" ? 0 : f.size();
+        if (covers && (best < 0 || len > bestLen)) {
+            best = i;
+            bestLen = len;
+        }
+    }
+    if (best < 0) return std::nullopt;
+    std::string rest = abs.substr(bestLen);
+    std::string out = std::string(1, static_cast<char>('A' + best)) + ":";
+    for (char c : rest) out += c == '/' ? '\\' : c;
+    if (out.size() == 2) out += '\\';
+    // Collapse doubled separators that a trailing "/" or "//" leaves.
+    std::string collapsed;
+    for (char c : out)
+        if (!(c == '\\' && !collapsed.empty() && collapsed.back() == '\\')) collapsed += c;
+    return collapsed;
+}
+
+std::optional<std::string> PosixPlatform::mediaFolder(const std::string& root) const {
+    if (root.empty()) return std::nullopt;
+    auto d = drive(root[0]);
+    if (!d || !IsDirectory(d->folder)) return std::nullopt;
+    return d->folder;
+}
+
+std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode) {
+    if (mode == OpenMode::Volume) {
+        // "\\.\X:": the drive's folder stands for its volume.
+        if (path.size() != 6 || path.compare(0, 4, "\\\\.\\") != 0 || path[5] != ':') return nullptr;
+        auto folder = mediaFolder(std::string(1, path[4]) + ":\\");
+        if (!folder) return nullptr;
+        Fd fd(::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd) return nullptr;
+        return std::make_unique<PosixFile>(std::move(fd), true);
+    }
+    auto host = toHostPath(path);
+    if (!host || IsDirectory(*host)) return nullptr;  // CreateFileA does not open folders
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case OpenMode::Read: flags |= O_RDONLY; break;
+        case OpenMode::Replace: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case OpenMode::WriteExisting: flags |= O_WRONLY; break;
+        case OpenMode::WriteAlways: flags |= O_WRONLY | O_CREAT; break;
+        case OpenMode::ReadWriteAlways: flags |= O_RDWR | O_CREAT; break;
+        case OpenMode::Volume: return nullptr;
+    }
+    Fd fd(::open(host->c_str(), flags, 0666));
+    if (!fd) return nullptr;
+    return std::make_unique<PosixFile>(std::move(fd), false);
+}
+
+bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
+    auto src = toHostPath(from);
+    auto dst = toHostPath(to);
+    if (!src || !dst || IsDirectory(*src) || IsDirectory(*dst)) return false;
+    Fd in(::open(src->c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in) return false;
+    // Written beside the target and renamed over it: a failed copy never leaves a part.
+    std::string temp = *dst + ".kxcopy-" + std::to_string(::getpid());
+    Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!out) return false;
+    std::vector<char> buf(1 << 16);
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(in.get(), buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n && ok;) {
+            ssize_t w = ::write(out.get(), buf.data() + done, static_cast<std::size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) ok = false;
+            else done += w;
+        }
+        if (!ok) break;
+    }
+    if (::close(out.release()) != 0) ok = false;
+    if (ok && ::rename(temp.c_str(), dst->c_str()) != 0) ok = false;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+bool PosixPlatform::moveFile(const std::string& from, const std::string& to) {
+    auto src = toHostPath(from);
+    auto dst = toHostPath(to);
+    if (!src || !dst || !Exists(*src)) return false;
+    // MoveFileA never replaces; a new spelling of the same name is a rename all the same.
+    if (Exists(*dst) && !EqualsIgnoreCase(*src, *dst)) return false;
+    return ::rename(src->c_str(), dst->c_str()) == 0;
+}
+
+bool PosixPlatform::deleteFile(const std::string& path) {
+    auto host = toHostPath(path);
+    return host && !IsDirectory(*host) && ::unlink(host->c_str()) == 0;
+}
+
+bool PosixPlatform::createDirectory(const std::string& path) {
+    auto host = toHostPath(path);
+    if (!host) return false;
+    if (::mkdir(host->c_str(), 0777) == 0) return true;
+    return errno == EEXIST && IsDirectory(*host);
+}
+
+std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size_t limit) {
+    std::vector<FoundFile> result;
+    std::size_t cut = pattern.find_last_of("\\/");
+    std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+    std::string namePattern = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    if (cut == std::string::npos && pattern.size() >= 2 && pattern[1] == ':') {
+        folder = pattern.substr(0, 2);
+        namePattern = pattern.substr(2);
+    }
+    if (namePattern.empty() || limit == 0) return result;
+    auto hostDir = toHostPath(folder.empty() ? std::string(".") : folder);
+    if (!hostDir || !IsDirectory(*hostDir)) return result;
+    DIR* d = ::opendir(hostDir->c_str());
+    if (!d) return result;
+    std::vector<FoundFile> entries;
+    bool isRoot = !folder.empty() && toHostPath(folder.substr(0, 2) + "\\") == hostDir;
+    while (dirent* e = ::readdir(d)) {
+        std::string name = e->d_name;
+        if (name.find(".kxcopy-") != std::string::npos) continue;  // a copy in flight
+        bool dots = name == "." || name == "..";
+        if (dots && isRoot) continue;  // a volume's root has no dot entries
+        if (!WildcardMatch(namePattern, name)) continue;
+        entries.push_back({name, IsDirectory(*hostDir + "/" + name)});
+    }
+    ::closedir(d);
+    // "." and ".." first, as a FAT volume lists them; then a stable order.
+    std::sort(entries.begin(), entries.end(), [](const FoundFile& a, const FoundFile& b) {
+        bool ad = a.name == "." || a.name == "..", bd = b.name == "." || b.name == "..";
+        if (ad != bd) return ad;
+        return a.name < b.name;
+    });
+    if (entries.size() > limit) entries.resize(limit);
+    return entries;
+}
+
+std::uint32_t PosixPlatform::logicalDrives() {
+    std::uint32_t mask = 0;
+    for (int i = 0; i < 26; ++i)
+        if (drives_[i]) mask |= 1u << i;
+    return mask;
+}
+
+int PosixPlatform::driveType(const std::string& root) {
+    if (root.size() < 2 || root[1] != ':') return DRIVE_TYPE_NO_ROOT_DIR;
+    auto d = drive(root[0]);
+    return d ? d->type : DRIVE_TYPE_NO_ROOT_DIR;
+}
+
+bool PosixPlatform::diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) {
+    auto folder = mediaFolder(root);
+    struct statvfs vfs {};
+    if (!folder || ::statvfs(folder->c_str(), &vfs) != 0) return false;
+    totalBytes = static_cast<std::uint64_t>(vfs.f_blocks) * vfs.f_frsize;
+    return true;
+}
+
+bool PosixPlatform::diskFreeSpace(const std::string& root, DiskGeometry& geometry) {
+    auto folder = mediaFolder(root);
+    struct statvfs vfs {};
+    if (!folder || ::statvfs(folder->c_str(), &vfs) != 0) return false;
+    auto clamp = [](unsigned long long v) { return static_cast<std::uint32_t>(std::min<unsigned long long>(v, 0xFFFFFFFFull)); };
+    geometry.bytesPerSector = 512;
+    geometry.sectorsPerCluster = std::max<std::uint32_t>(1, clamp(vfs.f_frsize / 512));
+    geometry.totalClusters = clamp(vfs.f_blocks);
+    geometry.freeClusters = clamp(vfs.f_bavail);
+    return true;
+}
+
+std::string PosixPlatform::tempPath() {
+    const char* env = std::getenv("TMPDIR");
+    std::string host = !tempFolder_.empty() ? tempFolder_ : (env && *env) ? env : "/tmp";
+    std::string win = toWindowsPath(host).value_or("Z:\\tmp");
+    if (win.back() != '\\') win += '\\';
+    return win;
+}
+
+std::uint64_t PosixPlatform::localFileTime() {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_REALTIME, &ts);
+    struct tm local {};
+    ::localtime_r(&ts.tv_sec, &local);
+    // Local wall-clock seconds since 1970, then 100 ns units since 1601 at millisecond resolution.
+    std::int64_t localSeconds = static_cast<std::int64_t>(ts.tv_sec) + local.tm_gmtoff;
+    std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_nsec / 1000000);
+    return (static_cast<std::uint64_t>(localSeconds) + 11644473600ull) * 10000000ull + ms * 10000ull;
+}
+
+bool PosixPlatform::setCurrentDirectory(const std::string& path) {
+    auto abs = absoluteWindowsPath(path);
+    if (!abs) return false;
+    auto host = toHostPath(*abs);
+    if (!host || !IsDirectory(*host)) return false;
+    auto win = toWindowsPath(*host);
+    if (!win) return false;
+    if (win->back() != '\\') *win += '\\';
+    currentDirectory_ = *win;
+    return true;
+}
+
+std::string PosixPlatform::currentDirectory() { return cwd(); }
+
+std::string PosixPlatform::executablePath() {
+    char buf[4096];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return {};
+    buf[n] = '\0';
+    return toWindowsPath(buf).value_or(std::string());
+}
+
+PosixPlatform& nativePosixPlatform() {
+    static PosixPlatform instance = [] {
+        PosixPlatform p;
+        p.loadSystemDrives();
+        return p;
+    }();
+    return instance;
+}
+
+Platform& nativePlatform() { return nativePosixPlatform(); }
+
+}  // namespace kx

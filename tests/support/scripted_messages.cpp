@@ -1,0 +1,33 @@
+// Scripted message sink.
+#include "support/scripted_messages.h"
+
+#include <gtest/gtest.h>
+
+namespace kx::test {
+
+ScriptedMessages::~ScriptedMessages() {
+    setMessageSink(previous_);
+    EXPECT_TRUE(answers_.empty()) << answers_.size() << " queued answer(s) never asked for";
+}
+
+int ScriptedMessages::show(WindowRef owner, const std::string& text, const std::string& caption,
+                           unsigned flags) {
+    shown_.push_back({owner, text, caption, flags});
+    unsigned type = flags & mb::TYPEMASK;
+    if (type != mb::YESNO && type != mb::OKCANCEL) return id::OK;
+    if (answers_.empty()) {
+        ADD_FAILURE() << "unexpected question: " << caption << ": " << text;
+        return type == mb::YESNO ? id::NO : id::CANCEL;
+    }
+    int a = answers_.front();
+    answers_.pop_front();
+    return a;
+}
+
+std::vector<std::string> ScriptedMessages::texts() const {
+    std::vector<std::string> out;
+    for (const auto& m : shown_) out.push_back(m.text);
+    return out;
+}
+
+}  // namespace kx::test

@@ -1,0 +1,42 @@
+// A message sink for tests: records every message, answers questions from a queue, and
+// fails the test on a question nobody expected.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/messages.h"
+
+namespace kx::test {
+
+struct ShownMessage {
+    WindowRef owner = 0;
+    std::string text;
+    std::string caption;
+    unsigned flags = 0;
+};
+
+class ScriptedMessages : public MessageSink {
+public:
+    ScriptedMessages() : previous_(&messageSink()) { setMessageSink(this); }
+    ~ScriptedMessages() override;
+    ScriptedMessages(const ScriptedMessages&) = delete;
+    ScriptedMessages& operator=(const ScriptedMessages&) = delete;
+
+    // Queues the answer (id::YES, id::NO, id::OK, id::CANCEL) to the next question.
+    void answer(int id) { answers_.push_back(id); }
+    int show(WindowRef owner, const std::string& text, const std::string& caption,
+             unsigned flags) override;
+
+    const std::vector<ShownMessage>& shown() const { return shown_; }
+    std::vector<std::string> texts() const;
+    void clear() { shown_.clear(); }
+
+private:
+    MessageSink* previous_;
+    std::deque<int> answers_;
+    std::vector<ShownMessage> shown_;
+};
+
+}  // namespace kx::test

@@ -1,0 +1,82 @@
+// Temporary drives for tests.
+#include "support/test_drives.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace kx::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path MakeTempRoot() {
+    std::random_device rd;
+    for (;;) {
+        fs::path p = fs::temp_directory_path() / ("kxtest-" + std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(p, ec)) return p;
+    }
+}
+}  // namespace
+
+TestDrives::TestDrives() : root_(MakeTempRoot()), scope_(platform_) {
+    fs::create_directories(root_ / "temp");
+    platform_.mapDrive('T', (root_ / "temp").string(), DRIVE_TYPE_FIXED);
+    platform_.setTempFolder((root_ / "temp").string());
+}
+
+TestDrives::~TestDrives() {
+    std::error_code ec;
+    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(root_, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(root_, ec);
+}
+
+std::string TestDrives::addCard(char letter) {
+    fs::path folder = root_ / (std::string("card-") + letter);
+    fs::create_directories(folder);
+    platform_.mapDrive(letter, folder.string(), DRIVE_TYPE_REMOVABLE);
+    return std::string(1, letter) + ":\\";
+}
+
+std::string TestDrives::addFixed(char letter) {
+    fs::path folder = root_ / (std::string("disk-") + letter);
+    fs::create_directories(folder);
+    platform_.mapDrive(letter, folder.string(), DRIVE_TYPE_FIXED);
+    return std::string(1, letter) + ":\\";
+}
+
+void TestDrives::addNoMedia(char letter, int type) {
+    platform_.mapDrive(letter, (root_ / (std::string("nomedia-") + letter)).string(), type);
+}
+
+fs::path TestDrives::host(const std::string& windowsPath) const {
+    auto h = platform_.toHostPath(windowsPath);
+    EXPECT_TRUE(h.has_value()) << windowsPath;
+    return h.value_or(std::string());
+}
+
+void TestDrives::write(const std::string& windowsPath, const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream out(host(windowsPath), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    EXPECT_TRUE(out.good()) << windowsPath;
+}
+
+std::vector<std::uint8_t> TestDrives::read(const std::string& windowsPath) const {
+    std::ifstream in(host(windowsPath), std::ios::binary);
+    EXPECT_TRUE(in.good()) << windowsPath;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool TestDrives::exists(const std::string& windowsPath) const {
+    auto h = platform_.toHostPath(windowsPath);
+    return h && fs::exists(*h);
+}
+
+void TestDrives::makeDir(const std::string& windowsPath) const { fs::create_directories(host(windowsPath)); }
+
+}  // namespace kx::test

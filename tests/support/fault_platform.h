@@ -1,0 +1,79 @@
+// A Platform decorator that makes file operations fail on purpose: the k-th operation, every
+// write to a read-only drive, or writes past a byte budget as on a full card.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kx::test {
+
+class FaultPlatform : public Platform {
+public:
+    // Wraps `inner` and puts itself in force until destroyed.
+    explicit FaultPlatform(Platform& inner);
+    ~FaultPlatform() override;
+    FaultPlatform(const FaultPlatform&) = delete;
+    FaultPlatform& operator=(const FaultPlatform&) = delete;
+
+    // Counted operations: open, copyFile, moveFile, deleteFile, createDirectory, File::read and
+    // File::write. The k-th (from 1) of them fails; 0 switches this off.
+    void failOperation(int k) { failAt_ = k; }
+    int operationCount() const { return count_; }
+    bool failed() const { return failedOnce_; }
+
+    // Everything that would change the drive fails: a write-protected card.
+    void setReadOnly(char driveLetter) { readOnly_ = Upper(driveLetter); }
+    // After `bytes` more bytes written to the drive, writes come up short and copies fail.
+    void setWriteBudget(char driveLetter, std::uint64_t bytes) {
+        budgetDrive_ = Upper(driveLetter);
+        budget_ = bytes;
+    }
+
+    std::unique_ptr<File> open(const std::string& path, OpenMode mode) override;
+    bool copyFile(const std::string& from, const std::string& to) override;
+    bool moveFile(const std::string& from, const std::string& to) override;
+    bool deleteFile(const std::string& path) override;
+    bool createDirectory(const std::string& path) override;
+    std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override {
+        return inner_.find(pattern, limit);
+    }
+
+    std::uint32_t logicalDrives() override { return inner_.logicalDrives(); }
+    int driveType(const std::string& root) override { return inner_.driveType(root); }
+    bool hasDiskFreeSpaceEx() override { return inner_.hasDiskFreeSpaceEx(); }
+    bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) override {
+        return inner_.diskFreeSpaceEx(root, totalBytes);
+    }
+    bool diskFreeSpace(const std::string& root, DiskGeometry& geometry) override {
+        return inner_.diskFreeSpace(root, geometry);
+    }
+    std::string tempPath() override { return inner_.tempPath(); }
+    std::uint64_t localFileTime() override { return inner_.localFileTime(); }
+    bool setCurrentDirectory(const std::string& path) override { return inner_.setCurrentDirectory(path); }
+    std::string currentDirectory() override { return inner_.currentDirectory(); }
+    std::string executablePath() override { return inner_.executablePath(); }
+
+    // Used by the files it opens.
+    bool nextOperationFails();
+    // Bytes of `wanted` that still fit on the file's drive; takes them from the budget.
+    std::size_t takeBudget(char driveLetter, std::size_t wanted);
+
+private:
+    static char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+    char driveOf(const std::string& path);
+    bool isReadOnly(const std::string& path) { return readOnly_ && driveOf(path) == readOnly_; }
+
+    Platform& inner_;
+    ScopedPlatform scope_;
+    int failAt_ = 0;
+    int count_ = 0;
+    bool failedOnce_ = false;
+    char readOnly_ = 0;
+    char budgetDrive_ = 0;
+    std::uint64_t budget_ = 0;
+};
+
+}  // namespace kx::test

@@ -1,0 +1,57 @@
+// Name rules for design names and folder display names.
+#include "transfer/names.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/paths.h"
+
+namespace kx {
+
+const char* const kForbiddenCharactersMessage =
+    "A filename cannot contain any of the following characters:\n \\ / : * ? \" < > |";
+const char* const kFolderNameTooLongMessage = "To maximum 8 characters";
+
+namespace {
+constexpr std::size_t kMaxTypedNameLength = 36;
+constexpr int kAdvertisedNameLength = 32;
+constexpr std::size_t kDisplayNameLength = 8;
+constexpr std::size_t kNameBufferLength = 260;
+}  // namespace
+
+bool IsForbiddenNameCharacter(char c) {
+    return std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
+}
+
+bool CheckNameCharacters(std::string_view name) {
+    for (std::size_t i = 0; i < name.size() && i < kDisplayNameLength && name[i] != '\0'; ++i)
+        if (IsForbiddenNameCharacter(name[i])) return false;
+    return true;
+}
+
+int CheckNameLength(WindowRef owner, std::string_view name) {
+    if (name.size() <= kMaxTypedNameLength) return 1;
+    std::string text = "The Open/Save Folder does not support the long file names such as \"" +
+                       std::string(name) + "\".\nPlease shorten the file name to " +
+                       std::to_string(kAdvertisedNameLength) + " characters or less.";
+    ShowMessage(owner, text, "File Name Error", mb::ICONHAND);
+    return 0;
+}
+
+std::optional<std::string> MakeCardDesignName(std::string_view typed) {
+    typed = typed.substr(0, std::min(typed.find('\0'), kNameBufferLength));
+    if (std::any_of(typed.begin(), typed.end(), IsForbiddenNameCharacter)) return std::nullopt;
+    std::string base = SplitPath(typed).base;
+    std::size_t start = base.find_first_not_of('.');
+    std::string stem = start == std::string::npos ? std::string() : base.substr(start, base.find('.', start) - start);
+    return stem + ".kxd";
+}
+
+std::optional<std::string> ContainedFileName(std::string_view name) {
+    name = name.substr(0, name.find('\0'));
+    std::string_view file = FileNamePart(name);
+    if (file.find_first_not_of('.') == std::string_view::npos) return std::nullopt;
+    return std::string(file);
+}
+
+}  // namespace kx

@@ -1,0 +1,82 @@
+// The card commands: write ticked PC designs to the card, read ticked card designs back, erase
+// them, and the two direct writes of the host. Callers gather their list rows and call these;
+// nothing here reaches into a control.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/messages.h"
+
+namespace kx {
+
+// Transfer results.
+inline constexpr int kNothingDone = 0;
+inline constexpr int kTransferRan = 1;
+inline constexpr int kCardWriteFailed = 2;  // the caller shows "Out of memory space."
+
+// One item of a design list as the commands see it: its text, the full path it stands for, and
+// whether it is a ticked design item (folders and drives of the PC list are never ticked).
+struct ListRow {
+    std::string name;
+    std::string path;
+    bool ticked = false;
+};
+
+// Hooks for the one who waits: `busy` once the command starts its work (the wait cursor),
+// `progress` before each design is handled (position among the ticked ones, their number).
+struct TransferObserver {
+    std::function<void()> busy;
+    std::function<void(std::size_t done, std::size_t total, const std::string& name)> progress;
+};
+
+// The number of files matching folder + "*" + ext (folder ends with a backslash).
+int CountDesignFiles(const std::string& folder, const std::string& ext);
+
+struct CardTarget {
+    std::optional<std::string> folder;  // the current card folder, ending with a backslash
+    std::string root;                   // the card drive's root, "E:\"
+};
+
+// Writes the ticked rows of the PC list into the card folder: 0, 1 or 2.
+int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
+                        const TransferObserver& observer = {});
+
+// Copies the ticked rows among the first n card rows (n = designs in the folder now) into
+// `pcFolder` (ending with a backslash): 0 or 1.
+int ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
+                         const CardTarget& card, const std::string& pcFolder,
+                         const TransferObserver& observer = {});
+
+// Asks first, then deletes the ticked card designs among the first n rows with their
+// thumbnails: 0 or 1.
+int EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
+                          const CardTarget& card, const TransferObserver& observer = {});
+
+// Stores the host's design (normalised in place) as `designName` in the card folder, with its
+// thumbnail: 0, 1 or 2.
+int WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
+                    const std::string& designName, const CardTarget& card);
+
+// Copies every design named in the list file (260-byte records) into the card folder as
+// designName's base name + the file's base name + ".kxd": 0, 1 or 2.
+int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
+                     const std::string& designName, const CardTarget& card,
+                     const TransferObserver& observer = {});
+
+// The test every card command makes first: false, silently, without a card drive; false after
+// the "SnapPort" message when the drive holds no media.
+bool CheckCardReady(WindowRef owner, const std::string& root);
+
+// A folder's new display name after the rename dialog: card check, layout check, then the order
+// file on the card. 1 when the name reached the card.
+class OrderFile;
+int ApplyFolderRename(WindowRef owner, const std::string& root, int folder,
+                      const std::string& newName, OrderFile& orderFile);
+
+}  // namespace kx

@@ -466,6 +466,7 @@ std::uint64_t PosixPlatform::localFileTime() {
 }
 
 bool PosixPlatform::setCurrentDirectory(const std::string& path) {
+    if (path.empty()) return false;  // SetCurrentDirectoryA refuses an empty name too
     auto abs = absoluteWindowsPath(path);
     if (!abs) return false;
     auto host = toHostPath(*abs);

@@ -49,9 +49,15 @@ std::optional<std::string> MakeCardDesignName(std::string_view typed) {
 
 std::optional<std::string> ContainedFileName(std::string_view name) {
     name = name.substr(0, name.find('\0'));
-    std::string_view file = FileNamePart(name);
+    std::size_t cut = name.find_last_of("\\/:");
+    std::string_view file = cut == std::string_view::npos ? name : name.substr(cut + 1);
     if (file.find_first_not_of('.') == std::string_view::npos) return std::nullopt;
     return std::string(file);
+}
+
+std::string ContainedBaseName(std::string_view name) {
+    auto file = ContainedFileName(name);
+    return file ? SplitPath(*file).base : std::string();
 }
 
 }  // namespace kx

@@ -24,9 +24,12 @@ int CheckNameLength(WindowRef owner, std::string_view name);
 std::optional<std::string> MakeCardDesignName(std::string_view typed);
 
 // A name that came from outside (a host, a list file, a card listing) reduced to its file name
-// part, so it can never lead out of the folder it is joined to. Nothing for an empty name or
+// part (after the last \, / or :), so it can never lead out of the folder it is joined to nor
+// name a stream of another file. Nothing for an empty name or
 // one that is only dots.
 std::optional<std::string> ContainedFileName(std::string_view name);
+// The base name (no folder, no last extension) of such a name; empty when there is none.
+std::string ContainedBaseName(std::string_view name);
 
 // The texts of the name rules, shared by the dialogs and the command-line tool.
 extern const char* const kForbiddenCharactersMessage;

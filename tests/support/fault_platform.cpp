@@ -9,27 +9,33 @@ namespace {
 
 class FaultFile : public File {
 public:
-    FaultFile(std::unique_ptr<File> inner, FaultPlatform& owner, char drive)
-        : inner_(std::move(inner)), owner_(owner), drive_(drive) {}
+    FaultFile(std::unique_ptr<File> inner, FaultPlatform& owner, std::string path, char drive, bool volume)
+        : inner_(std::move(inner)), owner_(owner), path_(std::move(path)), drive_(drive), volume_(volume) {}
 
     std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
-        if (owner_.nextOperationFails()) return std::nullopt;
+        if (owner_.nextOperationFails("read " + path_)) return std::nullopt;
         return inner_->read(into);
     }
     std::optional<std::size_t> write(std::span<const std::uint8_t> from) override {
-        if (owner_.nextOperationFails()) return std::nullopt;
+        if (owner_.nextOperationFails("write " + path_)) return std::nullopt;
         std::size_t fits = owner_.takeBudget(drive_, from.size());
         if (fits == 0 && !from.empty()) return std::size_t{0};
         return inner_->write(from.first(fits));
     }
     std::optional<std::uint64_t> size() override { return inner_->size(); }
     bool seek(std::int64_t offset, SeekFrom from) override { return inner_->seek(offset, from); }
-    bool flush() override { return inner_->flush(); }
+    bool flush() override {
+        bool ok = inner_->flush();
+        if (ok && volume_) owner_.noteFlush(drive_);
+        return ok;
+    }
 
 private:
     std::unique_ptr<File> inner_;
     FaultPlatform& owner_;
+    std::string path_;
     char drive_;
+    bool volume_;
 };
 
 bool Writes(OpenMode mode) { return mode != OpenMode::Read && mode != OpenMode::Volume; }
@@ -39,10 +45,11 @@ bool Writes(OpenMode mode) { return mode != OpenMode::Read && mode != OpenMode::
 FaultPlatform::FaultPlatform(Platform& inner) : inner_(inner), scope_(*this) {}
 FaultPlatform::~FaultPlatform() = default;
 
-bool FaultPlatform::nextOperationFails() {
+bool FaultPlatform::nextOperationFails(const std::string& what) {
     ++count_;
     if (failAt_ != 0 && count_ == failAt_) {
         failedOnce_ = true;
+        failedWhat_ = what;
         return true;
     }
     return false;
@@ -62,15 +69,17 @@ char FaultPlatform::driveOf(const std::string& path) {
 }
 
 std::unique_ptr<File> FaultPlatform::open(const std::string& path, OpenMode mode) {
-    if (nextOperationFails()) return nullptr;
+    if (nextOperationFails("open " + path)) return nullptr;
     if (Writes(mode) && isReadOnly(path)) return nullptr;
     auto file = inner_.open(path, mode);
     if (!file) return nullptr;
-    return std::make_unique<FaultFile>(std::move(file), *this, driveOf(path));
+    bool volume = mode == OpenMode::Volume;
+    char drive = volume && path.size() >= 5 ? Upper(path[4]) : driveOf(path);
+    return std::make_unique<FaultFile>(std::move(file), *this, path, drive, volume);
 }
 
 bool FaultPlatform::copyFile(const std::string& from, const std::string& to) {
-    if (nextOperationFails() || isReadOnly(to)) return false;
+    if (nextOperationFails("copy " + from + " " + to) || isReadOnly(to)) return false;
     if (budgetDrive_ && driveOf(to) == budgetDrive_) {
         auto source = inner_.open(from, OpenMode::Read);
         auto size = source ? source->size() : std::nullopt;
@@ -87,17 +96,17 @@ bool FaultPlatform::copyFile(const std::string& from, const std::string& to) {
 }
 
 bool FaultPlatform::moveFile(const std::string& from, const std::string& to) {
-    if (nextOperationFails() || isReadOnly(from) || isReadOnly(to)) return false;
+    if (nextOperationFails("move " + from + " " + to) || isReadOnly(from) || isReadOnly(to)) return false;
     return inner_.moveFile(from, to);
 }
 
 bool FaultPlatform::deleteFile(const std::string& path) {
-    if (nextOperationFails() || isReadOnly(path)) return false;
+    if (nextOperationFails("delete " + path) || isReadOnly(path)) return false;
     return inner_.deleteFile(path);
 }
 
 bool FaultPlatform::createDirectory(const std::string& path) {
-    if (nextOperationFails() || isReadOnly(path)) return false;
+    if (nextOperationFails("mkdir " + path) || isReadOnly(path)) return false;
     return inner_.createDirectory(path);
 }
 

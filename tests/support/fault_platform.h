@@ -22,7 +22,12 @@ public:
     // File::write. The k-th (from 1) of them fails; 0 switches this off.
     void failOperation(int k) { failAt_ = k; }
     int operationCount() const { return count_; }
+    // Volumes flushed through an open of "\\.\X:": the letters, in order.
+    const std::string& flushedVolumes() const { return flushed_; }
+    void noteFlush(char letter) { flushed_ += letter; }
     bool failed() const { return failedOnce_; }
+    // What the failed operation was ("delete E:\\x.kxd"), empty while none failed.
+    const std::string& failedOperation() const { return failedWhat_; }
 
     // Everything that would change the drive fails: a write-protected card.
     void setReadOnly(char driveLetter) { readOnly_ = Upper(driveLetter); }
@@ -57,7 +62,7 @@ public:
     std::string executablePath() override { return inner_.executablePath(); }
 
     // Used by the files it opens.
-    bool nextOperationFails();
+    bool nextOperationFails(const std::string& what);
     // Bytes of `wanted` that still fit on the file's drive; takes them from the budget.
     std::size_t takeBudget(char driveLetter, std::size_t wanted);
 
@@ -74,6 +79,8 @@ private:
     char readOnly_ = 0;
     char budgetDrive_ = 0;
     std::uint64_t budget_ = 0;
+    std::string flushed_;
+    std::string failedWhat_;
 };
 
 }  // namespace kx::test

@@ -62,6 +62,10 @@ TEST(ContainedFileName, NeverLeadsOutOfItsFolder) {
     EXPECT_FALSE(ContainedFileName("dir\\").has_value());
     EXPECT_FALSE(ContainedFileName("").has_value());
     EXPECT_EQ(ContainedFileName(std::string("ok.kxd\0..\\x", 11)), "ok.kxd");
+    EXPECT_EQ(ContainedFileName("rose.kxd:stream"), "stream");
+    EXPECT_EQ(ContainedBaseName("C:\\work\\TULIP1.kxd"), "TULIP1");
+    EXPECT_EQ(ContainedBaseName("ROSE.kxd"), "ROSE");
+    EXPECT_EQ(ContainedBaseName("..\\"), "");
 }
 
 }  // namespace

@@ -1,0 +1,224 @@
+// Win32 backend: files, search, drives and the clock through the A-functions.
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/win32_handles.h"
+
+namespace kx {
+
+namespace {
+
+// Largest single ReadFile/WriteFile transfer: the count is a DWORD.
+constexpr std::size_t kMaxTransfer = 0x40000000;
+
+// A path with an embedded NUL would name another file than the caller meant.
+bool IsUsablePath(const std::string& path) { return path.find('\0') == std::string::npos; }
+
+// The text of a fixed char buffer up to its NUL, never past its end.
+std::string FromBuffer(const char* buffer, std::size_t capacity) {
+    return std::string(buffer, strnlen(buffer, capacity));
+}
+
+std::string WithTrailingBackslash(std::string folder) {
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+struct CreateArgs {
+    DWORD access;
+    DWORD share;
+    DWORD creation;
+};
+
+CreateArgs ArgsFor(OpenMode mode) {
+    switch (mode) {
+        case OpenMode::Read: return {GENERIC_READ, 0, OPEN_EXISTING};
+        case OpenMode::Replace: return {GENERIC_WRITE, 0, CREATE_ALWAYS};
+        case OpenMode::WriteExisting: return {GENERIC_WRITE, 0, OPEN_EXISTING};
+        case OpenMode::WriteAlways: return {GENERIC_WRITE, 0, OPEN_ALWAYS};
+        case OpenMode::ReadWriteAlways: return {GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS};
+        case OpenMode::Volume: return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, OPEN_EXISTING};
+    }
+    return {GENERIC_READ, 0, OPEN_EXISTING};
+}
+
+class Win32File : public File {
+public:
+    explicit Win32File(FileHandle handle) : handle_(std::move(handle)) {}
+
+    std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
+        std::size_t total = 0;
+        while (total < into.size()) {
+            DWORD want = static_cast<DWORD>(std::min(into.size() - total, kMaxTransfer));
+            DWORD got = 0;
+            if (!ReadFile(handle_.get(), into.data() + total, want, &got, nullptr)) return std::nullopt;
+            total += got;
+            if (got < want) break;  // end of file
+        }
+        return total;
+    }
+
+    std::optional<std::size_t> write(std::span<const std::uint8_t> from) override {
+        std::size_t total = 0;
+        while (total < from.size()) {
+            DWORD want = static_cast<DWORD>(std::min(from.size() - total, kMaxTransfer));
+            DWORD put = 0;
+            if (!WriteFile(handle_.get(), from.data() + total, want, &put, nullptr)) {
+                if (total == 0) return std::nullopt;
+                break;
+            }
+            total += put;
+            if (put < want) break;  // the volume is full
+        }
+        return total;
+    }
+
+    std::optional<std::uint64_t> size() override {
+        DWORD high = 0;
+        DWORD low = GetFileSize(handle_.get(), &high);
+        if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return std::nullopt;
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    }
+
+    bool seek(std::int64_t offset, SeekFrom from) override {
+        LONG high = static_cast<LONG>(offset >> 32);
+        DWORD method = from == SeekFrom::Begin ? FILE_BEGIN : FILE_END;
+        SetLastError(NO_ERROR);
+        DWORD low = SetFilePointer(handle_.get(), static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
+        return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+    }
+
+    bool flush() override { return FlushFileBuffers(handle_.get()) != 0; }
+
+private:
+    FileHandle handle_;
+};
+
+using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+// Looked up by name each time: older systems lack it and callers fall back.
+GetDiskFreeSpaceExFn LookUpGetDiskFreeSpaceEx() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel) return nullptr;
+    FARPROC proc = GetProcAddress(kernel, "GetDiskFreeSpaceExA");
+    // Through the generic function pointer type, which converts to any other without a warning.
+    return reinterpret_cast<GetDiskFreeSpaceExFn>(reinterpret_cast<void (*)()>(proc));
+}
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::unique_ptr<File> Win32Platform::open(const std::string& path, OpenMode mode) {
+    if (!IsUsablePath(path)) return nullptr;
+    CreateArgs args = ArgsFor(mode);
+    FileHandle handle(CreateFileA(path.c_str(), args.access, args.share, nullptr, args.creation,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return nullptr;
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
+bool Win32Platform::copyFile(const std::string& from, const std::string& to) {
+    return IsUsablePath(from) && IsUsablePath(to) && CopyFileA(from.c_str(), to.c_str(), FALSE);
+}
+
+bool Win32Platform::moveFile(const std::string& from, const std::string& to) {
+    return IsUsablePath(from) && IsUsablePath(to) && MoveFileA(from.c_str(), to.c_str());
+}
+
+bool Win32Platform::deleteFile(const std::string& path) {
+    return IsUsablePath(path) && DeleteFileA(path.c_str());
+}
+
+bool Win32Platform::createDirectory(const std::string& path) {
+    if (!IsUsablePath(path)) return false;
+    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+    return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path);
+}
+
+std::vector<FoundFile> Win32Platform::find(const std::string& pattern, std::size_t limit) {
+    std::vector<FoundFile> found;
+    if (limit == 0 || !IsUsablePath(pattern)) return found;
+    WIN32_FIND_DATAA data{};
+    FindHandle search(FindFirstFileA(pattern.c_str(), &data));
+    if (!search) return found;
+    do {
+        found.push_back({FromBuffer(data.cFileName, sizeof data.cFileName),
+                         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (found.size() < limit && FindNextFileA(search.get(), &data));
+    return found;
+}
+
+std::uint32_t Win32Platform::logicalDrives() { return GetLogicalDrives(); }
+
+int Win32Platform::driveType(const std::string& root) {
+    if (!IsUsablePath(root)) return DRIVE_TYPE_NO_ROOT_DIR;
+    return static_cast<int>(GetDriveTypeA(root.c_str()));
+}
+
+bool Win32Platform::hasDiskFreeSpaceEx() { return LookUpGetDiskFreeSpaceEx() != nullptr; }
+
+bool Win32Platform::diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) {
+    GetDiskFreeSpaceExFn query = LookUpGetDiskFreeSpaceEx();
+    if (!query || !IsUsablePath(root)) return false;
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (!query(root.c_str(), &available, &total, &free)) return false;
+    totalBytes = total.QuadPart;
+    return true;
+}
+
+bool Win32Platform::diskFreeSpace(const std::string& root, DiskGeometry& geometry) {
+    if (!IsUsablePath(root)) return false;
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+    if (!GetDiskFreeSpaceA(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+        return false;
+    geometry = {sectorsPerCluster, bytesPerSector, freeClusters, totalClusters};
+    return true;
+}
+
+std::string Win32Platform::tempPath() {
+    char buffer[MAX_PATH] = {};
+    DWORD n = GetTempPathA(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return WithTrailingBackslash(FromBuffer(buffer, sizeof buffer));
+}
+
+std::uint64_t Win32Platform::localFileTime() {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    FILETIME fileTime{};
+    if (!SystemTimeToFileTime(&local, &fileTime)) return 0;
+    return (static_cast<std::uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
+}
+
+bool Win32Platform::setCurrentDirectory(const std::string& path) {
+    return IsUsablePath(path) && SetCurrentDirectoryA(path.c_str());
+}
+
+std::string Win32Platform::currentDirectory() {
+    char buffer[MAX_PATH] = {};
+    DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return WithTrailingBackslash(FromBuffer(buffer, sizeof buffer));
+}
+
+std::string Win32Platform::executablePath() {
+    char buffer[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    // A cut-off path may lack its NUL on older systems: the count bounds it.
+    return std::string(buffer, std::min<DWORD>(n, MAX_PATH));
+}
+
+Platform& nativePlatform() {
+    static Win32Platform instance;
+    return instance;
+}
+
+}  // namespace kx

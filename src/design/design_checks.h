@@ -1,0 +1,45 @@
+// The checks a design passes before it goes to the card: its name, record count, hoop and
+// tandem-hoop pair mark. None of them shows a message; callers word their own refusals.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "design/design_header.h"
+#include "design/hoop.h"
+
+namespace kx {
+
+// The most records a design on the card may hold.
+inline constexpr std::int32_t kCardRecordLimit = 65535;
+
+// True when the path's extension is "kxd" in any case; trailing dots are ignored.
+bool IsDesignFileName(std::string_view path);
+
+// The header with its hoop code set (classified when none is stored) and its margins
+// recomputed, or nothing when no hoop holds the design.
+std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header);
+
+// Normalises the header of the file in place, writing only when the hoop code or a margin
+// changes. False when the file cannot be read, no hoop fits, or it cannot be opened to write.
+bool NormalizeHoopFields(const std::string& path);
+
+// For a design held in memory: a hoop code of 0 becomes hoop A(F) unclassified, and the
+// margins are recomputed. A design shorter than its header is left alone.
+void NormalizeHoopFieldsInMemory(DesignHeader& header);
+void NormalizeHoopFieldsInMemory(std::span<std::uint8_t> design);
+
+// True when the name without folder and extension ends in "1" or "2".
+bool IsPairPartName(std::string_view path);
+
+// True when the design at `designPath` carries a pair mark and will be stored under a pair
+// name. A marked design going under another name has its mark cleared in the file.
+bool CheckPairPart(const std::string& designPath, std::string_view targetName);
+
+// True when the file's recordCount is above `limit`; false when it cannot be read.
+bool ExceedsRecordLimit(const std::string& path, std::int32_t limit);
+
+}  // namespace kx

@@ -1,5 +1,5 @@
-// The test design builder.
-#include "support/design_builder.h"
+// The design builder: records, colour table and the header computed from them.
+#include "samples/design_builder.h"
 
 #include <algorithm>
 
@@ -7,7 +7,7 @@
 #include "design/design_checks.h"
 #include "design/stitch_stream.h"
 
-namespace kx::test {
+namespace kx::samples {
 
 namespace {
 std::uint8_t Byte(int signedValue) {
@@ -166,4 +166,4 @@ std::vector<std::uint8_t> DesignBuilder::bytes() const {
     return file;
 }
 
-}  // namespace kx::test
+}  // namespace kx::samples

@@ -1,0 +1,27 @@
+// Stand-in dialog procedures: they only end the dialog with 1 on close, until the dialogs' own arrive.
+#include "entry/dialog_procs.h"
+
+namespace kx {
+
+namespace {
+
+INT_PTR CloseOnly(HWND dialog, UINT message, WPARAM wParam) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        EndDialog(dialog, 1);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return CloseOnly(dialog, message, wParam);
+}
+
+INT_PTR CALLBACK WriteDesignDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    return CloseOnly(dialog, message, wParam);
+}
+
+}  // namespace kx

@@ -1,0 +1,75 @@
+// The exports: record the host's values in ModuleState, run a modal dialog, hand results back.
+#include "entry/exports.h"
+
+#include <commctrl.h>
+
+#include "entry/dialog_procs.h"
+#include "entry/module_state.h"
+#include "transfer/default_name.h"
+#include "transfer/work_folder.h"
+
+namespace kx {
+
+namespace {
+
+// No exception may unwind into the host: a failed call reports that no dialog ran.
+template <class Body>
+int Guarded(Body body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return 0;
+    }
+}
+
+// The end code, or a negative value when the dialog could not be created.
+INT_PTR RunDialog(int templateId, HWND parent, DLGPROC procedure) {
+    // The templates hold list views and the dialogs make tooltips: their classes must exist first.
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    return DialogBoxParamA(moduleState().ModuleInstance, MAKEINTRESOURCEA(templateId), parent, procedure, 0);
+}
+
+void SetDesignName(std::string_view hostName) {
+    ModuleState& state = moduleState();
+    if (hostName.empty()) SetHostString(state.DesignName, MakeDefaultDesignName());
+    else SetHostString(state.DesignName, hostName);
+}
+
+}  // namespace
+
+}  // namespace kx
+
+extern "C" int __cdecl ConnectCardDlg(HWND parent, char* folder) {
+    return kx::Guarded([&] {
+        kx::ModuleState& state = kx::moduleState();
+        kx::SetHostString(state.WorkFolder, kx::ReadHostString(folder));
+        kx::SetHostString(state.WorkFolder, kx::EnterWorkFolder(std::string(kx::View(state.WorkFolder))));
+        if (kx::RunDialog(IDD_MAIN, parent, kx::MainDialogProc) < 0) return 0;
+        if (folder) kx::WriteHostBuffer(folder, kx::View(state.WorkFolder));
+        return 1;
+    });
+}
+
+extern "C" int __cdecl DirectWriteCard(HWND parent, std::uint8_t* design, std::uint32_t size, const char* name) {
+    return kx::Guarded([&] {
+        kx::ModuleState& state = kx::moduleState();
+        state.HostDesign = design;
+        state.HostDesignSize = design ? size : 0;
+        state.WriteMode = 1;
+        kx::SetDesignName(kx::ReadHostString(name));
+        return kx::RunDialog(IDD_WRITE_DESIGN, parent, kx::WriteDesignDlgProc) >= 0 ? 1 : 0;
+    });
+}
+
+extern "C" int __cdecl DirectFilesWrite(HWND parent, char* name, const char* listFile) {
+    return kx::Guarded([&] {
+        kx::ModuleState& state = kx::moduleState();
+        state.WriteMode = 0;
+        kx::SetDesignName(kx::ReadHostString(name));
+        kx::SetHostString(state.FileListPath, kx::ReadHostString(listFile));
+        INT_PTR result = kx::RunDialog(IDD_WRITE_DESIGN, parent, kx::WriteDesignDlgProc);
+        if (name) kx::WriteHostBuffer(name, kx::View(state.DesignName));
+        return result < 0 ? 0 : static_cast<int>(result);
+    });
+}

@@ -42,8 +42,7 @@ std::uint64_t TotalBytes(const std::string& root) {
 
 TEST(CardDrivesUnderWine, RigCardIsSelectedAndNoMediaLetterListed) {
     const std::string card = CardRoot(), noMedia = NoMediaRoot();
-    ASSERT_FALSE(card.empty()) << "KX_CARD_DRIVE is not set";
-    ASSERT_FALSE(noMedia.empty()) << "KX_NO_MEDIA_DRIVE is not set";
+    if (card.empty() || noMedia.empty()) GTEST_SKIP() << "outside the Wine rig";
     const CardDriveList list = ListCardDrives();
     ASSERT_GE(list.firstRemovable, 0) << list.joined();
     EXPECT_EQ(list.roots[static_cast<std::size_t>(list.firstRemovable)], card) << list.joined();
@@ -69,15 +68,18 @@ TEST(CardDrivesUnderWine, NeverADriveNorAFixedDriveWithASize) {
     EXPECT_GT(sizedFixedDrives, 0) << "the prefix's C: should be a fixed drive with a size";
 }
 
-// Runs on the rig's card; the names the layout uses are cleared before and after.
+// Runs on the rig's card; the names the layout uses are cleared before and after, so the cases
+// do not see each other's folders.
 class CardLayoutUnderWine : public ::testing::Test {
 protected:
     void SetUp() override {
         root_ = CardRoot();
-        ASSERT_FALSE(root_.empty()) << "KX_CARD_DRIVE is not set";
+        if (root_.empty()) GTEST_SKIP() << "outside the Wine rig";
         clearLayout();
     }
-    void TearDown() override { clearLayout(); }
+    void TearDown() override {
+        if (!root_.empty()) clearLayout();
+    }
 
     void clearLayout() const {
         std::error_code ignored;

@@ -3,7 +3,7 @@
 
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
-#include "faulty_platform.h"
+#include "support/fault_platform.h"
 #include "support/design_builder.h"
 #include "support/test_drives.h"
 
@@ -11,7 +11,7 @@ namespace kx {
 namespace {
 
 using test::DesignBuilder;
-using test::FaultyPlatform;
+using test::FaultPlatform;
 using test::TestDrives;
 using Outcome = CardConversion::Outcome;
 using Refusal = CardConversion::Refusal;
@@ -188,11 +188,10 @@ TEST_F(ConvertForCardTest, UninterpretableDesignsArriveAsTheyAre) {
 }
 
 TEST_F(ConvertForCardTest, OtherFileNamesAreRefusedUnopened) {
-    FaultyPlatform recording(drives.backend());
-    ScopedPlatform scope(recording);
+    FaultPlatform counting(drives.backend());
     drives.write("C:\\design.txt", DesignBuilder().move(0, 0).end().bytes());
     EXPECT_FALSE(ConvertForCard("C:\\design.txt"));
-    EXPECT_TRUE(recording.opens.empty());
+    EXPECT_EQ(counting.operationCount(), 0);
     EXPECT_FALSE(drives.exists("T:\\$$SndDat.tp$"));
 }
 
@@ -206,13 +205,14 @@ TEST_F(ConvertForCardTest, UnusableDesignsGiveNothing) {
 }
 
 TEST_F(ConvertForCardTest, ATemporaryFileThatCannotBeWrittenGivesNothing) {
-    FaultyPlatform faulty(drives.backend());
-    ScopedPlatform scope(faulty);
     drives.write("C:\\a.kxd", DesignBuilder().stitch(1, 1).end().bytes());
-    faulty.failOpen = {OpenMode::Replace};
-    EXPECT_FALSE(ConvertForCard("C:\\a.kxd"));
-    faulty.failOpen.clear();
-    faulty.failWrites = {OpenMode::Replace};
+    {
+        FaultPlatform writeProtected(drives.backend());
+        writeProtected.setReadOnly('T');
+        EXPECT_FALSE(ConvertForCard("C:\\a.kxd"));
+    }
+    FaultPlatform full(drives.backend());
+    full.setWriteBudget('T', 100);
     EXPECT_FALSE(ConvertForCard("C:\\a.kxd"));
 }
 

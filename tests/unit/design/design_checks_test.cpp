@@ -6,7 +6,7 @@
 
 #include "design/design_checks.h"
 #include "design/design_file.h"
-#include "faulty_platform.h"
+#include "support/fault_platform.h"
 #include "support/design_builder.h"
 #include "support/test_drives.h"
 
@@ -14,7 +14,7 @@ namespace kx {
 namespace {
 
 using test::DesignBuilder;
-using test::FaultyPlatform;
+using test::FaultPlatform;
 using test::TestDrives;
 namespace fs = std::filesystem;
 
@@ -161,8 +161,9 @@ TEST_F(NormalizeHoopFieldsTest, NoHoopFitsLeavesTheFileUnchanged) {
 }
 
 TEST_F(NormalizeHoopFieldsTest, AnAlreadyNormalisedHeaderIsNotRewritten) {
-    FaultyPlatform recording(drives.backend());
-    ScopedPlatform scope(recording);
+    // On a write-protected drive an attempted rewrite would answer no.
+    FaultPlatform writeProtected(drives.backend());
+    writeProtected.setReadOnly('C');
     std::string hoopB = put("b.kxd", DesignBuilder().hoopCode(2).extents(640, 0, 0, 0).margins(-1, -1, -1, -1).end().bytes());
     std::string hoopC = put("c.kxd", DesignBuilder().stitch(10, 10).end().normalized().bytes());
     auto beforeB = stamp(hoopB);
@@ -171,7 +172,6 @@ TEST_F(NormalizeHoopFieldsTest, AnAlreadyNormalisedHeaderIsNotRewritten) {
     EXPECT_TRUE(NormalizeHoopFields(hoopC));
     EXPECT_EQ(stamp(hoopB), beforeB);
     EXPECT_EQ(stamp(hoopC), beforeC);
-    EXPECT_EQ(recording.opensIn(OpenMode::WriteExisting), 0);
 }
 
 TEST_F(NormalizeHoopFieldsTest, HoopBBeyondAFKeepsItsCodeAndGetsMarginsMinusOne) {
@@ -193,15 +193,15 @@ TEST_F(NormalizeHoopFieldsTest, UnreadableFilesAnswerNo) {
 }
 
 TEST_F(NormalizeHoopFieldsTest, AFailedWriteAfterTheOpenStillCountsAsDone) {
-    FaultyPlatform faulty(drives.backend());
-    ScopedPlatform scope(faulty);
     std::vector<std::uint8_t> bytes = DesignBuilder().stitch(5, 5).end().bytes();
     std::string path = put("d.kxd", bytes);
-
-    faulty.failWrites = {OpenMode::WriteExisting};
-    EXPECT_TRUE(NormalizeHoopFields(path));
-    faulty.failWrites.clear();
-    faulty.failOpen = {OpenMode::WriteExisting};
+    {
+        FaultPlatform full(drives.backend());
+        full.setWriteBudget('C', 0);
+        EXPECT_TRUE(NormalizeHoopFields(path));
+    }
+    FaultPlatform writeProtected(drives.backend());
+    writeProtected.setReadOnly('C');
     EXPECT_FALSE(NormalizeHoopFields(path));
     EXPECT_EQ(drives.read(path), bytes);
 }
@@ -228,26 +228,26 @@ TEST_F(CheckPairPartTest, AMarkedDesignUnderAnotherNameLosesBothMarkBytes) {
 }
 
 TEST_F(CheckPairPartTest, AnUnmarkedOrUnreadableDesignIsNoPairAndIsNotWritten) {
-    FaultyPlatform recording(drives.backend());
-    ScopedPlatform scope(recording);
-    std::string lower = put("a.kxd", DesignBuilder().pairMark('b', 1).end().bytes());
-    std::string zero = put("z.kxd", DesignBuilder().pairMark(0, 1).end().bytes());
+    std::vector<std::uint8_t> lower = DesignBuilder().pairMark('b', 1).end().bytes();
+    std::vector<std::uint8_t> zero = DesignBuilder().pairMark(0, 1).end().bytes();
     std::vector<std::uint8_t> shortHeader(100, 'A');
-    std::string shortFile = put("s.kxd", shortHeader);
-    EXPECT_FALSE(CheckPairPart(lower, "x.kxd"));
-    EXPECT_FALSE(CheckPairPart(zero, "x.kxd"));
-    EXPECT_FALSE(CheckPairPart(shortFile, "x.kxd"));
+    for (const auto& bytes : {lower, zero, shortHeader}) {
+        std::string path = put("d.kxd", bytes);
+        auto before = stamp(path);
+        EXPECT_FALSE(CheckPairPart(path, "x.kxd"));
+        EXPECT_EQ(drives.read(path), bytes);
+        EXPECT_EQ(stamp(path), before);
+    }
     EXPECT_FALSE(CheckPairPart("C:\\missing.kxd", "x1.kxd"));
-    EXPECT_EQ(recording.opensIn(OpenMode::WriteExisting), 0);
 }
 
 TEST_F(CheckPairPartTest, AFailedClearIsNotReported) {
-    FaultyPlatform faulty(drives.backend());
-    ScopedPlatform scope(faulty);
-    faulty.failWrites = {OpenMode::WriteExisting};
-    std::string path = put("t1.kxd", DesignBuilder().pairMark('Q').end().bytes());
+    FaultPlatform full(drives.backend());
+    full.setWriteBudget('C', 0);
+    std::vector<std::uint8_t> bytes = DesignBuilder().pairMark('Q').end().bytes();
+    std::string path = put("t1.kxd", bytes);
     EXPECT_FALSE(CheckPairPart(path, "plain.kxd"));
-    EXPECT_EQ(faulty.opensIn(OpenMode::WriteExisting), 1);
+    EXPECT_EQ(drives.read(path), bytes);
 }
 
 TEST(IsPairPartName, LastCharacterOfTheBaseName) {
@@ -283,9 +283,8 @@ std::size_t OpenDescriptors() {
 }
 
 TEST_F(DesignFileTest, EveryCheckClosesItsFilesOnEveryPath) {
-    FaultyPlatform faulty(drives.backend());
-    ScopedPlatform scope(faulty);
-    faulty.failWrites = {OpenMode::WriteExisting};
+    FaultPlatform full(drives.backend());
+    full.setWriteBudget('C', 0);
     std::string fits = put("fits.kxd", DesignBuilder().stitch(1, 1).end().bytes());
     std::string wide = put("wide.kxd", DesignBuilder().extents(9000, 0, 0, 0).end().bytes());
     std::string marked = put("marked.kxd", DesignBuilder().pairMark('A').end().bytes());
@@ -297,7 +296,6 @@ TEST_F(DesignFileTest, EveryCheckClosesItsFilesOnEveryPath) {
         ExceedsRecordLimit(path, 0);
     }
     EXPECT_EQ(OpenDescriptors(), before);
-    EXPECT_GT(faulty.opensIn(OpenMode::WriteExisting), 0);
 }
 
 }  // namespace

@@ -1,0 +1,83 @@
+// Card drive choice, card check and layout check for the tool.
+#include "cli/card_session.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "card/card_drives.h"
+#include "card/card_layout.h"
+#include "platform/paths.h"
+#include "platform/posix/posix_platform.h"
+#include "transfer/card_transfers.h"
+
+namespace kx::cli {
+
+namespace {
+
+constexpr const char* kNoCardMessage =
+    "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?\n"
+    "Is the Card adapter connected to your PC correctly?";
+
+std::optional<std::string> MapCardFolder(const std::string& hostFolder) {
+    PosixPlatform& drives = nativePosixPlatform();
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::canonical(hostFolder, error);
+    if (error) return std::nullopt;
+    // A folder already standing as a removable drive (a mounted card, or an earlier command of
+    // the same run) keeps its letter.
+    std::optional<char> free;
+    for (char letter = 'E'; letter <= 'Y'; ++letter) {
+        auto drive = drives.drive(letter);
+        if (!drive && !free) free = letter;
+        if (drive && drive->type == DRIVE_TYPE_REMOVABLE && drive->folder == folder.string())
+            return std::string(1, letter) + ":\\";
+    }
+    if (!free) return std::nullopt;
+    drives.mapDrive(*free, folder.string(), DRIVE_TYPE_REMOVABLE);
+    return std::string(1, *free) + ":\\";
+}
+
+}  // namespace
+
+std::optional<std::string> FindCardRoot(const GlobalOptions& options) {
+    std::optional<std::string> root;
+    if (!options.cardFolder.empty()) {
+        root = MapCardFolder(options.cardFolder);
+    } else {
+        CardDriveList list = ListCardDrives();
+        if (list.firstRemovable >= 0) root = list.roots[static_cast<std::size_t>(list.firstRemovable)];
+    }
+    // Nothing to go on with, so no choice to offer: a notice rather than the dialog's question.
+    if (!root) ShowMessage(0, kNoCardMessage, "Confirm", mb::OK | mb::ICONQUESTION);
+    return root;
+}
+
+std::string CardSession::folderPath(int folder) const {
+    return root + std::string(DesignFolderNames.at(static_cast<std::size_t>(folder))) + "\\";
+}
+
+std::optional<CardSession> OpenCard(const GlobalOptions& options) {
+    auto root = FindCardRoot(options);
+    if (!root || !CheckCardReady(0, *root)) return std::nullopt;
+    CardSession session{*root, {}};
+    if (CheckCardLayout(0, session.root, session.orderFile) != 1) return std::nullopt;
+    return session;
+}
+
+std::optional<int> ParseFolder(std::string_view text) {
+    constexpr std::string_view kPrefix = "EmbF";
+    int offset = 0;
+    if (text.size() > kPrefix.size() && EqualsIgnoreCase(text.substr(0, kPrefix.size()), kPrefix)) {
+        text.remove_prefix(kPrefix.size());
+        offset = 5;  // EmbF5 is folder 0
+    }
+    if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+    int number = -1;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    int folder = number - offset;
+    if (folder < 0 || folder >= kCardFolderCount) return std::nullopt;
+    return folder;
+}
+
+}  // namespace kx::cli

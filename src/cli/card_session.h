@@ -1,0 +1,36 @@
+// Finding the card and making it ready, as the dialogs do before every card command.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "card/order_file.h"
+
+namespace kx::cli {
+
+// The options every card command shares.
+struct GlobalOptions {
+    std::string cardFolder;  // host folder given by --card; empty when none
+};
+
+// The card drive's root ("E:\"): the --card folder, mapped as a removable drive at the first free
+// letter from E: on, or else the first removable drive of the listing. Nothing after the
+// missing-card message.
+std::optional<std::string> FindCardRoot(const GlobalOptions& options);
+
+struct CardSession {
+    std::string root;
+    OrderFile orderFile;
+    // Design folder `folder` (0 to 11) of the card, ending with a backslash.
+    std::string folderPath(int folder) const;
+};
+
+// The card found, holding media, and through the layout check (which may ask to migrate).
+// Nothing after the messages of whichever step failed.
+std::optional<CardSession> OpenCard(const GlobalOptions& options);
+
+// A design folder as a person names it: "0" to "11", or "EmbF5" to "EmbF16" in any case.
+std::optional<int> ParseFolder(std::string_view text);
+
+}  // namespace kx::cli

@@ -1,0 +1,4 @@
+// kxcard: the memory-card commands at a shell.
+#include "cli/tool.h"
+
+int main(int argc, char** argv) { return kx::cli::RunTool(argc, argv); }

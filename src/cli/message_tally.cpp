@@ -1,0 +1,13 @@
+// Notice counting over the sink in force.
+#include "cli/message_tally.h"
+
+namespace kx::cli {
+
+int MessageTally::show(WindowRef owner, const std::string& text, const std::string& caption,
+                       unsigned flags) {
+    unsigned type = flags & mb::TYPEMASK;
+    if (type != mb::YESNO && type != mb::OKCANCEL) ++notices_;
+    return inner_.show(owner, text, caption, flags);
+}
+
+}  // namespace kx::cli

@@ -27,20 +27,6 @@ TEST(DesignBuilder, ComputesOffsetsCountsAndExtents) {
     EXPECT_EQ(h.hoopCode(), 0u);
 }
 
-TEST(DesignBuilder, OverridesWinAndRawBytesLandLast) {
-    DesignHeader h = DesignBuilder().stitch(1, 1).stitchOffset(9).recordCount(-3).colorCount(70).hoopCode(2)
-        .pairMark('A', 'B').margins(1, 2, 3, 4).extents(5, 6, 7, 8).headerByte(0x10, 0x99).headerByte(0x1C, 0).header();
-    EXPECT_EQ(h.stitchOffset(), 9u);
-    EXPECT_EQ(h.recordCount(), -3 & ~0xFF);
-    EXPECT_EQ(h.colorCount(), 70u);
-    EXPECT_EQ(h.hoopCode(), 2u);
-    EXPECT_EQ(h.pairLetter(), 'A');
-    EXPECT_EQ(h.pairCompanion(), 'B');
-    EXPECT_EQ(h.marginY2(), 4);
-    EXPECT_EQ(h.extentX1(), 5);
-    EXPECT_EQ(h.bytes()[0x10], 0x99);
-}
-
 TEST(DesignBuilder, NormalizedClassifiesTheWalk) {
     DesignHeader h = DesignBuilder().stitch(100, 0).stitch(100, 0).stitch(100, 0).end().normalized().header();
     EXPECT_EQ(h.hoopCode(), 3u);

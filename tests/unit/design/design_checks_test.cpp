@@ -37,15 +37,6 @@ TEST(ClassifyHoop, GivesTheSmallestHoopThatHolds) {
     EXPECT_EQ(ClassifyHoop(-5000, INT32_MIN, -1, -700), HOOP_C);
 }
 
-TEST(Hoops, LabelsAndLimitsByCode) {
-    ASSERT_TRUE(FindHoop(1));
-    EXPECT_EQ(FindHoop(1)->label, "Hoop Size  C");
-    EXPECT_EQ(FindHoop(2)->label, "Hoop Size  B");
-    EXPECT_EQ(FindHoop(3)->label, "Hoop Size  A(F)");
-    EXPECT_EQ(FindHoop(2)->limitY, 1000);
-    for (std::int64_t none : {0LL, -1LL, 4LL, 7LL, 0x100000001LL}) EXPECT_FALSE(FindHoop(none)) << none;
-}
-
 DesignHeader Extents(std::uint32_t hoop, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
     return DesignBuilder().hoopCode(hoop).extents(x1, y1, x2, y2).header();
 }
@@ -58,33 +49,26 @@ void ExpectMargins(const DesignHeader& h, std::int32_t x1, std::int32_t y1, std:
 }
 
 TEST(NormalizedHoopFields, ClassifiesOnlyWhenNoHoopIsSetAndMeasuresMarginsInHoopAF) {
-    auto c = NormalizedHoopFields(Extents(0, 250, 250, 250, 250));
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c->hoopCode(), 1u);
-    ExpectMargins(*c, 380, 300, 380, 300);
-
-    auto unknown = NormalizedHoopFields(Extents(9, 251, 100, 100, 100));
-    ASSERT_TRUE(unknown);
-    EXPECT_EQ(unknown->hoopCode(), 3u);
-
-    auto kept = NormalizedHoopFields(Extents(2, 10, 20, 30, 40));
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(kept->hoopCode(), 2u);
-    ExpectMargins(*kept, 620, 530, 600, 510);
-
-    auto beyond = NormalizedHoopFields(Extents(2, 640, 100, 100, 100));
-    ASSERT_TRUE(beyond);
-    ExpectMargins(*beyond, -1, -1, -1, -1);
-
-    auto edge = NormalizedHoopFields(Extents(3, 630, 550, -10, -100));
-    ASSERT_TRUE(edge);
-    ExpectMargins(*edge, 0, 0, 640, 650);
-
-    // 550 - INT32_MIN does not fit in 32 bits: it wraps negative, so no margin is kept.
-    auto absurd = NormalizedHoopFields(Extents(1, 0, 0, 0, INT32_MIN));
-    ASSERT_TRUE(absurd);
-    ExpectMargins(*absurd, -1, -1, -1, -1);
-
+    struct Case {
+        std::uint32_t storedHoop;
+        std::int32_t x1, y1, x2, y2;
+        std::uint32_t hoop;
+        std::int32_t margins[4];
+    } cases[] = {
+        {0, 250, 250, 250, 250, 1, {380, 300, 380, 300}},
+        {9, 251, 100, 100, 100, 3, {379, 450, 530, 450}},
+        {2, 10, 20, 30, 40, 2, {620, 530, 600, 510}},
+        {2, 640, 100, 100, 100, 2, {-1, -1, -1, -1}},
+        {3, 630, 550, -10, -100, 3, {0, 0, 640, 650}},
+        // 550 - INT32_MIN does not fit in 32 bits: it wraps negative, so no margin is kept.
+        {1, 0, 0, 0, INT32_MIN, 1, {-1, -1, -1, -1}},
+    };
+    for (const Case& c : cases) {
+        auto n = NormalizedHoopFields(Extents(c.storedHoop, c.x1, c.y1, c.x2, c.y2));
+        ASSERT_TRUE(n) << c.x1;
+        EXPECT_EQ(n->hoopCode(), c.hoop) << c.x1;
+        ExpectMargins(*n, c.margins[0], c.margins[1], c.margins[2], c.margins[3]);
+    }
     EXPECT_FALSE(NormalizedHoopFields(Extents(0, 701, 0, 0, 0)));
 }
 
@@ -139,16 +123,6 @@ TEST_F(NormalizeHoopFieldsTest, ClassifiesAndRewritesOnlyTheHeader) {
     EXPECT_TRUE(NormalizeHoopFields(path));
     std::vector<std::uint8_t> expected = DesignBuilder(design).hoopCode(1).margins(380, 300, 380, 300).bytes();
     EXPECT_EQ(drives.read(path), expected);
-}
-
-TEST_F(NormalizeHoopFieldsTest, ClassifiesByTheExtents) {
-    struct Case { std::int32_t x1, y1, x2, y2; std::uint32_t hoop; } cases[] = {
-        {251, 100, 100, 100, 3}, {640, 100, 100, 100, 2}, {-20, -20, 0, 0, 1}};
-    for (const Case& c : cases) {
-        std::string path = put("d.kxd", DesignBuilder().extents(c.x1, c.y1, c.x2, c.y2).end().bytes());
-        EXPECT_TRUE(NormalizeHoopFields(path));
-        EXPECT_EQ(ReadDesignHeader(path)->hoopCode(), c.hoop) << c.x1;
-    }
 }
 
 TEST_F(NormalizeHoopFieldsTest, NoHoopFitsLeavesTheFileUnchanged) {

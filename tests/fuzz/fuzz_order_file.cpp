@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +12,13 @@
 
 #include "card/card_layout.h"
 #include "card/order_file.h"
+#include "fuzz_support.h"
 #include "platform/messages.h"
 #include "platform/posix/posix_platform.h"
 
 namespace {
+
+using kx::fuzz::Input;
 
 // Answers every question No and keeps the run quiet.
 class SilentMessages : public kx::MessageSink {
@@ -24,6 +26,7 @@ public:
     int show(kx::WindowRef, const std::string&, const std::string&, unsigned) override { return kx::id::NO; }
 };
 
+// A temporary folder mapped as removable drive E: for the whole run.
 struct Card {
     std::string folder;
     kx::PosixPlatform platform;
@@ -31,7 +34,7 @@ struct Card {
 
     Card() {
         char pattern[] = "/tmp/kxfuzz-order-XXXXXX";
-        if (!::mkdtemp(pattern)) std::abort();
+        KX_FUZZ_CHECK(::mkdtemp(pattern) != nullptr);
         folder = pattern;
         platform.mapDrive('E', folder, kx::DRIVE_TYPE_REMOVABLE);
         kx::setPlatform(&platform);
@@ -44,57 +47,58 @@ struct Card {
         std::filesystem::remove_all(folder, ignored);
     }
 
-    void putOrderFile(const std::vector<std::uint8_t>& bytes) const {
+    void putOrderFile(const std::uint8_t* data, std::size_t size) const {
         std::ofstream out(folder + "/Emb_OrdF.dat", std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) std::abort();
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        KX_FUZZ_CHECK(out.good());
     }
 };
 
-void Require(bool condition) {
-    if (!condition) std::abort();
+Input DefaultImage() {
+    const auto image = kx::OrderFile::DefaultImage();
+    return Input(image.begin(), image.end());
 }
 
-
-// The first input byte chooses the file: odd makes a 304-byte file behind a valid signature, so the
-// valid path is reached at once; even takes the remaining bytes as they are, of any size.
-std::vector<std::uint8_t> OrderFileBytes(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return {};
-    std::vector<std::uint8_t> bytes(data + 1, data + size);
-    if (data[0] & 1) {
-        const char signature[] = "VORLEXF1";
-        bytes.insert(bytes.begin(), signature, signature + 8);
-        bytes.resize(kx::kOrderFileSize);
-    }
-    return bytes;
-}
+const kx::fuzz::Seeds seeds([] {
+    Input renamed = DefaultImage();
+    std::fill(renamed.begin() + 160, renamed.begin() + 172, 'R');
+    Input wrongVersion = DefaultImage();
+    wrongVersion[7] = '2';
+    Input shorter = DefaultImage(), longer = DefaultImage();
+    shorter.pop_back();
+    longer.push_back(0);
+    return std::vector<Input>{DefaultImage(), renamed, wrongVersion, shorter, longer, Input{}};
+});
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Card card;
     const std::string root = "E:\\";
-    const std::vector<std::uint8_t> bytes = OrderFileBytes(data, size);
-    const bool valid = kx::ValidateOrderFile(bytes);
-    Require(valid == (bytes.size() == kx::kOrderFileSize && std::memcmp(bytes.data(), "VORLEXF1", 8) == 0));
+    const bool valid = kx::ValidateOrderFile({data, size});
+    KX_FUZZ_CHECK(valid == (size == kx::kOrderFileSize && std::memcmp(data, "VORLEXF1", 8) == 0));
 
-    card.putOrderFile(bytes);
+    card.putOrderFile(data, size);
     kx::OrderFile orderFile;
-    Require(kx::ReadOrderFile(0, root, orderFile) == (valid ? 1 : 0));
-    Require(orderFile.has() == valid);
-    if (valid) Require(std::equal(bytes.begin(), bytes.end(), orderFile.bytes().begin()));
-    for (int i = -1; i <= kx::kCardFolderCount; ++i) Require(orderFile.displayName(i).size() <= 8);
+    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, orderFile) == (valid ? 1 : 0));
+    KX_FUZZ_CHECK(orderFile.has() == valid);
+    if (valid) KX_FUZZ_CHECK(std::equal(data, data + size, orderFile.bytes().begin()));
+    for (int i = -1; i <= kx::kCardFolderCount; ++i) KX_FUZZ_CHECK(orderFile.displayName(i).size() <= 8);
 
     // The check keeps a valid file and replaces anything else; a rename then round-trips.
-    card.putOrderFile(bytes);
-    Require(kx::CheckCardLayout(0, root, orderFile) == 1);
-    const std::string name(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 8)));
-    const int folder = size ? static_cast<int>(data[size - 1] % 14) - 1 : -1;
+    card.putOrderFile(data, size);
+    KX_FUZZ_CHECK(kx::CheckCardLayout(0, root, orderFile) == 1);
+    const std::string name(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 8));
+    const int folder = size ? data[size - 1] % 14 - 1 : -1;
     const bool inRange = folder >= 0 && folder < kx::kCardFolderCount;
-    Require(kx::UpdateFolderName(0, root, folder, name, orderFile) == (inRange ? 1 : 0));
+    KX_FUZZ_CHECK(kx::UpdateFolderName(0, root, folder, name, orderFile) == (inRange ? 1 : 0));
+    // A rename writes the whole image, flags included; otherwise the card keeps what the check left.
+    const Input expected = inRange ? Input(orderFile.bytes().begin(), orderFile.bytes().end())
+                           : valid ? Input(data, data + size)
+                                   : DefaultImage();
     kx::OrderFile reread;
-    Require(kx::ReadOrderFile(0, root, reread) == 1);
-    Require(std::equal(reread.bytes().begin(), reread.bytes().end(), orderFile.bytes().begin()));
-    if (inRange) Require(reread.displayName(folder) == name.substr(0, name.find('\0')));
+    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, reread) == 1);
+    KX_FUZZ_CHECK(std::equal(expected.begin(), expected.end(), reread.bytes().begin()));
+    if (inRange) KX_FUZZ_CHECK(reread.displayName(folder) == name.substr(0, name.find('\0')));
     return 0;
 }

@@ -76,7 +76,9 @@ public:
     virtual bool deleteFile(const std::string& path) = 0;
     virtual bool createDirectory(const std::string& path) = 0;
     // FindFirstFileA/FindNextFileA over a wildcard pattern (* and ?), at most `limit` entries.
-    // "folder\*" of an existing folder also yields "." and "..", as on Windows.
+    // "folder\*" of an existing folder also yields "." and "..", first, as on Windows. Which
+    // entries a limited search returns is the folder's own order; only existence and counts
+    // are relied on.
     virtual std::vector<FoundFile> find(const std::string& pattern, std::size_t limit = SIZE_MAX) = 0;
 
     // Drives.

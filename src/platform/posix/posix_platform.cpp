@@ -147,6 +147,9 @@ std::string UnescapeMountField(const std::string& s) {
     return out;
 }
 
+// Marks a copy still being written beside its target; listings never show it.
+constexpr const char* kCopySuffix = ".kxcopy-";
+
 int DriveIndex(char letter) {
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     return (letter >= 'A' && letter <= 'Z') ? letter - 'A' : -1;
@@ -330,7 +333,7 @@ bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
     Fd in(::open(src->c_str(), O_RDONLY | O_CLOEXEC));
     if (!in) return false;
     // Written beside the target and renamed over it: a failed copy never leaves a part.
-    std::string temp = *dst + ".kxcopy-" + std::to_string(::getpid());
+    std::string temp = *dst + kCopySuffix + std::to_string(::getpid());
     Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!out) return false;
     std::vector<char> buf(1 << 16);
@@ -390,27 +393,39 @@ std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size
     if (namePattern.empty() || limit == 0) return result;
     auto hostDir = toHostPath(folder.empty() ? std::string(".") : folder);
     if (!hostDir || !IsDirectory(*hostDir)) return result;
+    const bool isRoot = !folder.empty() && toHostPath(folder.substr(0, 2) + "\\") == hostDir;
+    // A volume's root has no dot entries; any other folder lists them first, as FAT does.
+    auto isDots = [](const std::string& n) { return n == "." || n == ".."; };
+
+    if (namePattern.find_first_of("*?") == std::string::npos) {
+        // One name: looked up directly instead of read from the whole folder.
+        auto found = FindEntryIgnoringCase(*hostDir, namePattern);
+        if (found && !(isRoot && isDots(*found)) && found->find(kCopySuffix) == std::string::npos)
+            result.push_back({*found, IsDirectory(*hostDir + "/" + *found)});
+        return result;
+    }
+    if (!isRoot)
+        for (const char* dots : {".", ".."})
+            if (WildcardMatch(namePattern, dots) && result.size() < limit) result.push_back({dots, true});
     DIR* d = ::opendir(hostDir->c_str());
     if (!d) return result;
-    std::vector<FoundFile> entries;
-    bool isRoot = !folder.empty() && toHostPath(folder.substr(0, 2) + "\\") == hostDir;
-    while (dirent* e = ::readdir(d)) {
+    const std::size_t dotCount = result.size();
+    while (result.size() < limit) {
+        dirent* e = ::readdir(d);
+        if (!e) break;
         std::string name = e->d_name;
-        if (name.find(".kxcopy-") != std::string::npos) continue;  // a copy in flight
-        bool dots = name == "." || name == "..";
-        if (dots && isRoot) continue;  // a volume's root has no dot entries
+        if (isDots(name) || name.find(kCopySuffix) != std::string::npos) continue;
         if (!WildcardMatch(namePattern, name)) continue;
-        entries.push_back({name, IsDirectory(*hostDir + "/" + name)});
+        bool isDir = e->d_type == DT_DIR ||
+                     ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && IsDirectory(*hostDir + "/" + name));
+        result.push_back({std::move(name), isDir});
     }
     ::closedir(d);
-    // "." and ".." first, as a FAT volume lists them; then a stable order.
-    std::sort(entries.begin(), entries.end(), [](const FoundFile& a, const FoundFile& b) {
-        bool ad = a.name == "." || a.name == "..", bd = b.name == "." || b.name == "..";
-        if (ad != bd) return ad;
-        return a.name < b.name;
-    });
-    if (entries.size() > limit) entries.resize(limit);
-    return entries;
+    // A complete listing comes in a stable order; a limited one in the folder's own order.
+    if (limit == SIZE_MAX)
+        std::sort(result.begin() + static_cast<std::ptrdiff_t>(dotCount), result.end(),
+                  [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
+    return result;
 }
 
 std::uint32_t PosixPlatform::logicalDrives() {

@@ -453,3 +453,121 @@ TEST_F(CardTransfers, FolderRenameChecksTheCardFirst) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+// Runs `command` once cleanly to count its file operations, then once for every operation
+// failing in turn; `check` looks at the result and the folders after each run.
+template <class Command, class Check>
+void AtEveryFailure(TestDrives& drives, const std::function<void()>& reset, Command command, Check check) {
+    int operations = 0;
+    {
+        reset();
+        FaultPlatform count(drives.backend());
+        command();
+        operations = count.operationCount();
+    }
+    ASSERT_GE(operations, 3);
+    for (int k = 1; k <= operations; ++k) {
+        reset();
+        FaultPlatform fault(drives.backend());
+        fault.failOperation(k);
+        int result = command();
+        SCOPED_TRACE("failed: " + fault.failedOperation());
+        check(result, fault);
+    }
+}
+
+TEST_F(CardTransfers, ReadAndEraseSurviveAFailureAtEveryOperation) {
+    auto reset = [&] {
+        fs::remove_all(drives.host("E:\\EmbF5"));
+        fs::remove_all(drives.host("C:\\designs"));
+        drives.makeDir("E:\\EmbF5");
+        drives.makeDir("C:\\designs");
+        drives.write("E:\\EmbF5\\A.kxd", Bytes(300, 1));
+        drives.write("E:\\EmbF5\\A.kxt", Bytes(60, 2));
+        drives.write("E:\\EmbF5\\B.kxd", Bytes(500, 3));
+    };
+    std::vector<ListRow> rows{{"A.kxd", "E:\\EmbF5\\A.kxd", true}, {"B.kxd", "E:\\EmbF5\\B.kxd", true}};
+    auto volumeFailed = [](const FaultPlatform& f) { return f.failedOperation().rfind("open \\\\.\\", 0) == 0; };
+
+    AtEveryFailure(drives, reset, [&] { return ReadSelectedFromCard(0, rows, card, "C:\\designs\\"); },
+                   [&](int result, const FaultPlatform& f) {
+                       EXPECT_EQ(result, kTransferRan);
+                       for (const char* n : {"A.kxd", "B.kxd"}) {
+                           std::string pc = std::string("C:\\designs\\") + n;
+                           if (drives.exists(pc)) {
+                               EXPECT_EQ(drives.read(pc), drives.read(std::string("E:\\EmbF5\\") + n));
+                           }
+                       }
+                       if (!volumeFailed(f)) {
+                           EXPECT_EQ(f.flushedVolumes(), "C");
+                       }
+                   });
+    messages.clear();
+    AtEveryFailure(drives, reset,
+                   [&] {
+                       messages.answer(id::YES);
+                       return EraseSelectedFromCard(0, rows, card);
+                   },
+                   [&](int result, const FaultPlatform& f) {
+                       EXPECT_EQ(result, kTransferRan);
+                       // Whatever stays is whole.
+                       if (drives.exists("E:\\EmbF5\\A.kxd")) {
+                           EXPECT_EQ(drives.read("E:\\EmbF5\\A.kxd"), Bytes(300, 1));
+                       }
+                       if (drives.exists("E:\\EmbF5\\B.kxd")) {
+                           EXPECT_EQ(drives.read("E:\\EmbF5\\B.kxd"), Bytes(500, 3));
+                       }
+                       if (!volumeFailed(f)) {
+                           EXPECT_EQ(f.flushedVolumes(), "E");
+                       }
+                   });
+    messages.clear();
+}
+
+TEST_F(CardTransfers, DirectWritesSurviveAFailureAtEveryOperation) {
+    Bytes design = SmallDesign();
+    Bytes normalised = design;  // as a host design is adjusted in memory
+    NormalizeHoopFieldsInMemory(normalised);
+    Bytes classified = design;  // as a listed file is adjusted on disk
+    NormalizedHoopFields(*DesignHeader::parse(design))->storeInto(classified);
+    auto reset = [&] {
+        fs::remove_all(drives.host("E:\\EmbF5"));
+        drives.makeDir("E:\\EmbF5");
+        drives.write("C:\\designs\\A.kxd", design);
+        drives.write("C:\\list.dat", ListFile({"C:\\designs\\A.kxd"}));
+    };
+    auto expectWholeOrNothing = [&](const std::string& cardFile, const Bytes& whole) {
+        if (drives.exists(cardFile)) {
+            EXPECT_EQ(drives.read(cardFile), whole);
+        }
+        std::string thumb = cardFile.substr(0, cardFile.size() - 3) + "kxt";
+        if (drives.exists(thumb)) {
+            ASSERT_TRUE(drives.exists(cardFile));
+            EXPECT_EQ(drives.read(thumb), ThumbnailOf(whole));
+        }
+    };
+    AtEveryFailure(drives, reset,
+                   [&] {
+                       Bytes host = design;
+                       return WriteHostDesign(0, host, "HOST.kxd", card);
+                   },
+                   [&](int result, const FaultPlatform&) {
+                       EXPECT_TRUE(result == kNothingDone || result == kTransferRan || result == kCardWriteFailed);
+                       expectWholeOrNothing("E:\\EmbF5\\HOST.kxd", normalised);
+                   });
+    AtEveryFailure(drives, reset, [&] { return WriteListedFiles(0, "C:\\list.dat", "R.kxd", card); },
+                   [&](int result, const FaultPlatform&) {
+                       EXPECT_TRUE(result == kNothingDone || result == kTransferRan || result == kCardWriteFailed);
+                       // The listed file is only ever normalised in place, never cut.
+                       Bytes listed = drives.read("C:\\designs\\A.kxd");
+                       EXPECT_TRUE(listed == design || listed == classified);
+                       if (drives.exists("E:\\EmbF5\\RA.kxd")) expectWholeOrNothing("E:\\EmbF5\\RA.kxd", listed);
+                   });
+    messages.clear();
+}
+
+}  // namespace
+}  // namespace kx

@@ -218,6 +218,18 @@ TEST(DirectFilesWrite, OverlongNameIsCutToTheHostBuffer) {
     EXPECT_TRUE(std::all_of(memory.begin() + kHostBuffer, memory.end(), [](char c) { return c == 'G'; }));
 }
 
+// A handle that names no window: the dialog manager shows nothing and ends with 0.
+HWND NoWindow() { return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0123)); }
+
+TEST(DirectFilesWrite, WritesNameBackWhenNoDialogShows) {
+    ASSERT_TRUE(Kxcard().complete());
+    ASSERT_FALSE(IsWindow(NoWindow()));
+    std::vector<char> name = HostBuffer("");
+    EXPECT_EQ(Kxcard().directFilesWrite(NoWindow(), name.data(), "C:\\kx-no-list.lst"), 0);
+    EXPECT_TRUE(std::regex_match(TextOf(name), std::regex("[0-9A-Z]{12}\\.kxd"))) << TextOf(name);
+    EXPECT_TRUE(ClearedAfterText(name));
+}
+
 TEST(DirectWriteCard, RunsWriteDialogAndLeavesNameAlone) {
     ASSERT_TRUE(Kxcard().complete());
     std::vector<std::uint8_t> design(116, 0);

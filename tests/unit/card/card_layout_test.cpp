@@ -233,26 +233,6 @@ TEST_F(CardLayoutTest, HasDesignsFlagsStayInMemoryUntilTheNextFullWrite) {
     for (int i = 0; i < 12; ++i) EXPECT_EQ(onCard[FolderEntryByte(i, 11)], (i == 3 || i == 11) ? 1 : 0) << i;
 }
 
-TEST_F(CardLayoutTest, FolderHasDesignsLooksOnlyForDesignFiles) {
-    drives.makeDir(root + "F");
-    EXPECT_FALSE(FolderHasDesigns(root + "F\\"));
-    put("F\\a.kxt");
-    put("F\\kxd");
-    EXPECT_FALSE(FolderHasDesigns(root + "F\\"));
-    put("F\\b.kxd");
-    EXPECT_TRUE(FolderHasDesigns(root + "F\\"));
-    EXPECT_FALSE(FolderHasDesigns(root + "Missing\\"));
-}
-
-TEST_F(CardLayoutTest, EnsureFolderKeepsExistingContents) {
-    drives.makeDir(root + "EmbF5");
-    put("EmbF5\\a.kxd");
-    EnsureFolder(root + "EmbF5\\");
-    EXPECT_TRUE(drives.exists(root + "EmbF5\\a.kxd"));
-    EnsureFolder(root + "New\\");
-    EXPECT_TRUE(isFolder("New"));
-}
-
 TEST_F(CardLayoutTest, WriteProtectedBlankCardFailsWithoutMessage) {
     test::FaultPlatform faults(drives.backend());
     faults.setReadOnly('E');

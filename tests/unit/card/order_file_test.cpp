@@ -60,19 +60,6 @@ TEST(OrderFileImage, DisplayNameTakesAtMostEightBytesAndStopsAtZero) {
     EXPECT_EQ(f.displayName(4), "EmbF9");
 }
 
-TEST(OrderFileImage, FlagsSetOnlyTheirOwnByte) {
-    OrderFile f;
-    f.assign(OrderFile::DefaultImage());
-    f.setHasDesigns(11, true);
-    EXPECT_TRUE(f.hasDesigns(11));
-    EXPECT_EQ(f.bytes()[303], 1);
-    Bytes expected = BlankOrderImage();
-    expected[303] = 1;
-    EXPECT_EQ(Of(f.bytes()), expected);
-    f.setHasDesigns(11, false);
-    EXPECT_EQ(Of(f.bytes()), BlankOrderImage());
-}
-
 TEST(OrderFileImage, NoneAndOutOfRangeReadEmptyAndWriteNothing) {
     OrderFile f;
     EXPECT_FALSE(f.has());
@@ -160,12 +147,6 @@ TEST_F(OrderFileTest, ReadFailureIsReportedAndLeavesNone) {
     EXPECT_EQ(messages.shown()[0].flags, mb::ICONHAND);
     EXPECT_EQ(messages.shown()[0].owner, 42u);
     EXPECT_EQ(drives.read(kPath), BlankOrderImage());
-}
-
-TEST_F(OrderFileTest, CreateWritesBlankFileAndKeepsImage) {
-    EXPECT_EQ(CreateOrderFile(root, orderFile), 1);
-    EXPECT_EQ(drives.read(kPath), BlankOrderImage());
-    EXPECT_EQ(Of(orderFile.bytes()), BlankOrderImage());
 }
 
 TEST_F(OrderFileTest, CreateOverwritesTheStartOfAnExistingFile) {

@@ -11,6 +11,8 @@
 #include "card/order_file.h"
 #include "design/card_conversion.h"
 #include "platform/posix/posix_platform.h"
+#include "render/preview.h"
+#include "render/thumbnail.h"
 #include "samples/sample_designs.h"
 
 namespace {
@@ -69,5 +71,29 @@ void BM_LayoutCheckFullCard(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(kx::CheckCardLayout(0, "E:\\", order));
 }
 BENCHMARK(BM_LayoutCheckFullCard)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+namespace {
+
+void BM_Thumbnail(benchmark::State& state) {
+    const auto& design = DesignOf(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        auto record = kx::MakeThumbnailRecord(design);
+        benchmark::DoNotOptimize(record->data());
+    }
+}
+BENCHMARK(BM_Thumbnail)->Arg(1000)->Arg(10000)->Arg(65535)->Unit(benchmark::kMicrosecond);
+
+// The main dialog's pane canvas at 96 dpi: 92 × 128 pixels.
+void BM_Preview(benchmark::State& state) {
+    const auto& design = DesignOf(static_cast<std::size_t>(state.range(0)));
+    kx::Raster canvas(92, 128, kx::Rgb(0xC0, 0xC0, 0xC0));
+    for (auto _ : state) {
+        auto drawn = kx::RenderPreviewPixels(design, canvas);
+        benchmark::DoNotOptimize(drawn);
+    }
+}
+BENCHMARK(BM_Preview)->Arg(1000)->Arg(10000)->Arg(65535)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "harness/ui_driver.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"

@@ -46,8 +46,8 @@ int FoldersCommand(const GlobalOptions& options) {
     if (!session) return kExitNothingDone;
     for (int i = 0; i < kCardFolderCount; ++i) {
         std::cout << i << '\t' << DesignFolderNames[static_cast<std::size_t>(i)] << '\t'
-                  << session->orderFile.displayName(i) << '\t'
-                  << (session->orderFile.hasDesigns(i) ? 1 : 0) << '\n';
+                  << session->orderFile.displayName(i) << '\t' << (session->orderFile.hasDesigns(i) ? 1 : 0)
+                  << '\n';
     }
     return kExitDone;
 }

@@ -53,7 +53,8 @@ std::optional<DemoFolders> MakeFolders(const std::string& hostDir) {
     DemoFolders f{*base, *base / "card", *base / "designs", *base / "pictures"};
     for (const fs::path& folder : {f.card, f.designs, f.pictures}) {
         if (HoldsFiles(folder)) {
-            std::cerr << "kxcard: " << folder.string() << " already holds files; choose another --dir" << std::endl;
+            std::cerr << "kxcard: " << folder.string() << " already holds files; choose another --dir"
+                      << std::endl;
             return std::nullopt;
         }
         std::error_code error;

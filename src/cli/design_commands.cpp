@@ -41,7 +41,7 @@ StreamSurvey SurveyStream(std::span<const std::uint8_t> file, std::size_t start)
             break;
         } else if (r.isControl(CONTROL_MOVE) || r.isControl(CONTROL_MOVE_ALT) ||
                    r.isControl(CONTROL_COLOR_CHANGE)) {
-            r.second == CONTROL_COLOR_CHANGE ? ++s.colourChanges : ++s.moves;
+            ++(r.isControl(CONTROL_COLOR_CHANGE) ? s.colourChanges : s.moves);
             if (FitsAt(file.size(), at + kRecordSize, kRecordSize)) {
                 at += kRecordSize;  // the displacement belongs to the control record
                 ++s.records;
@@ -72,7 +72,9 @@ void PrintColours(std::span<const std::uint8_t> file, const DesignHeader& h) {
         if (!entry) break;
         std::cout << (i ? " " : "") << i + 1 << ":" << *entry;
     }
-    if (listed < h.colorCount()) std::cout << (listed ? " " : "") << "(" << h.colorCount() - listed << " more not shown or beyond the file)";
+    if (listed < h.colorCount())
+        std::cout << (listed ? " " : "") << "(" << h.colorCount() - listed
+                  << " more not shown or beyond the file)";
     std::cout << '\n';
 }
 
@@ -144,8 +146,8 @@ int ConvertCommand(const std::string& hostFile, const std::string& hostOut) {
     CardConversion conversion = ConvertDesignForCard(*file);
     switch (conversion.outcome) {
         case CardConversion::Outcome::Refused:
-            std::cerr << "kxcard: " << hostFile << " cannot go to the card: " << RefusalText(conversion.refusal)
-                      << std::endl;
+            std::cerr << "kxcard: " << hostFile
+                      << " cannot go to the card: " << RefusalText(conversion.refusal) << std::endl;
             return kExitRefused;
         case CardConversion::Outcome::PlainCopy:
             std::cerr << "kxcard: the stream of " << hostFile

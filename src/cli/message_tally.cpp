@@ -3,8 +3,7 @@
 
 namespace kx::cli {
 
-int MessageTally::show(WindowRef owner, const std::string& text, const std::string& caption,
-                       unsigned flags) {
+int MessageTally::show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) {
     unsigned type = flags & mb::TYPEMASK;
     if (type != mb::YESNO && type != mb::OKCANCEL) ++notices_;
     return inner_.show(owner, text, caption, flags);

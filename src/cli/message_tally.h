@@ -10,8 +10,7 @@ class MessageTally : public MessageSink {
 public:
     MessageTally() : inner_(messageSink()), scope_(*this) {}
 
-    int show(WindowRef owner, const std::string& text, const std::string& caption,
-             unsigned flags) override;
+    int show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) override;
     // Messages that asked nothing (questions are not failures).
     int notices() const { return notices_; }
 

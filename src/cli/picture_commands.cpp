@@ -31,7 +31,9 @@ std::optional<int> ParseSide(std::string_view text) {
 }
 
 void PutPixel(RgbImage& image, int x, int y, Color color) {
-    std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)) * 3;
+    std::size_t at =
+        (static_cast<std::size_t>(y) * static_cast<std::size_t>(image.width) + static_cast<std::size_t>(x)) *
+        3;
     image.rgb[at] = RedOf(color);
     image.rgb[at + 1] = GreenOf(color);
     image.rgb[at + 2] = BlueOf(color);
@@ -69,13 +71,13 @@ bool WritePicture(const RgbImage& image, const std::string& hostOut) {
 
 std::optional<ThumbnailRecord> RecordOf(std::span<const std::uint8_t> design) {
     auto record = MakeThumbnailRecord(design);
-    if (!record) std::cerr << "kxcard: no thumbnail: the header is cut short or its hoop code is not 0 to 5" << std::endl;
+    if (!record)
+        std::cerr << "kxcard: no thumbnail: the header is cut short or its hoop code is not 0 to 5"
+                  << std::endl;
     return record;
 }
 
-bool EndsWithPng(const std::string& path) {
-    return EqualsIgnoreCase(SplitPath(path).ext, ".png");
-}
+bool EndsWithPng(const std::string& path) { return EqualsIgnoreCase(SplitPath(path).ext, ".png"); }
 
 }  // namespace
 

@@ -38,8 +38,7 @@ void Append(png_structp png, png_bytep data, png_size_t length) {
     try {
         bytes->insert(bytes->end(), data, data + length);
         stored = true;
-    } catch (const std::bad_alloc&) {
-    }
+    } catch (const std::bad_alloc&) {}
     if (!stored) png_error(png, "out of memory");  // jumps away, so not from inside the handler
 }
 

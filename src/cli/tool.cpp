@@ -48,14 +48,16 @@ CLI::Validator FolderValidator() {
 CLI::Validator SizeValidator() {
     return CLI::Validator(
         [](std::string& text) -> std::string {
-            return ParsePreviewSize(text) ? std::string() : "a size is WxH, 1 to 4096 pixels each, not " + text;
+            return ParsePreviewSize(text) ? std::string()
+                                          : "a size is WxH, 1 to 4096 pixels each, not " + text;
         },
         "WxH");
 }
 
 CLI::Validator NotEmpty() {
     return CLI::Validator(
-        [](std::string& text) -> std::string { return text.empty() ? "an empty name names nothing" : ""; }, "");
+        [](std::string& text) -> std::string { return text.empty() ? "an empty name names nothing" : ""; },
+        "");
 }
 
 struct Command {
@@ -85,14 +87,17 @@ std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Argu
     std::vector<Command> commands;
     commands.push_back({app.add_subcommand("drives", "the card-drive candidates, the default one marked"),
                         [&] { return DrivesCommand(g); }});
-    commands.push_back({app.add_subcommand("check", "the card's layout check only"), [&] { return CheckCommand(g); }});
-    commands.push_back({app.add_subcommand("folders", "the twelve folders: index, folder, display name, has designs"),
-                        [&] { return FoldersCommand(g); }});
+    commands.push_back(
+        {app.add_subcommand("check", "the card's layout check only"), [&] { return CheckCommand(g); }});
+    commands.push_back(
+        {app.add_subcommand("folders", "the twelve folders: index, folder, display name, has designs"),
+         [&] { return FoldersCommand(g); }});
 
     CLI::App* list = FolderCommand(app, "list", "a folder's design files in the design list's order", a);
     commands.push_back({list, [&] { return ListCommand(g, Folder(a)); }});
 
-    CLI::App* write = FolderCommand(app, "write", "write design files to a card folder, in the order given", a);
+    CLI::App* write =
+        FolderCommand(app, "write", "write design files to a card folder, in the order given", a);
     write->add_option("FILE", a.files, "design files on this computer")->required();
     commands.push_back({write, [&] { return WriteCommand(g, Folder(a), a.files); }});
 
@@ -123,19 +128,21 @@ std::vector<Command> AddDesignCommands(CLI::App& app, Arguments& a) {
 
     CLI::App* thumbnail =
         FileCommand(app, "thumbnail", "the card's thumbnail record; a .png output gives a picture of it", a);
-    thumbnail->add_option("-o,--output", a.out, "thumbnail record, or picture when it ends in .png")->required();
+    thumbnail->add_option("-o,--output", a.out, "thumbnail record, or picture when it ends in .png")
+        ->required();
     commands.push_back({thumbnail, [&] { return ThumbnailCommand(a.file, a.out); }});
 
     CLI::App* preview = FileCommand(app, "preview", "the preview drawing as PNG; prints the hoop label", a);
     preview->add_option("-o,--output", a.out, "PNG picture")->required();
     preview->add_option("--size", a.size, "canvas in pixels (default: the main dialog's pane, 92x128)")
         ->check(SizeValidator());
-    commands.push_back({preview, [&] {
-                            return PreviewCommand(a.file, a.out, ParsePreviewSize(a.size).value_or(kPanePreviewSize));
-                        }});
+    commands.push_back(
+        {preview,
+         [&] { return PreviewCommand(a.file, a.out, ParsePreviewSize(a.size).value_or(kPanePreviewSize)); }});
 
     CLI::App* demo = app.add_subcommand("demo", "sample designs written to a card folder, with pictures");
-    demo->add_option("--dir", a.dir, "where to make the demo (default: a new folder in the temporary folder)");
+    demo->add_option("--dir", a.dir,
+                     "where to make the demo (default: a new folder in the temporary folder)");
     commands.push_back({demo, [&] { return DemoCommand(a.dir); }});
     return commands;
 }
@@ -171,7 +178,9 @@ int RunTool(int argc, char** argv) {
     } catch (const CLI::ParseError& error) {
         return UsageError(app, error);
     }
-    auto answer = yes ? ConsoleMessageSink::Answer::Yes : no ? ConsoleMessageSink::Answer::No : ConsoleMessageSink::Answer::Ask;
+    auto answer = yes  ? ConsoleMessageSink::Answer::Yes
+                  : no ? ConsoleMessageSink::Answer::No
+                       : ConsoleMessageSink::Answer::Ask;
     if (auto* console = dynamic_cast<ConsoleMessageSink*>(&nativeMessageSink())) console->setAnswer(answer);
 
     try {

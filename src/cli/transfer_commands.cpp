@@ -48,8 +48,8 @@ std::optional<NamedDesigns> NameDesigns(const GlobalOptions& options, int folder
             row.ticked = found = true;
         }
         if (found) continue;
-        std::cerr << "kxcard: no design \"" << name << "\" in " << DesignFolderNames.at(static_cast<std::size_t>(folder))
-                  << std::endl;
+        std::cerr << "kxcard: no design \"" << name << "\" in "
+                  << DesignFolderNames.at(static_cast<std::size_t>(folder)) << std::endl;
         ++named.unmatched;
     }
     if (named.unmatched == static_cast<int>(names.size())) return std::nullopt;

@@ -143,9 +143,8 @@ private:
     bool left_ = false;
 };
 
-constexpr std::array<std::uint32_t, 12> kWalkThreads{RED, BLUE, YELLOW, GREEN, PINK, ORANGE,
-                                                     PURPLE, SKY_BLUE, BLACK, DARK_GREEN,
-                                                     LEAF_GREEN, LIGHT_PINK};
+constexpr std::array<std::uint32_t, 12> kWalkThreads{
+    RED, BLUE, YELLOW, GREEN, PINK, ORANGE, PURPLE, SKY_BLUE, BLACK, DARK_GREEN, LEAF_GREEN, LIGHT_PINK};
 
 // Records a jump to `to` takes: two for each move record.
 std::size_t JumpRecords(Point from, Point to) {
@@ -155,8 +154,7 @@ std::size_t JumpRecords(Point from, Point to) {
 
 }  // namespace
 
-std::vector<std::uint8_t> GenerateDesign(std::size_t records, std::size_t colourChanges,
-                                         std::uint32_t seed) {
+std::vector<std::uint8_t> GenerateDesign(std::size_t records, std::size_t colourChanges, std::uint32_t seed) {
     constexpr std::size_t kStartMove = 2, kColourChange = 2, kLeastPerColour = 4;
     std::size_t body = std::max<std::size_t>(records, 3) - 1;  // all but the end record
     colourChanges = std::min(colourChanges, (body - kStartMove) / (kColourChange + kLeastPerColour));

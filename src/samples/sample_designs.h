@@ -23,7 +23,6 @@ std::vector<SampleDesign> MakeSampleDesigns();
 // changes, satin walks in hoop A(F) and jumps between colours, the same for the same seed.
 // Fewer than 3 records are raised to 3, and the colour changes are capped so that each colour
 // keeps a few stitches.
-std::vector<std::uint8_t> GenerateDesign(std::size_t records, std::size_t colourChanges,
-                                         std::uint32_t seed);
+std::vector<std::uint8_t> GenerateDesign(std::size_t records, std::size_t colourChanges, std::uint32_t seed);
 
 }  // namespace kx::samples

@@ -96,7 +96,8 @@ TEST(ToolCard, CheckMakesABlankCardReady) {
     EXPECT_TRUE(r.err.empty());
     EXPECT_NE(r.out.find("ready"), std::string::npos);
     EXPECT_EQ(fs::file_size(box.card() / "Emb_OrdF.dat"), 304u);
-    for (int n = 5; n <= 16; ++n) EXPECT_TRUE(fs::is_directory(box.card() / ("EmbF" + std::to_string(n)))) << n;
+    for (int n = 5; n <= 16; ++n)
+        EXPECT_TRUE(fs::is_directory(box.card() / ("EmbF" + std::to_string(n)))) << n;
 }
 
 TEST(ToolCard, DrivesMarksTheGivenCardAsDefault) {
@@ -107,7 +108,9 @@ TEST(ToolCard, DrivesMarksTheGivenCardAsDefault) {
     for (const std::string& line : Lines(r.out)) {
         if (line.ends_with("\tdefault")) {
             ++defaults;
-            EXPECT_NE(line.find("\tremovable\t" + fs::canonical(box.card()).string() + "\t"), std::string::npos) << line;
+            EXPECT_NE(line.find("\tremovable\t" + fs::canonical(box.card()).string() + "\t"),
+                      std::string::npos)
+                << line;
         }
     }
     EXPECT_EQ(defaults, 1) << r.out;

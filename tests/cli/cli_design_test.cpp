@@ -30,14 +30,17 @@ TEST(ToolInfo, ShowsTheHeaderAsStoredAndWhatTheStreamHolds) {
     ToolRun r = box.run({"info", heart.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     std::string records = std::to_string(header->recordCount());
-    EXPECT_NE(r.out.find("records\t" + records + " (the stream holds " + records + " through its end record)"),
-              std::string::npos) << r.out;
+    EXPECT_NE(
+        r.out.find("records\t" + records + " (the stream holds " + records + " through its end record)"),
+        std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("hoop code\t1 (Hoop Size  C)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("colour table\t1:10 2:17"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("1 colour changes"), std::string::npos) << r.out;
 
-    fs::path odd = box.put(box.pc() / "ODD.kxd", DesignBuilder().colors({5}).hoopCode(9).extents(800, 0, 0, 0)
-                                                     .stitch(1, 1).pairMark('Q', 7).bytes());
+    fs::path odd = box.put(
+        box.pc() / "ODD.kxd",
+        DesignBuilder().colors({5}).hoopCode(9).extents(800, 0, 0, 0).stitch(1, 1).pairMark('Q', 7).bytes());
     ToolRun o = box.run({"info", odd.string()});
     EXPECT_EQ(o.status, 0);
     EXPECT_NE(o.out.find("hoop code\t9 (no hoop set)"), std::string::npos) << o.out;
@@ -54,7 +57,8 @@ TEST(ToolInfo, FilesThatAreNotDesignsFailWithExit1) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos);
     // A colour count far beyond the file lists what is there and stops.
-    fs::path lying = box.put(box.pc() / "LIE.kxd", DesignBuilder().colors({3}).colorCount(4000000000u).end().bytes());
+    fs::path lying =
+        box.put(box.pc() / "LIE.kxd", DesignBuilder().colors({3}).colorCount(4000000000u).end().bytes());
     ToolRun r = box.run({"info", lying.string()});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("not shown or beyond the file"), std::string::npos) << r.out;
@@ -135,7 +139,8 @@ TEST(ToolThumbnail, APngIsTheRecordEnlargedWithSharpPixels) {
         EXPECT_GE(Colours(*decoded).size(), 3u) << c.sample;  // background and at least two threads
         for (int y = 0; y < decoded->height; y += 8)
             for (int x = 0; x < decoded->width; x += 8)
-                ASSERT_EQ(decoded->pixel(x + 7, y + 7), decoded->pixel(x, y)) << c.sample << " " << x << "," << y;
+                ASSERT_EQ(decoded->pixel(x + 7, y + 7), decoded->pixel(x, y))
+                    << c.sample << " " << x << "," << y;
     }
 }
 
@@ -176,7 +181,8 @@ TEST(ToolPreview, SizeAndHoopLabelFollowTheDesign) {
     for (Case c : {Case{"GIANT.kxd", "Hoop Size  --\n"}, Case{"FLOWER.kxd", "Hoop Size  B\n"},
                    Case{"STAR.kxd", "Hoop Size  A(F)\n"}}) {
         fs::path png = box.root() / "p.png";
-        ToolRun r = box.run({"preview", box.sample(c.sample).string(), "-o", png.string(), "--size", "300x200"});
+        ToolRun r =
+            box.run({"preview", box.sample(c.sample).string(), "-o", png.string(), "--size", "300x200"});
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, c.label);
         auto decoded = DecodePng(png);
@@ -211,7 +217,8 @@ TEST(ToolDemo, WritesSamplesToACardAndReportsFilesThatExist) {
     int named = 0, pictures = 0;
     std::size_t start = r.out.find("== where everything is");
     ASSERT_NE(start, std::string::npos) << r.out;
-    for (std::size_t at = r.out.find("\n  /", start); at != std::string::npos; at = r.out.find("\n  /", at + 1)) {
+    for (std::size_t at = r.out.find("\n  /", start); at != std::string::npos;
+         at = r.out.find("\n  /", at + 1)) {
         std::string path = r.out.substr(at + 3, r.out.find('\n', at + 1) - at - 3);
         EXPECT_TRUE(fs::exists(path)) << path;
         ++named;

@@ -89,7 +89,8 @@ TEST_F(ToolTransfer, AHundredDesignsStopTheWrite) {
 class ToolCardDesigns : public ToolTransfer {
 protected:
     void SetUp() override {
-        fs::path heart = box.sample("HEART.kxd"), star = box.sample("STAR.kxd"), card = box.sample("CARD.kxd");
+        fs::path heart = box.sample("HEART.kxd"), star = box.sample("STAR.kxd"),
+                 card = box.sample("CARD.kxd");
         ASSERT_EQ(box.onCard({"write", "0", heart.string(), star.string(), card.string()}).status, 0);
     }
 };

@@ -82,8 +82,10 @@ ToolRun ToolSandbox::run(const std::vector<std::string>& args,
 
     FileActions actions;
     posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(actions.get(), STDERR_FILENO, errPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addchdir_np(actions.get(), cwd.c_str());
 
     ToolRun result;
@@ -91,8 +93,7 @@ ToolRun ToolSandbox::run(const std::vector<std::string>& args,
     if (posix_spawn(&pid, KXCARD_PATH, actions.get(), nullptr, argvPointers.data(), envPointers.data()) != 0)
         return result;
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
     result.out = Slurp(outPath);
     result.err = Slurp(errPath);
@@ -123,7 +124,8 @@ std::vector<std::uint8_t> ReadFileBytes(const fs::path& path) {
 }
 
 std::uint32_t DecodedPng::pixel(int x, int y) const {
-    std::size_t at = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
+    std::size_t at =
+        (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
     return (std::uint32_t{rgb.at(at)} << 16) | (std::uint32_t{rgb.at(at + 1)} << 8) | rgb.at(at + 2);
 }
 

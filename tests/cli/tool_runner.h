@@ -36,7 +36,8 @@ public:
     ToolRun onCard(std::vector<std::string> args) const;
 
     // Writes a file (making its folder) and returns its path.
-    std::filesystem::path put(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) const;
+    std::filesystem::path put(const std::filesystem::path& path,
+                              const std::vector<std::uint8_t>& bytes) const;
     // Writes the named sample design into the PC folder and returns its path.
     std::filesystem::path sample(const std::string& fileName) const;
 
@@ -49,7 +50,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
 struct DecodedPng {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgb;  // rows from the top, 3 bytes a pixel
+    std::vector<std::uint8_t> rgb;            // rows from the top, 3 bytes a pixel
     std::uint32_t pixel(int x, int y) const;  // 0xRRGGBB
 };
 

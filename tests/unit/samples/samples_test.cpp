@@ -17,8 +17,8 @@ namespace {
 
 // What an independent walk of the stream finds.
 struct StreamFacts {
-    bool wellFormed = true;       // every control record complete, the end record last in the file
-    std::size_t records = 0;      // through the end record
+    bool wellFormed = true;   // every control record complete, the end record last in the file
+    std::size_t records = 0;  // through the end record
     std::size_t colourChanges = 0;
     bool startsWithMove = false;
     int longestStitch = 0;
@@ -43,7 +43,8 @@ StreamFacts Walk(const std::vector<std::uint8_t>& file) {
         pos.y += static_cast<std::int8_t>(file[i + 1]);
         f.min = {std::min(f.min.x, pos.x), std::min(f.min.y, pos.y)};
         f.max = {std::max(f.max.x, pos.x), std::max(f.max.y, pos.y)};
-        return std::max(std::abs(static_cast<std::int8_t>(file[i])), std::abs(static_cast<std::int8_t>(file[i + 1])));
+        return std::max(std::abs(static_cast<std::int8_t>(file[i])),
+                        std::abs(static_cast<std::int8_t>(file[i + 1])));
     };
     for (; at + 2 <= file.size(); at += 2) {
         ++f.records;
@@ -193,8 +194,8 @@ TEST(DesignWriter, NoHoopHoldsAGiantSoItKeepsCodeZeroAndUnfitMargins) {
 }
 
 TEST(Shapes, OutlinesCloseAndLettersMakeStrokes) {
-    for (const Path& p : {HeartOutline(300), StarOutline(200, 80, 5), FlowerOutline(100, 6),
-                          CircleOutline({10, 10}, 50)}) {
+    for (const Path& p :
+         {HeartOutline(300), StarOutline(200, 80, 5), FlowerOutline(100, 6), CircleOutline({10, 10}, 50)}) {
         ASSERT_GE(p.size(), 4u);
         EXPECT_LE(std::abs(p.front().x - p.back().x) + std::abs(p.front().y - p.back().y), 1);
     }

@@ -14,6 +14,7 @@
 #include "design/hoop.h"
 #include "design/stitch_stream.h"
 #include "platform/platform.h"
+#include "render/preview.h"
 
 namespace kx::cli {
 
@@ -64,16 +65,25 @@ std::string Hex(unsigned value) {
     return out.str();
 }
 
+// As the preview draws a thread: "#RRGGBB".
+std::string ColourText(Color colour) {
+    std::ostringstream out;
+    out << '#' << std::hex << std::uppercase << std::setfill('0') << std::setw(2) << int{RedOf(colour)}
+        << std::setw(2) << int{GreenOf(colour)} << std::setw(2) << int{BlueOf(colour)};
+    return out.str();
+}
+
 void PrintColours(std::span<const std::uint8_t> file, const DesignHeader& h) {
     std::cout << "colour table\t";
     std::size_t listed = 0;
     for (std::size_t i = 0; i < h.colorCount() && listed < kListedColours; ++i, ++listed) {
         auto entry = ReadI32LE(file, kColorTableOffset + i * kColorEntrySize);
         if (!entry) break;
-        std::cout << (i ? " " : "") << i + 1 << ":" << *entry;
+        std::cout << (i ? "  " : "") << i + 1 << ":" << *entry << " "
+                  << ColourText(PreviewThreadColor(*entry & 0xFFFF));
     }
     if (listed < h.colorCount())
-        std::cout << (listed ? " " : "") << "(" << h.colorCount() - listed
+        std::cout << (listed ? "  " : "") << "(" << h.colorCount() - listed
                   << " more not shown or beyond the file)";
     std::cout << '\n';
 }

@@ -35,7 +35,8 @@ TEST(ToolInfo, ShowsTheHeaderAsStoredAndWhatTheStreamHolds) {
         std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("hoop code\t1 (Hoop Size  C)"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("colour table\t1:10 2:17"), std::string::npos) << r.out;
+    // Each thread with the colour the preview draws it in.
+    EXPECT_NE(r.out.find("colour table\t1:10 #FF0000  2:17 #F999B7\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("1 colour changes"), std::string::npos) << r.out;
 
     fs::path odd = box.put(

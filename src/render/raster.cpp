@@ -81,17 +81,22 @@ void Raster::stepLine(Point from, Point to) {
 
     // Minor coordinate of step i: ceil((2·b0·steps + 2·db·i − steps) / (2·steps)), kept as the
     // quotient b and the remainder r = b·2·steps − numerator, 0 <= r < 2·steps.
+    // A line that starts on the canvas starts exactly at (a0, b0) with r = steps: no division.
     const std::int64_t divisor = 2 * steps, increment = 2 * db;
-    const std::int64_t numerator = 2 * b0 * steps + increment * first - steps;
-    std::int64_t b = CeilDiv(numerator, divisor);
-    std::int64_t r = b * divisor - numerator;
+    std::int64_t b = b0, r = steps;
+    if (first > 0) {
+        const std::int64_t numerator = 2 * b0 * steps + increment * first - steps;
+        b = CeilDiv(numerator, divisor);
+        r = b * divisor - numerator;
+    }
     std::int64_t a = a0 + direction * first;
 
+    // Locals, so the stores into the pixels need not reload the canvas's fields.
+    Color* const base = pixels_.data();
+    const Color pen = pen_;
+    const std::int64_t stride = width_;
     for (std::int64_t i = first; i < last; ++i, a += direction) {
-        if (b >= 0 && b < minorSize) {
-            const std::int64_t x = XMajor ? a : b, y = XMajor ? b : a;
-            pixels_[static_cast<std::size_t>(y * width_ + x)] = pen_;
-        }
+        if (b >= 0 && b < minorSize) base[XMajor ? b * stride + a : a * stride + b] = pen;
         r -= increment;
         if (r < 0) {
             r += divisor;

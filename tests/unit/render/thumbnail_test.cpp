@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "design/byte_order.h"
 #include "render/thumbnail.h"
 #include "support/design_builder.h"
 #include "support/test_drives.h"
@@ -18,9 +19,7 @@ namespace {
 using test::DesignBuilder;
 using Drawn = std::map<std::pair<int, int>, std::uint8_t>;
 
-std::uint32_t BE32(const ThumbnailRecord& r, std::size_t at) {
-    return (std::uint32_t{r[at]} << 24) | (std::uint32_t{r[at + 1]} << 16) | (std::uint32_t{r[at + 2]} << 8) | r[at + 3];
-}
+std::uint32_t BE32(const ThumbnailRecord& r, std::size_t at) { return ReadU32BE(r, at).value_or(0xDEADBEEF); }
 
 // Every pixel that is not background, by (x, y) with y counted from the top row.
 Drawn DrawnPixels(const ThumbnailRecord& r) {

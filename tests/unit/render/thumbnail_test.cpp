@@ -189,9 +189,6 @@ TEST(ThumbnailColours, EveryCodeComesBackFromItsDrawingColour) {
     for (int code = 0; code < 256; ++code)
         EXPECT_EQ(ThumbnailColorCode(ThumbnailCodeColor(static_cast<std::uint8_t>(code))), code);
     EXPECT_EQ(ThumbnailCodeColor(kThumbnailBackground), Rgb(0x00, 0x20, 0xE0));
-    EXPECT_EQ(ThumbnailThreadCode(0), 0x00);
-    EXPECT_EQ(ThumbnailThreadCode(2), 0xFF);
-    EXPECT_EQ(ThumbnailThreadCode(-1), 0x00);
 }
 
 TEST(CurrentThumbnail, BuildHoldsOneRecordUntilReleased) {

@@ -51,12 +51,48 @@ Raster::Point Raster::Clamped(std::int64_t x, std::int64_t y) {
 void Raster::moveTo(std::int64_t x, std::int64_t y) { current_ = Clamped(x, y); }
 
 void Raster::lineTo(std::int64_t x, std::int64_t y) {
-    const Point to = Clamped(x, y);
-    if (std::llabs(to.x - current_.x) >= std::llabs(to.y - current_.y))
-        stepLine<true>(current_, to);
-    else
-        stepLine<false>(current_, to);
-    current_ = to;
+    const Point from = current_;
+    current_ = Clamped(x, y);
+    const Point& to = current_;
+    // The drawn pixels lie within the box of the two ends, so ends on the canvas need no clipping.
+    const bool inside = contains(from.x, from.y) && contains(to.x, to.y);
+    if (std::llabs(to.x - from.x) >= std::llabs(to.y - from.y)) {
+        if (inside)
+            stepInside<true>(from, to);
+        else
+            stepLine<true>(from, to);
+    } else {
+        if (inside)
+            stepInside<false>(from, to);
+        else
+            stepLine<false>(from, to);
+    }
+}
+
+// The stepping of stepLine for a line whose pixels all lie on the canvas, as pointer moves: one
+// major step a pixel, one minor step where the error leaves 0..2·steps-1.
+template <bool XMajor>
+void Raster::stepInside(Point from, Point to) {
+    const std::int64_t da = XMajor ? to.x - from.x : to.y - from.y;
+    const std::int64_t db = XMajor ? to.y - from.y : to.x - from.x;
+    const std::int64_t steps = std::llabs(da), divisor = 2 * steps, increment = 2 * db;
+    const std::int64_t stride = width_;
+    const std::int64_t majorStride = XMajor ? (da > 0 ? 1 : -1) : (da > 0 ? stride : -stride);
+    const std::int64_t minorStride = XMajor ? stride : 1;
+    Color* pixel = pixels_.data() + from.y * stride + from.x;
+    const Color pen = pen_;
+    std::int64_t r = steps;
+    for (std::int64_t i = 0; i < steps; ++i, pixel += majorStride) {
+        *pixel = pen;
+        r -= increment;
+        if (r < 0) {
+            r += divisor;
+            pixel += minorStride;
+        } else if (r >= divisor) {
+            r -= divisor;
+            pixel -= minorStride;
+        }
+    }
 }
 
 // The pixels GDI sets, found by drawing every direction and length up to 31 and thousands of

@@ -56,6 +56,8 @@ private:
     };
     static Point Clamped(std::int64_t x, std::int64_t y);
     template <bool XMajor>
+    void stepInside(Point from, Point to);
+    template <bool XMajor>
     void stepLine(Point from, Point to);
 
     int width_;

@@ -8,8 +8,6 @@
 #include "cli/host_paths.h"
 #include "cli/message_tally.h"
 #include "cli/progress.h"
-#include "design/card_conversion.h"
-#include "design/design_checks.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "transfer/design_lists.h"
@@ -17,14 +15,6 @@
 namespace kx::cli {
 
 namespace {
-
-// The write skips, without a word, a design its conversion cannot use; the tool still owes the
-// script an exit status that says a design did not arrive.
-bool ConversionWillSkip(const std::string& path) {
-    if (!IsDesignFileName(path)) return true;
-    auto bytes = ReadWholeFile(path);
-    return !bytes || ConvertDesignForCard(*bytes).outcome == CardConversion::Outcome::Refused;
-}
 
 // A card folder's rows with those the names stand for ticked (file names, matched as the card's
 // FAT volume does, without regard to case); names that match no row are reported.
@@ -67,15 +57,17 @@ int WriteCommand(const GlobalOptions& options, int folder, const std::vector<std
     auto session = OpenCard(options);
     if (!session) return kExitNothingDone;
     std::vector<ListRow> rows;
-    int skipped = 0;
     for (const std::string& hostFile : hostFiles) {
         std::string path = WindowsPathOf(hostFile).value_or(hostFile);
-        if (ConversionWillSkip(path)) ++skipped;
         rows.push_back({std::string(FileNamePart(path)), path, true});
     }
     MessageTally tally;
-    int result = WriteSelectedToCard(0, rows, {session->folderPath(folder), session->root},
-                                     TerminalProgress("writing"));
+    // The write passes over a design its conversion cannot use without a word; the tool still
+    // owes the script an exit status that says a design did not arrive.
+    int skipped = 0;
+    TransferObserver observer = TerminalProgress("writing");
+    observer.skipped = [&](const std::string&) { ++skipped; };
+    int result = WriteSelectedToCard(0, rows, {session->folderPath(folder), session->root}, observer);
     if (result == kCardWriteFailed) {
         ShowMessage(0, "Out of memory space.", "Error", mb::ICONQUESTION);
         return kExitCardFull;

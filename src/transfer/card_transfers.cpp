@@ -67,11 +67,14 @@ std::string LastFour(const std::string& s) { return s.size() <= 4 ? s : s.substr
 // How one PC design's turn in the write ended.
 enum class Turn { Skipped, Written, CardFailed };
 
-Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, int& count) {
+Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, int& count,
+                    const TransferObserver& observer) {
     auto name = ContainedFileName(row.name);
-    if (!name) return Turn::Skipped;
-    auto temp = ConvertForCard(row.path);
-    if (!temp) return Turn::Skipped;
+    auto temp = name ? ConvertForCard(row.path) : std::nullopt;
+    if (!temp) {
+        if (observer.skipped) observer.skipped(row.name);
+        return Turn::Skipped;
+    }
     std::string base = SplitPath(*name).base;
     if (ExceedsRecordLimit(*temp, kCardRecordLimit)) {
         ShowMessage(owner,
@@ -138,7 +141,7 @@ int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, con
             break;
         }
         if (observer.progress) observer.progress(total - ticked, total, row.name);
-        Turn turn = WriteOneDesign(owner, row, folder, count);
+        Turn turn = WriteOneDesign(owner, row, folder, count, observer);
         if (turn == Turn::CardFailed) {
             result = kCardWriteFailed;
             break;

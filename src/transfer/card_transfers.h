@@ -29,10 +29,12 @@ struct ListRow {
 };
 
 // Hooks for the one who waits: `busy` once the command starts its work (the wait cursor),
-// `progress` before each design is handled (position among the ticked ones, their number).
+// `progress` before each design is handled (position among the ticked ones, their number), and
+// `skipped` for a design the write passes over without a message (its conversion gave nothing).
 struct TransferObserver {
     std::function<void()> busy;
     std::function<void(std::size_t done, std::size_t total, const std::string& name)> progress;
+    std::function<void(const std::string& name)> skipped;
 };
 
 // The number of files matching folder + "*" + ext (folder ends with a backslash).

@@ -175,7 +175,11 @@ TEST_F(CardTransfers, RefusalsAreReportedAndSkipped) {
     std::vector<ListRow> rows{pcDesign("ABC.kxd", huge), pcDesign("FLOWERS.kxd", huge),
                               pcDesign("WIDE.kxd", tooWide), {"gone.kxd", "C:\\designs\\gone.kxd", true},
                               pcDesign("notes.txt", SmallDesign()), pcDesign("OK.kxd", SmallDesign())};
-    EXPECT_EQ(WriteSelectedToCard(0, rows, card), kTransferRan);
+    std::vector<std::string> skipped;
+    TransferObserver observer;
+    observer.skipped = [&](const std::string& name) { skipped.push_back(name); };
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), kTransferRan);
+    EXPECT_EQ(skipped, (std::vector<std::string>{"gone.kxd", "notes.txt"}));
     ASSERT_EQ(messages.shown().size(), 3u);
     EXPECT_EQ(messages.shown()[0].text,
               "The design is too large and cannot be sent in this menu.\nThe pattern (ABC) exceeds the "

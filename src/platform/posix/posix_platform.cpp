@@ -147,6 +147,19 @@ std::string UnescapeMountField(const std::string& s) {
     return out;
 }
 
+// `base` joined with the first `count` parts, each in its existing spelling. The exact path is
+// tried first (one lstat, the usual case); only a path that does not exist as spelled has its
+// parent resolved the same way and its last part looked up without regard to case.
+std::string ResolveParts(const std::string& base, const std::vector<std::string>& parts, std::size_t count) {
+    if (count == 0) return base;
+    std::string exact = base;
+    for (std::size_t i = 0; i < count; ++i) exact += "/" + parts[i];
+    if (Exists(exact)) return exact;
+    std::string parent = ResolveParts(base, parts, count - 1);
+    auto found = FindEntryIgnoringCase(parent.empty() ? "/" : parent, parts[count - 1]);
+    return parent + "/" + (found ? *found : parts[count - 1]);
+}
+
 // Marks a copy still being written beside its target; listings never show it.
 constexpr const char* kCopySuffix = ".kxcopy-";
 
@@ -253,12 +266,7 @@ std::optional<std::string> PosixPlatform::toHostPath(const std::string& windowsP
         else current += (*abs)[i];
     }
     flushPart();
-    std::string host = d->folder == "/" ? "" : d->folder;
-    for (const auto& part : parts) {
-        std::string dir = host.empty() ? "/" : host;
-        auto found = FindEntryIgnoringCase(dir, part);
-        host += "/" + (found ? *found : part);
-    }
+    std::string host = ResolveParts(d->folder == "/" ? "" : d->folder, parts, parts.size());
     return host.empty() ? std::string("/") : host;
 }
 
@@ -311,7 +319,7 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
         return std::make_unique<PosixFile>(std::move(fd), true);
     }
     auto host = toHostPath(path);
-    if (!host || IsDirectory(*host)) return nullptr;  // CreateFileA does not open folders
+    if (!host) return nullptr;
     int flags = O_CLOEXEC;
     switch (mode) {
         case OpenMode::Read: flags |= O_RDONLY; break;
@@ -323,6 +331,9 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
     }
     Fd fd(::open(host->c_str(), flags, 0666));
     if (!fd) return nullptr;
+    // CreateFileA does not open folders; only a read-only open of one gets this far.
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
     return std::make_unique<PosixFile>(std::move(fd), false);
 }
 

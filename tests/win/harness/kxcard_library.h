@@ -7,25 +7,25 @@
 
 namespace kx::wintest {
 
-class KxcardLibrary {
-public:
-    KxcardLibrary();
-    ~KxcardLibrary();
-    KxcardLibrary(const KxcardLibrary&) = delete;
-    KxcardLibrary& operator=(const KxcardLibrary&) = delete;
+struct KxcardLibrary {
+    HMODULE module = LoadLibraryA("kxcard.dll");
 
-    HMODULE module() const { return module_; }
-    bool complete() const { return module_ && connectCardDlg && directWriteCard && directFilesWrite; }
+    template <class Fn>
+    Fn find(const char* name) const {
+        FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+    }
+    decltype(&ConnectCardDlg) connectCardDlg = find<decltype(&ConnectCardDlg)>("ConnectCardDlg");
+    decltype(&DirectWriteCard) directWriteCard = find<decltype(&DirectWriteCard)>("DirectWriteCard");
+    decltype(&DirectFilesWrite) directFilesWrite = find<decltype(&DirectFilesWrite)>("DirectFilesWrite");
 
-    decltype(&ConnectCardDlg) connectCardDlg = nullptr;
-    decltype(&DirectWriteCard) directWriteCard = nullptr;
-    decltype(&DirectFilesWrite) directFilesWrite = nullptr;
-
-private:
-    HMODULE module_;
+    bool complete() const { return module && connectCardDlg && directWriteCard && directFilesWrite; }
 };
 
 // The library, loaded on first use and kept for the program's life.
-KxcardLibrary& Kxcard();
+inline KxcardLibrary& Kxcard() {
+    static KxcardLibrary library;
+    return library;
+}
 
 }  // namespace kx::wintest

@@ -1,4 +1,4 @@
-// Drive listing, media test and volume flush, on mapped folders and on scripted drive answers.
+// Drive listing, media test and volume flush on scripted drive answers.
 #include "card/card_drives.h"
 
 #include <gtest/gtest.h>
@@ -12,179 +12,80 @@ namespace kx {
 namespace {
 
 using Roots = std::vector<std::string>;
+constexpr int kRemovable = DRIVE_TYPE_REMOVABLE, kFixed = DRIVE_TYPE_FIXED;
 
-// Drive answers from a table, over the real backend for everything else.
+struct Drive { int type; bool queryOk; std::uint64_t totalBytes; std::uint32_t freeClusters = 0; };
+
+// Drive answers from a table; a failed query leaves its outputs alone, as the Win32 calls do.
 class ScriptedDrives : public test::FaultPlatform {
 public:
-    struct Drive {
-        int type = DRIVE_TYPE_REMOVABLE;
-        bool queryOk = true;
-        std::uint64_t totalBytes = 0;
-        DiskGeometry geometry{};
-    };
-
-    explicit ScriptedDrives(Platform& inner) : FaultPlatform(inner) {}
-
+    ScriptedDrives(Platform& inner, std::map<char, Drive> answers, bool exAvailable)
+        : FaultPlatform(inner), drives(std::move(answers)), ex(exAvailable) {}
     std::map<char, Drive> drives;
-    bool exAvailable = true;
-    int exLookups = 0;
-    std::vector<std::string> exQueries, classicQueries;
+    bool ex;
+    Roots exQueries, classicQueries;
 
     std::uint32_t logicalDrives() override {
         std::uint32_t mask = 0;
-        for (const auto& [letter, d] : drives) mask |= 1u << (letter - 'A');
+        for (const auto& entry : drives) mask |= 1u << (entry.first - 'A');
         return mask;
     }
-    int driveType(const std::string& root) override {
-        auto it = drives.find(root[0]);
-        return it == drives.end() ? DRIVE_TYPE_NO_ROOT_DIR : it->second.type;
-    }
-    bool hasDiskFreeSpaceEx() override {
-        ++exLookups;
-        return exAvailable;
-    }
-    // A failed query leaves its outputs alone, as the Win32 calls do.
+    int driveType(const std::string& root) override { return drives.at(root[0]).type; }
+    bool hasDiskFreeSpaceEx() override { return ex; }
     bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) override {
         exQueries.push_back(root);
         const Drive& d = drives.at(root[0]);
         if (d.queryOk) totalBytes = d.totalBytes;
         return d.queryOk;
     }
+    // 4 KiB clusters: the 32-bit product of a 4 GiB drive's geometry wraps to zero.
     bool diskFreeSpace(const std::string& root, DiskGeometry& geometry) override {
         classicQueries.push_back(root);
         const Drive& d = drives.at(root[0]);
-        if (d.queryOk) geometry = d.geometry;
+        if (d.queryOk) geometry = {8, 512, d.freeClusters, static_cast<std::uint32_t>(d.totalBytes / 4096)};
         return d.queryOk;
     }
 };
 
-DiskGeometry Geometry(std::uint32_t totalClusters, std::uint32_t freeClusters = 0) {
-    return DiskGeometry{8, 512, freeClusters, totalClusters};
-}
-
-TEST(ListCardDrivesTest, MappedDrivesFollowTheListingRules) {
-    test::TestDrives drives;
-    drives.addCard('A');                            // never looked at
-    drives.addFixed('C');                           // a hard disk with a size
-    drives.addNoMedia('D', DRIVE_TYPE_FIXED);       // a fixed drive reading zero
-    drives.addCard('E');
-    drives.addNoMedia('F');                         // removable without media
-    drives.addNoMedia('G', DRIVE_TYPE_CDROM);
-    drives.backend().mapDrive('H', drives.root().string(), DRIVE_TYPE_REMOTE);
-    drives.backend().mapDrive('I', drives.root().string(), DRIVE_TYPE_RAMDISK);
-    drives.addCard('K');
-    const CardDriveList list = ListCardDrives();
-    EXPECT_EQ(list.roots, (Roots{"D:\\", "E:\\", "F:\\", "K:\\"}));
-    EXPECT_EQ(list.firstRemovable, 1);
-    EXPECT_EQ(list.joined(), "D:\\,E:\\,F:\\,K:\\");
-}
-
-TEST(ListCardDrivesTest, RemovableDriveWithoutMediaIsListedAndSelected) {
-    test::TestDrives drives;
-    drives.addNoMedia('E');
-    drives.addCard('F');
-    const CardDriveList list = ListCardDrives();
-    EXPECT_EQ(list.roots, (Roots{"E:\\", "F:\\"}));
-    EXPECT_EQ(list.firstRemovable, 0);
-    EXPECT_EQ(list.joined(), "E:\\,F:\\");
-}
-
-TEST(ListCardDrivesTest, NoRemovableDriveGivesMinusOne) {
-    test::TestDrives drives;
-    drives.addFixed('C');
-    CardDriveList list = ListCardDrives();
-    EXPECT_TRUE(list.roots.empty());
-    EXPECT_EQ(list.joined(), "");
-    EXPECT_EQ(list.firstRemovable, -1);
-
-    drives.addNoMedia('D', DRIVE_TYPE_FIXED);
-    list = ListCardDrives();
-    EXPECT_EQ(list.joined(), "D:\\");
-    EXPECT_EQ(list.firstRemovable, -1);
-}
-
-TEST(ListCardDrivesTest, SizeQueryIsLookedUpForEveryCandidateDrive) {
+TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
+    const std::map<char, Drive> mixed = {
+        {'A', {kRemovable, true, 1 << 20}},        // never looked at
+        {'C', {kFixed, true, 1ull << 40}},         // a hard disk with a size
+        {'D', {kFixed, true, 0, 50}},              // free clusters but no total: reads as zero
+        {'E', {kRemovable, false, 1 << 20}},       // no media: listed and selected
+        {'F', {kRemovable, true, 1 << 20}},        {'G', {DRIVE_TYPE_CDROM, true, 0}},
+        {'H', {DRIVE_TYPE_REMOTE, true, 0}},       {'I', {DRIVE_TYPE_RAMDISK, true, 0}},
+        {'J', {kRemovable, true, 1ull << 32}},     // exactly 4 GiB
+        {'Z', {kFixed, false, 0}}};                // a failed query reads as zero
+    const std::map<char, Drive> noRemovable = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};
+    struct Row { std::map<char, Drive> drives; Roots roots; int first; Roots queried; };
+    const Row rows[] = {
+        {mixed, {"D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}, 1, {"C:\\", "D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}},
+        {noRemovable, {"D:\\"}, -1, {"C:\\", "D:\\"}}};
     test::TestDrives base;
-    ScriptedDrives p(base.backend());
-    p.drives = {{'C', {DRIVE_TYPE_FIXED, true, 1ull << 40}},
-                {'E', {DRIVE_TYPE_REMOVABLE, true, 1 << 20}},
-                {'G', {DRIVE_TYPE_CDROM, true, 0}},
-                {'Z', {DRIVE_TYPE_FIXED, true, 0}}};
-    const CardDriveList list = ListCardDrives();
-    EXPECT_EQ(list.roots, (Roots{"E:\\", "Z:\\"}));
-    EXPECT_EQ(list.firstRemovable, 0);
-    EXPECT_EQ(p.exLookups, 3);
-    EXPECT_EQ(p.exQueries, (Roots{"C:\\", "E:\\", "Z:\\"}));
-    EXPECT_TRUE(p.classicQueries.empty());
-}
-
-TEST(ListCardDrivesTest, FallsBackToClusterGeometryWithoutExQuery) {
-    test::TestDrives base;
-    ScriptedDrives p(base.backend());
-    p.exAvailable = false;
-    p.drives = {{'C', {DRIVE_TYPE_FIXED, true, 0, Geometry(1000)}},
-                {'D', {DRIVE_TYPE_FIXED, true, 0, Geometry(0, 50)}},
-                {'E', {DRIVE_TYPE_REMOVABLE, true, 0, Geometry(10)}}};
-    const CardDriveList list = ListCardDrives();
-    EXPECT_EQ(list.roots, (Roots{"D:\\", "E:\\"}));
-    EXPECT_EQ(list.firstRemovable, 1);
-    EXPECT_TRUE(p.exQueries.empty());
-    EXPECT_EQ(p.classicQueries, (Roots{"C:\\", "D:\\", "E:\\"}));
-}
-
-TEST(ListCardDrivesTest, FailedQueryReadsAsZeroEvenAfterADriveWithSize) {
-    test::TestDrives base;
-    ScriptedDrives p(base.backend());
-    for (bool ex : {true, false}) {
-        p.exAvailable = ex;
-        p.drives = {{'C', {DRIVE_TYPE_FIXED, true, 1 << 30, Geometry(4096)}},
-                    {'D', {DRIVE_TYPE_FIXED, false, 0, {}}}};
-        const CardDriveList list = ListCardDrives();
-        EXPECT_EQ(list.roots, (Roots{"D:\\"})) << "ex " << ex;
+    for (const Row& row : rows) {
+        for (bool ex : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "row " << (&row - rows) << (ex ? " ex" : " fall-back"));
+            ScriptedDrives p(base.backend(), row.drives, ex);
+            const CardDriveList list = ListCardDrives();
+            EXPECT_EQ(list.roots, row.roots);
+            EXPECT_EQ(list.firstRemovable, row.first);
+            EXPECT_EQ(list.joined(), row.first == 1 ? "D:\\,E:\\,F:\\,J:\\,Z:\\" : "D:\\");
+            EXPECT_EQ(ex ? p.exQueries : p.classicQueries, row.queried);
+            EXPECT_TRUE((ex ? p.classicQueries : p.exQueries).empty());
+        }
     }
-}
-
-TEST(DriveHasMediaTest, UsesTotalCapacityNotFreeSpace) {
-    test::TestDrives base;
-    ScriptedDrives p(base.backend());
-    p.drives = {{'E', {DRIVE_TYPE_REMOVABLE, true, 0, Geometry(100, 0)}},        // a full card
-                {'F', {DRIVE_TYPE_REMOVABLE, true, 1 << 20, Geometry(0, 5)}},   // no total
-                {'G', {DRIVE_TYPE_REMOVABLE, false, 0, {}}},                    // no media
-                {'H', {DRIVE_TYPE_REMOVABLE, true, 0, {1, 512, 0, 1u << 23}}}}; // exactly 4 GiB
-    EXPECT_TRUE(DriveHasMedia("E:\\"));
-    EXPECT_FALSE(DriveHasMedia("F:\\"));
-    EXPECT_FALSE(DriveHasMedia("G:\\"));
-    EXPECT_TRUE(DriveHasMedia("H:\\"));
+    // The media test reads the total capacity, not the free space, and never from the ex query.
+    ScriptedDrives p(base.backend(), mixed, true);
+    EXPECT_FALSE(DriveHasMedia("D:\\") || DriveHasMedia("E:\\"));
+    EXPECT_TRUE(DriveHasMedia("F:\\") && DriveHasMedia("J:\\"));
     EXPECT_TRUE(p.exQueries.empty());
-}
 
-TEST(DriveHasMediaTest, MappedCardHasMediaAndMissingFolderHasNone) {
-    test::TestDrives drives;
-    drives.addCard('E');
-    drives.addNoMedia('F');
-    EXPECT_TRUE(DriveHasMedia("E:\\"));
-    EXPECT_FALSE(DriveHasMedia("F:\\"));
-    EXPECT_FALSE(DriveHasMedia("Q:\\"));
-}
-
-TEST(FlushVolumeTest, FlushesTheVolumeOfTheLetterOnly) {
-    test::TestDrives drives;
-    drives.addCard('E');
-    drives.addCard('G');
-    test::FaultPlatform p(drives.backend());
-    FlushVolume('E');
-    EXPECT_EQ(p.flushedVolumes(), "E");
-    EXPECT_EQ(p.operationCount(), 1) << "one open of the volume, nothing else";
-}
-
-TEST(FlushVolumeTest, VolumeThatCannotBeOpenedIsLeftAlone) {
-    test::TestDrives drives;
-    drives.addNoMedia('F');
-    test::FaultPlatform p(drives.backend());
-    FlushVolume('F');
-    FlushVolume('Q');
-    EXPECT_EQ(p.flushedVolumes(), "");
-    EXPECT_EQ(p.operationCount(), 2);
+    // A flush opens the letter's volume through the backend, where F: and H: are folders.
+    for (char card : {'F', 'H'}) base.addCard(card);
+    for (char letter : {'F', 'Q'}) FlushVolume(letter);
+    EXPECT_EQ(p.flushedVolumes(), "F");
+    EXPECT_EQ(p.operationCount(), 2) << "one open of each volume, nothing else";
 }
 
 }  // namespace

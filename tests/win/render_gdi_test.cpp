@@ -1,6 +1,5 @@
-// The raster and the thumbnail against real GDI under Wine: the same segments drawn with
-// MoveToEx/LineTo on a 24-bit compatible bitmap give the same pixels, and thumbnails built the
-// GDI way give the same bytes.
+// The raster and the thumbnail against real GDI under Wine: segments drawn with MoveToEx/LineTo on
+// a 24-bit compatible bitmap set the same pixels; thumbnails drawn the GDI way are the same bytes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,291 +7,139 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <random>
-#include <sstream>
-#include <string>
 #include <vector>
 
-#include "design/byte_order.h"
-#include "design/design_header.h"
 #include "render/raster.h"
 #include "render/thumbnail.h"
 #include "samples/design_builder.h"
-#include "samples/sample_designs.h"
 
 namespace kx::wintest {
 namespace {
 
-// A compatible bitmap selected into a memory DC for the life of the object.
-class GdiCanvas {
-public:
-    GdiCanvas(int width, int height) : width_(width), height_(height) {
+using Uniform = std::uniform_int_distribution<int>;
+
+// A filled compatible bitmap in a memory DC, drawn with the DC's own solid cosmetic pen.
+struct GdiCanvas {
+    GdiCanvas(int width, int height, COLORREF fill) {
         HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        dc = CreateCompatibleDC(screen);
+        bitmap = CreateCompatibleBitmap(screen, width, height);
         ReleaseDC(nullptr, screen);
-        previousBitmap_ = SelectObject(dc_, bitmap_);
+        SelectObject(dc, bitmap);
+        SelectObject(dc, GetStockObject(DC_PEN));
+        SetDCBrushColor(dc, fill);
+        const RECT all{0, 0, width, height};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
     ~GdiCanvas() {
-        SelectObject(dc_, previousBitmap_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
+        DeleteDC(dc);
+        DeleteObject(bitmap);
     }
-    GdiCanvas(const GdiCanvas&) = delete;
-    GdiCanvas& operator=(const GdiCanvas&) = delete;
-
-    HDC dc() const { return dc_; }
-    // The bitmap keeps every colour exactly, as on a 24-bit screen.
-    bool ready() const {
-        const COLORREF odd = RGB(0x01, 0x7F, 0xFE);
-        return dc_ && bitmap_ && SetPixel(dc_, 0, 0, odd) == odd && GetPixel(dc_, 0, 0) == odd;
-    }
-    void fill(COLORREF color) {
-        RECT all{0, 0, width_, height_};
-        HBRUSH brush = CreateSolidBrush(color);
-        FillRect(dc_, &all, brush);
-        DeleteObject(brush);
-    }
-    Color pixel(int x, int y) const { return GetPixel(dc_, x, y); }
-
-private:
-    int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ previousBitmap_;
+    HDC dc;
+    HBITMAP bitmap;
 };
 
-// A solid cosmetic pen (and optionally a brush) selected into a DC while the object lives.
-class SelectedPen {
-public:
-    SelectedPen(HDC dc, COLORREF color) : dc_(dc), pen_(CreatePen(PS_SOLID, 0, color)) {
-        previous_ = SelectObject(dc_, pen_);
-    }
-    ~SelectedPen() {
-        SelectObject(dc_, previous_);
-        DeleteObject(pen_);
-    }
-    SelectedPen(const SelectedPen&) = delete;
-    SelectedPen& operator=(const SelectedPen&) = delete;
-
-private:
-    HDC dc_;
-    HPEN pen_;
-    HGDIOBJ previous_;
-};
-
-// The first pixel where the two differ, or an empty text.
-std::string FirstDifference(const GdiCanvas& gdi, const Raster& ours) {
-    for (int y = 0; y < ours.height(); ++y)
-        for (int x = 0; x < ours.width(); ++x)
-            if (gdi.pixel(x, y) != ours.pixel(x, y)) {
-                std::ostringstream text;
-                text << "pixel " << x << "," << y << ": GDI " << std::hex << gdi.pixel(x, y) << ", raster "
-                     << ours.pixel(x, y);
-                return text.str();
-            }
-    return {};
-}
-
-struct Reach {
-    const char* name;
-    int spread;     // how far the vertices go beyond the canvas
-    int maxStep;    // 0: vertices anywhere in reach; else each a short step from the last
-};
-
-// Connected segments, each in its own colour, so every segment's pixels show and each one
-// starts where the last one ended.
+// Polylines of 12 segments, each in its own colour: short steps, long lines, crossing the edges, far.
 TEST(RasterAgainstGdi, SeededSegmentsSetTheSamePixels) {
-    constexpr int kW = 46, kH = 58, kSegments = 12, kPolylines = 100;
-    const Reach reaches[] = {
-        {"short, inside", 0, 6},
-        {"long, inside", 0, 0},
-        {"crossing the edges", 70, 0},
-        {"far beyond", 400000, 0},
-        {"at the coordinate bound", 1 << 26, 0},
+    constexpr int kW = 46, kH = 58;
+    const struct { const char* name; int spread, maxStep; } reaches[] = {
+        {"short, inside", 0, 6}, {"long, inside", 0, 0}, {"crossing the edges", 70, 0},
+        {"far beyond", 400000, 0}, {"at the coordinate bound", 1 << 26, 0},
     };
-    GdiCanvas gdi(kW, kH);
-    ASSERT_TRUE(gdi.ready()) << "needs a 24-bit screen";
     std::mt19937 random(20240605);
-    for (const Reach& reach : reaches) {
-        std::uniform_int_distribution<int> coordX(-reach.spread, kW + reach.spread);
-        std::uniform_int_distribution<int> coordY(-reach.spread, kH + reach.spread), step(-reach.maxStep, reach.maxStep);
-        for (int n = 0; n < kPolylines; ++n) {
+    for (const auto& [name, spread, maxStep] : reaches) {
+        Uniform coordX(-spread, kW + spread), coordY(-spread, kH + spread), step(-maxStep, maxStep);
+        for (int n = 0; n < 100; ++n) {
+            GdiCanvas gdi(kW, kH, kWhite);
             Raster ours(kW, kH, kWhite);
-            gdi.fill(kWhite);
             int x = coordX(random), y = coordY(random);
-            MoveToEx(gdi.dc(), x, y, nullptr);
+            MoveToEx(gdi.dc, x, y, nullptr);
             ours.moveTo(x, y);
-            std::ostringstream path;
-            path << x << "," << y;
-            for (int k = 0; k < kSegments; ++k) {
-                x = reach.maxStep ? x + step(random) : coordX(random);
-                y = reach.maxStep ? y + step(random) : coordY(random);
-                const Color color = Rgb(static_cast<std::uint8_t>(20 * k), static_cast<std::uint8_t>(200 - 15 * k), 0x40);
-                SelectedPen pen(gdi.dc(), color);
-                LineTo(gdi.dc(), x, y);
-                ours.setPen(color);
+            for (int k = 0; k < 12; ++k) {
+                x = maxStep ? x + step(random) : coordX(random);
+                y = maxStep ? y + step(random) : coordY(random);
+                SetDCPenColor(gdi.dc, RGB(20 * k, 200 - 15 * k, 0x40));
+                ours.setPen(RGB(20 * k, 200 - 15 * k, 0x40));
+                LineTo(gdi.dc, x, y);
                 ours.lineTo(x, y);
-                path << " " << x << "," << y;
             }
-            ASSERT_EQ(FirstDifference(gdi, ours), "") << reach.name << ": " << path.str();
+            for (int py = 0; py < kH; ++py)
+                for (int px = 0; px < kW; ++px)
+                    ASSERT_EQ(GetPixel(gdi.dc, px, py), ours.pixel(px, py))
+                        << px << "," << py << " of " << name << " #" << n;
         }
     }
 }
 
-// The thumbnail as a GDI program builds it: a compatible bitmap filled with the background by
-// Rectangle, the stream walked with MoveToEx/LineTo, every pixel read back with GetPixel.
-class GdiThumbnail {
-public:
-    explicit GdiThumbnail(const std::vector<std::uint8_t>& design)
-        : design_(design), header_(*DesignHeader::parse(design)), g_(*FindThumbnailGeometry(header_.hoopCode())),
-          canvas_(g_.width, g_.height) {}
-
-    ThumbnailRecord build() {
-        const int s = scale();
-        canvas_.fill(kWhite);
-        fillBackground();
-        walk(s, (g_.width / 2) * s, (g_.height / 2) * s);
-        return record();
-    }
-
-private:
-    int scale() const {
-        int s = std::max((g_.areaWidth + g_.width - 1) / g_.width, (g_.areaHeight + g_.height - 1) / g_.height);
-        const int rx = (header_.extentX1() + header_.extentX2()) * 10 / g_.areaWidth;
-        const int ry = (header_.extentY1() + header_.extentY2()) * 10 / g_.areaHeight;
-        const int r = std::max(rx, ry);
-        if (r <= 8) s = s * 100 / (150 - 6 * std::max(r, 0));
-        return s == 0 ? 1 : s;
-    }
-
-    void fillBackground() {
-        const COLORREF color = ThumbnailCodeColor(kThumbnailBackground);
-        SelectedPen pen(canvas_.dc(), color);
-        HBRUSH brush = CreateSolidBrush(color);
-        HGDIOBJ previous = SelectObject(canvas_.dc(), brush);
-        Rectangle(canvas_.dc(), 0, 0, g_.width, g_.height);
-        SelectObject(canvas_.dc(), previous);
-        DeleteObject(brush);
-    }
-
-    std::uint8_t colorCode(std::uint32_t entry) const {
-        if (entry >= header_.colorCount()) return kThumbnailMissingColor;
-        auto value = ReadI32LE(design_, kColorTableOffset + entry * 4);
-        if (!value || *value < 0 || *value > 78) return kThumbnailMissingColor;
-        return kThumbnailThreadCodes[static_cast<std::size_t>(*value)];
-    }
-
-    void walk(int s, int x, int y) {
-        HDC dc = canvas_.dc();
-        std::uint32_t nextEntry = 1;
-        auto pen = std::make_unique<SelectedPen>(dc, ThumbnailCodeColor(colorCode(0)));
-        bool down = false;
-        const auto go = [&](int dx, int dy) {
-            x += dx;
-            y -= dy;
-            if (down)
-                LineTo(dc, x / s, y / s);
-            else
-                MoveToEx(dc, x / s, y / s, nullptr);
-        };
-        MoveToEx(dc, x / s, y / s, nullptr);
-        for (std::size_t at = header_.stitchOffset(); at + 1 < design_.size(); at += 2) {
-            const auto dx = static_cast<std::int8_t>(design_[at]), dy = static_cast<std::int8_t>(design_[at + 1]);
-            if (design_[at] != 0x80) {
-                go(dx, dy);
-                down = true;
-            } else if (design_[at + 1] == 0x10) {
-                break;
-            } else if (design_[at + 1] == 0x01) {
-                pen.reset();
-                pen = std::make_unique<SelectedPen>(dc, ThumbnailCodeColor(colorCode(nextEntry++)));
-            } else if ((design_[at + 1] == 0x02 || design_[at + 1] == 0x04) && at + 3 < design_.size()) {
-                at += 2;
-                const auto mx = static_cast<std::int8_t>(design_[at]), my = static_cast<std::int8_t>(design_[at + 1]);
-                down = std::abs(mx) == 119 || std::abs(my) == 119;
-                go(mx, my);
-            }
-        }
-    }
-
-    ThumbnailRecord record() const {
-        const std::size_t body = static_cast<std::size_t>(g_.width * g_.columnSize);
-        ThumbnailRecord r(60 + body, 0);
-        const char signature[] = "VORLEXB1";
-        std::copy(signature, signature + 8, r.begin());
-        r[9] = 0x1A;
-        WriteU32BE(r, 12, header_.hoopCode());
-        r[16] = header_.pairLetter();
-        r[17] = header_.pairCompanion();
-        WriteU32BE(r, 20, static_cast<std::uint32_t>(body + 12));
-        for (int x = 0; x < g_.width; ++x)
-            for (int y = 0; y < g_.height; ++y)
-                r[48 + static_cast<std::size_t>(x * g_.columnSize + g_.height - 1 - y)] =
-                    ThumbnailColorCode(canvas_.pixel(x, y));
-        WriteU32BE(r, 48 + body, static_cast<std::uint32_t>(g_.height));
-        WriteU32BE(r, 52 + body, static_cast<std::uint32_t>(g_.width));
-        WriteU32BE(r, 56 + body, static_cast<std::uint32_t>(g_.columnSize));
-        return r;
-    }
-
-    const std::vector<std::uint8_t>& design_;
-    DesignHeader header_;
-    ThumbnailGeometry g_;
-    GdiCanvas canvas_;
-};
-
-// Where two records first differ, or an empty text.
-std::string FirstDifference(const ThumbnailRecord& ours, const ThumbnailRecord& gdi) {
-    if (ours.size() != gdi.size()) return "lengths " + std::to_string(ours.size()) + " and " + std::to_string(gdi.size());
-    auto [at, _] = std::mismatch(ours.begin(), ours.end(), gdi.begin());
-    if (at == ours.end()) return {};
-    const std::size_t i = static_cast<std::size_t>(at - ours.begin());
-    return "byte " + std::to_string(i) + ": ours " + std::to_string(ours[i]) + ", GDI " + std::to_string(gdi[i]);
-}
-
-// A design of every record kind: stitches of any length, sewn and lifted moves, colour changes
-// with displacements, codes without meaning; on any hoop, sometimes small enough to enlarge.
-std::vector<std::uint8_t> RandomDesign(std::mt19937& random) {
-    std::uniform_int_distribution<int> percent(0, 99), delta(-127, 127), small(-20, 20), thread(-2, 82);
-    samples::DesignBuilder b;
-    const int colours = 1 + percent(random) % 6;
-    for (int c = 0; c < colours; ++c) b.color(static_cast<std::uint32_t>(thread(random)));
-    int changes = colours - 1;
-    const int records = 20 + percent(random) * 20;
-    for (int n = 0; n < records; ++n) {
-        const int kind = percent(random);
-        if (kind < 60) b.stitch(small(random), small(random));
-        else if (kind < 75) b.stitch(delta(random), delta(random));
-        else if (kind < 82) b.move(delta(random), delta(random));
-        else if (kind < 88) b.move(percent(random) < 50 ? 119 : -119, small(random));
-        else if (kind < 92) b.moveSecondForm(small(random), percent(random) < 50 ? -119 : delta(random));
-        else if (kind < 96 && changes > 0) {
-            b.colorChange(small(random), small(random));
-            --changes;
-        } else {
-            b.control(0x03);
-        }
-    }
-    b.hoopCode(static_cast<std::uint32_t>(percent(random) % 6)).pairMark(static_cast<std::uint8_t>(percent(random)), 0x5A);
-    if (percent(random) < 30) b.extents(small(random), small(random), small(random), small(random));
-    return b.end().bytes();
-}
-
+// Random designs drawn with MoveToEx/LineTo as they are built, read back with GetPixel: stitches,
+// moves of both forms sewn or not, colour changes (more than the table holds) with displacements,
+// codes without meaning, threads outside the table; every hoop, enlarged or not.
 TEST(ThumbnailAgainstGdi, GeneratedDesignsGiveTheSameBytes) {
     std::mt19937 random(77);
-    std::vector<std::vector<std::uint8_t>> designs;
-    for (int n = 0; n < 150; ++n) designs.push_back(RandomDesign(random));
-    for (std::uint32_t seed = 1; seed <= 6; ++seed) designs.push_back(samples::GenerateDesign(400 * seed, seed, seed));
-    for (const samples::SampleDesign& sample : samples::MakeSampleDesigns())
-        if (FindThumbnailGeometry(DesignHeader::parse(sample.bytes)->hoopCode())) designs.push_back(sample.bytes);
+    Uniform percent(0, 99), delta(-127, 127), small(-20, 20), thread(-2, 82), extent(-100, 1100);
+    for (int n = 0; n < 200; ++n) {
+        const auto hoop = static_cast<std::uint8_t>(percent(random) % 6), mark = static_cast<std::uint8_t>(n);
+        const ThumbnailGeometry g = *FindThumbnailGeometry(hoop);
+        const int x1 = extent(random), y1 = extent(random), x2 = extent(random), y2 = extent(random);
+        samples::DesignBuilder b;
+        b.hoopCode(hoop).extents(x1, y1, x2, y2).pairMark(mark, 0x5A);
+        std::vector<std::uint8_t> codes;  // by colour table entry
+        for (int c = 1 + percent(random) % 6; c > 0; --c) {
+            const int t = thread(random);
+            b.color(static_cast<std::uint32_t>(t));
+            codes.push_back(t >= 0 && t <= 78 ? kThumbnailThreadCodes[static_cast<std::size_t>(t)] : 0);
+        }
+        GdiCanvas gdi(g.width, g.height, ThumbnailCodeColor(kThumbnailBackground));
+        std::size_t next = 0;  // entries beyond the table draw code 0
+        auto nextPen = [&] { SetDCPenColor(gdi.dc, ThumbnailCodeColor(next < codes.size() ? codes[next++] : 0)); };
+        int s = std::max((g.areaWidth + g.width - 1) / g.width, (g.areaHeight + g.height - 1) / g.height);
+        const int r = std::max((x1 + x2) * 10 / g.areaWidth, (y1 + y2) * 10 / g.areaHeight);
+        if (r <= 8) s = s * 100 / (150 - 6 * std::max(r, 0));
+        int x = g.width / 2 * s, y = g.height / 2 * s;
+        bool down = false;
+        const auto walk = [&](int dx, int dy) {
+            x += dx;
+            y -= dy;
+            if (down) LineTo(gdi.dc, x / s, y / s);
+            else MoveToEx(gdi.dc, x / s, y / s, nullptr);
+        };
+        nextPen();
+        MoveToEx(gdi.dc, x / s, y / s, nullptr);
+        for (int k = 20 + percent(random) * 20; k > 0; --k) {
+            const int kind = percent(random);
+            int dx = kind < 60 ? small(random) : delta(random), dy = kind < 60 ? small(random) : delta(random);
+            if (kind >= 80 && kind < 90) (kind % 2 ? dx : dy) = percent(random) < 50 ? 119 : -119;
+            if (kind >= 96) {
+                b.control(0x03);
+            } else if (kind >= 75 && kind < 90) {
+                kind % 3 ? b.move(dx, dy) : b.moveSecondForm(dx, dy);
+                down = std::abs(dx) == 119 || std::abs(dy) == 119;
+                walk(dx, dy);
+            } else {  // a stitch, or a colour change whose displacement is walked as one
+                if (kind >= 90) nextPen();
+                kind >= 90 ? b.colorChange(dx, dy) : b.stitch(dx, dy);
+                walk(dx, dy);
+                down = true;
+            }
+        }
+        const int size = g.width * g.columnSize + 12;
+        ThumbnailRecord expected{'V', 'O', 'R', 'L', 'E', 'X', 'B', '1', 0, 0x1A, 0, 0, 0, 0, 0, hoop, mark, 0x5A,
+                                 0, 0, 0, 0, static_cast<std::uint8_t>(size >> 8), static_cast<std::uint8_t>(size)};
+        expected.resize(48);
+        for (int px = 0; px < g.width; ++px) {
+            for (int py = g.height - 1; py >= 0; --py) expected.push_back(ThumbnailColorCode(GetPixel(gdi.dc, px, py)));
+            expected.resize(expected.size() + static_cast<std::size_t>(g.columnSize - g.height));
+        }
+        for (int v : {g.height, g.width, g.columnSize})
+            expected.insert(expected.end(), {0, 0, 0, static_cast<std::uint8_t>(v)});
 
-    for (std::size_t n = 0; n < designs.size(); ++n) {
-        auto ours = MakeThumbnailRecord(designs[n]);
-        ASSERT_TRUE(ours.has_value()) << "design " << n;
-        ASSERT_EQ(FirstDifference(*ours, GdiThumbnail(designs[n]).build()), "") << "design " << n;
+        const std::span<const std::uint8_t> ours = BuildThumbnail(b.end().bytes());
+        ASSERT_EQ(ours.size(), expected.size()) << "design " << n;
+        const auto at = std::mismatch(expected.begin(), expected.end(), ours.begin()).first - expected.begin();
+        EXPECT_EQ(at, std::ssize(expected)) << "design " << n << " differs first at byte " << at;
     }
+    ReleaseThumbnail();
 }
 
 }  // namespace

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever the build and the tests need and this machine lacks.
+# `deps.sh linux` asks only for what the Linux tool's build needs; no argument, for everything.
 set -euo pipefail
+
+linux=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev libpng-dev python3)
+everything=("${linux[@]}" clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
+            binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth)
+if [ "${1:-}" = linux ]; then wanted=("${linux[@]}"); else wanted=("${everything[@]}"); fi
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for pkg in cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev \
-           libcli11-dev libpng-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
-           wine wine64 xvfb xauth binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 python3; do
+for pkg in "${wanted[@]}"; do
   have_pkg "$pkg" || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/scoped_override.h"
+
 namespace kx {
 
 // An owner window as an opaque value: an HWND on Windows, anything (or 0) elsewhere.
@@ -46,14 +48,6 @@ void setMessageSink(MessageSink* sink);
 int ShowMessage(WindowRef owner, const std::string& text, const std::string& caption,
                 unsigned flags);
 
-class ScopedMessageSink {
-public:
-    explicit ScopedMessageSink(MessageSink& s) : previous_(&messageSink()) { setMessageSink(&s); }
-    ~ScopedMessageSink() { setMessageSink(previous_); }
-    ScopedMessageSink(const ScopedMessageSink&) = delete;
-    ScopedMessageSink& operator=(const ScopedMessageSink&) = delete;
-private:
-    MessageSink* previous_;
-};
+using ScopedMessageSink = ScopedOverride<MessageSink, messageSink, setMessageSink>;
 
 }  // namespace kx

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/scoped_override.h"
+
 namespace kx {
 
 // Drive types with the values GetDriveTypeA returns.
@@ -104,15 +106,7 @@ Platform& nativePlatform();
 Platform& platform();
 void setPlatform(Platform* p);
 
-class ScopedPlatform {
-public:
-    explicit ScopedPlatform(Platform& p) : previous_(&platform()) { setPlatform(&p); }
-    ~ScopedPlatform() { setPlatform(previous_); }
-    ScopedPlatform(const ScopedPlatform&) = delete;
-    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
-private:
-    Platform* previous_;
-};
+using ScopedPlatform = ScopedOverride<Platform, platform, setPlatform>;
 
 // Convenience over platform().
 bool PathExists(const std::string& pattern);             // a first find succeeds

@@ -14,7 +14,6 @@ constexpr std::string_view kSignature = "VORLEXF1";
 constexpr std::size_t kEntrySize = 12;
 constexpr std::size_t kOrderNamesOffset = 16;
 constexpr std::size_t kFolderTableOffset = 160;
-constexpr std::size_t kDisplayNameSize = 8;
 constexpr std::size_t kHasDesignsOffset = 11;
 
 constexpr const char* kUploadCaption = "Upload";
@@ -67,7 +66,7 @@ std::string OrderFile::displayName(int folder) const {
     auto offset = entryOffset(folder);
     if (!offset) return {};
     auto name = image_->begin() + *offset;
-    return std::string(name, std::find(name, name + kDisplayNameSize, 0));
+    return std::string(name, std::find(name, name + kDisplayNameLength, 0));
 }
 
 bool OrderFile::hasDesigns(int folder) const {
@@ -78,9 +77,9 @@ bool OrderFile::hasDesigns(int folder) const {
 void OrderFile::setDisplayName(int folder, std::string_view name) {
     auto offset = entryOffset(folder);
     if (!offset) return;
-    name = name.substr(0, kDisplayNameSize);
+    name = name.substr(0, kDisplayNameLength);
     auto field = image_->begin() + *offset;
-    std::fill(field, field + kDisplayNameSize, 0);
+    std::fill(field, field + kDisplayNameLength, 0);
     std::copy(name.begin(), name.end(), field);
 }
 

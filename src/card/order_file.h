@@ -17,6 +17,8 @@ namespace kx {
 inline constexpr std::string_view kOrderFileName = "Emb_OrdF.dat";
 inline constexpr std::size_t kOrderFileSize = 304;
 inline constexpr int kCardFolderCount = 12;
+// A folder's display name: at most 8 characters, stored without a terminator when it has 8.
+inline constexpr std::size_t kDisplayNameLength = 8;
 
 // The order file of the card in use, or none. The image lives inside the object, so unlike a
 // global memory block it can never fail to be allocated or locked.

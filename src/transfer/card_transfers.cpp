@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kFolderDesignLimit = 100;
 constexpr int kAdvertisedStitchLimit = 64000;
-constexpr std::size_t kListRecordSize = 260;
+constexpr std::size_t kListRecordSize = kMaxPath;
 
 const char* const kFolderFullMessage =
     "100 designs have been registered.\nNo more design can be registered.";

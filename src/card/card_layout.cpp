@@ -66,7 +66,7 @@ int CheckCardLayout(WindowRef owner, const std::string& root, OrderFile& orderFi
         MigrateOldFolders(root, moves);
     }
     // A missing, wrong-size or invalid file is replaced; a failed read has been reported.
-    if (ReadOrderFile(owner, root, orderFile) == 0) CreateOrderFile(root, orderFile);
+    if (ReadOrderFile(owner, root, orderFile) == OrderFileRead::Unusable) CreateOrderFile(root, orderFile);
     if (!orderFile) return 0;
     for (int i = 0; i < kCardFolderCount; ++i) {
         const std::string folder = FolderPath(root, DesignFolderNames[i]);

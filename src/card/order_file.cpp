@@ -91,42 +91,42 @@ bool ValidateOrderFile(std::span<const std::uint8_t> image) {
     return image.size() == kOrderFileSize && std::equal(kSignature.begin(), kSignature.end(), image.begin());
 }
 
-int ReadOrderFile(WindowRef owner, const std::string& root, OrderFile& orderFile) {
+OrderFileRead ReadOrderFile(WindowRef owner, const std::string& root, OrderFile& orderFile) {
     orderFile.reset();
     auto file = OpenSizedOrderFile(OrderFilePath(root), OpenMode::Read);
-    if (!file) return 0;
+    if (!file) return OrderFileRead::Unusable;
     OrderFile::Image image{};
     if (!file->readExactly(image)) {
         ShowUploadError(owner);
-        return -2;
+        return OrderFileRead::Failed;
     }
     // An invalid file stays; the caller's creation overwrites it.
-    if (!ValidateOrderFile(image)) return 0;
+    if (!ValidateOrderFile(image)) return OrderFileRead::Unusable;
     orderFile.assign(image);
-    return 1;
+    return OrderFileRead::Valid;
 }
 
-int CreateOrderFile(const std::string& root, OrderFile& orderFile) {
+OrderFileWrite CreateOrderFile(const std::string& root, OrderFile& orderFile) {
     orderFile.reset();
     auto file = platform().open(OrderFilePath(root), OpenMode::ReadWriteAlways);
-    if (!file) return 0;
+    if (!file) return OrderFileWrite::NotWritten;
     orderFile.assign(OrderFile::DefaultImage());
     // A failed write is not reported: the layout check goes on with the image in memory.
-    return file->writeExactly(orderFile.bytes()) ? 1 : 0;
+    return file->writeExactly(orderFile.bytes()) ? OrderFileWrite::Written : OrderFileWrite::NotWritten;
 }
 
-int UpdateFolderName(WindowRef owner, const std::string& root, int folder, std::string_view name,
-                     OrderFile& orderFile) {
+OrderFileWrite UpdateFolderName(WindowRef owner, const std::string& root, int folder, std::string_view name,
+                                OrderFile& orderFile) {
     auto file = OpenSizedOrderFile(OrderFilePath(root), OpenMode::WriteExisting);
-    if (!file) return 0;
-    if (!orderFile || folder < 0 || folder >= kCardFolderCount) return 0;
+    if (!file) return OrderFileWrite::NotWritten;
+    if (!orderFile || folder < 0 || folder >= kCardFolderCount) return OrderFileWrite::NotWritten;
     // The new name stays in memory even when it does not reach the card.
     orderFile.setDisplayName(folder, name);
     if (!file->writeExactly(orderFile.bytes())) {
         ShowUploadError(owner);
-        return 0;
+        return OrderFileWrite::NotWritten;
     }
-    return 1;
+    return OrderFileWrite::Written;
 }
 
 }  // namespace kx

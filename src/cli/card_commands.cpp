@@ -72,7 +72,8 @@ int RenameCommand(const GlobalOptions& options, int folder, const std::string& n
     auto session = OpenCard(options);
     if (!session) return kExitNothingDone;
     if (session->orderFile.displayName(folder) == newName) return kExitDone;
-    if (UpdateFolderName(0, session->root, folder, newName, session->orderFile) != 1) return kExitRefused;
+    if (UpdateFolderName(0, session->root, folder, newName, session->orderFile) != OrderFileWrite::Written)
+        return kExitRefused;
     return kExitDone;
 }
 

@@ -315,7 +315,7 @@ int ApplyFolderRename(WindowRef owner, const std::string& root, int folder,
                       const std::string& newName, OrderFile& orderFile) {
     if (!CheckCardReady(owner, root)) return 0;
     if (!CheckCardLayout(owner, root, orderFile)) return 0;
-    return UpdateFolderName(owner, root, folder, newName, orderFile);
+    return UpdateFolderName(owner, root, folder, newName, orderFile) == OrderFileWrite::Written ? 1 : 0;
 }
 
 }  // namespace kx

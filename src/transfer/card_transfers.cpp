@@ -36,10 +36,6 @@ void FlushDriveOf(const std::string& path) {
     if (!path.empty()) FlushVolume(path[0]);
 }
 
-void CreateFolderWhenMissing(const std::string& folder) {
-    if (!PathExists(folder + "*")) platform().createDirectory(folder);
-}
-
 // The record written over any older thumbnail, which is cut to the new length so that no
 // stale picture bytes trail it.
 bool WriteThumbnailFile(const std::string& path, std::span<const std::uint8_t> record) {
@@ -113,16 +109,6 @@ int CountDesignFiles(const std::string& folder, const std::string& ext) {
     return static_cast<int>(platform().find(folder + "*" + ext).size());
 }
 
-bool CheckCardReady(WindowRef owner, const std::string& root) {
-    if (root.empty()) return false;
-    if (DriveHasMedia(root)) return true;
-    ShowMessage(owner,
-                "Failed to save a design.\nIs the ATA PC Card correctly inserted into your PC or "
-                "Adapter's card slot?",
-                "SnapPort", mb::OK | mb::ICONHAND);
-    return false;
-}
-
 int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
                         const TransferObserver& observer) {
     if (pcRows.empty()) return kNothingDone;
@@ -130,7 +116,7 @@ int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, con
     if (ticked == 0 || !card.folder) return kNothingDone;
     Notify(observer.busy);
     const std::string& folder = *card.folder;
-    CreateFolderWhenMissing(folder);
+    EnsureFolder(folder);
     int count = CountDesignFiles(folder, ".kxd");
     int result = kTransferRan;
     const std::size_t total = ticked;
@@ -222,7 +208,7 @@ int WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
     auto name = ContainedFileName(designName);
     if (!name) return kNothingDone;
     const std::string& folder = *card.folder;
-    CreateFolderWhenMissing(folder);
+    EnsureFolder(folder);
     std::string cardFile = folder + *name;
     if (!PathExists(cardFile) && CountDesignFiles(folder, ".kxd") >= kFolderDesignLimit) {
         ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
@@ -264,7 +250,7 @@ int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
     if (!card.folder) return kNothingDone;
     const std::string& folder = *card.folder;
     Notify(observer.busy);
-    CreateFolderWhenMissing(folder);
+    EnsureFolder(folder);
     auto list = platform().open(listFilePath, OpenMode::Read);
     auto size = list ? list->size() : std::nullopt;
     if (!size || *size == 0) {

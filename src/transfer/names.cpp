@@ -28,6 +28,19 @@ bool CheckNameCharacters(std::string_view name) {
     return true;
 }
 
+DisplayNameCheck CheckFolderDisplayName(WindowRef owner, std::string_view typed) {
+    if (typed.empty()) return DisplayNameCheck::Empty;
+    if (typed.size() > kDisplayNameLength) {
+        ShowMessage(owner, kFolderNameTooLongMessage, "Rename", mb::ICONHAND);
+        return DisplayNameCheck::TooLong;
+    }
+    if (!CheckNameCharacters(typed)) {
+        ShowMessage(owner, kForbiddenCharactersMessage, "Rename", mb::ICONHAND);
+        return DisplayNameCheck::ForbiddenCharacter;
+    }
+    return DisplayNameCheck::Valid;
+}
+
 int CheckNameLength(WindowRef owner, std::string_view name) {
     if (name.size() <= kMaxTypedNameLength) return 1;
     std::string text = "The Open/Save Folder does not support the long file names such as \"" +

@@ -17,8 +17,8 @@ inline constexpr std::array<std::string_view, kCardFolderCount> DesignFolderName
     "EmbF5", "EmbF6", "EmbF7", "EmbF8", "EmbF9", "EmbF10",
     "EmbF11", "EmbF12", "EmbF13", "EmbF14", "EmbF15", "EmbF16"};
 
-// root + the name of design folder `folder` (0 to 11) + "\\", the path every card command works
-// in; nothing for any other index.
+// root + the name of design folder `folder` (0 to 11) + a backslash: the path every card
+// command works in. Nothing for any other index.
 std::optional<std::string> CardFolderPath(const std::string& root, int folder);
 
 // The order-name table of a new order file; no folder carries these names.

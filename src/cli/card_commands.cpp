@@ -7,8 +7,8 @@
 #include "card/card_layout.h"
 #include "cli/exit_codes.h"
 #include "platform/posix/posix_platform.h"
-#include "transfer/design_lists.h"
 #include "transfer/card_transfers.h"
+#include "transfer/design_lists.h"
 #include "transfer/names.h"
 
 namespace kx::cli {

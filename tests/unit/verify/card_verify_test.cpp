@@ -50,12 +50,18 @@ public:  // the damage table reaches in
         drives.addFixed('C');
         drives.makeDir("C:\\designs");
         writeSoundCard();
+        fs::copy(card(), sound, fs::copy_options::recursive);
+    }
+
+    // The card as the write left it (the write ends with a volume flush: once is enough).
+    void restoreSoundCard() {
+        for (const auto& entry : fs::directory_iterator(card())) fs::remove_all(entry.path());
+        fs::copy(sound, card(), fs::copy_options::recursive);
     }
 
     // A blank card through the layout check, then the samples that fit written to EmbF5 (HEART,
     // STAR, and the tandem pair TANDEM1/TANDEM2 without thumbnails).
     void writeSoundCard() {
-        for (const auto& entry : fs::directory_iterator(card())) fs::remove_all(entry.path());
         OrderFile orderFile;
         ASSERT_EQ(CheckCardLayout(0, "E:\\", orderFile), 1);
         std::vector<ListRow> rows;
@@ -91,7 +97,10 @@ public:  // the damage table reaches in
     std::map<std::string, Bytes> snapshot() const {
         std::map<std::string, Bytes> files;
         for (const auto& entry : fs::recursive_directory_iterator(card()))
-            if (entry.is_regular_file()) files[fs::relative(entry.path(), card()).string()] = read(fs::relative(entry.path(), card()).string());
+            if (entry.is_regular_file()) {
+                std::string path = entry.path().lexically_relative(card()).string();
+                files[path] = read(path);
+            }
         return files;
     }
     // The stitches of every design: what no repair may change or remove.
@@ -106,6 +115,7 @@ public:  // the damage table reaches in
 
     test::TestDrives drives;
     test::ScriptedMessages messages;
+    const fs::path sound = drives.root() / "sound";
 };
 
 struct Damage {
@@ -221,7 +231,7 @@ TEST_F(CardVerify, EachDamageIsFoundChangesNothingAndRepairsAsFarAsItCan) {
     for (Damage& d : RepairableDamages()) damages.push_back(std::move(d));
     for (const Damage& d : damages) {
         SCOPED_TRACE(d.name);
-        writeSoundCard();
+        restoreSoundCard();
         d.apply(*this);
         auto before = snapshot();
         auto sewn = stitches();
@@ -230,7 +240,8 @@ TEST_F(CardVerify, EachDamageIsFoundChangesNothingAndRepairsAsFarAsItCan) {
         VerifyReport repaired = VerifyCard("E:\\", {}, true);
         EXPECT_EQ(repaired.unrepaired(), static_cast<int>(d.afterRepair.size()));
         EXPECT_EQ(verify(), d.afterRepair);
-        for (auto& [path, tail] : sewn) EXPECT_EQ(stitches()[path], tail) << path;
+        auto after = stitches();
+        for (auto& [path, tail] : sewn) EXPECT_EQ(after[path], tail) << path;
     }
 }
 
@@ -273,7 +284,7 @@ TEST_F(CardVerify, AReadOnlyCardGetsEveryFindingAndAFailedRepairForEach) {
 
 TEST_F(CardVerify, ARepairInterruptedAtAnyFileOperationLeavesTheCardNoWorse) {
     auto damage = [&] {
-        writeSoundCard();
+        restoreSoundCard();
         for (const Damage& d : RepairableDamages()) d.apply(*this);
     };
     damage();

@@ -37,7 +37,8 @@ std::string Summary(const VerifyReport& report, bool repair) {
     const int found = static_cast<int>(report.findings.size());
     if (found == 0) return "no findings: the card is sound";
     if (!repair)
-        return Plural(found, "finding") + ", " + std::to_string(report.repairable()) + " of them repairable with --repair";
+        return Plural(found, "finding") + ", " + std::to_string(report.repairable()) +
+               " of them repairable with --repair";
     if (report.unrepaired() == 0) return Plural(found, "finding") + ", all repaired: the card is sound";
     return Plural(found, "finding") + ": " + std::to_string(report.repaired()) + " repaired, " +
            std::to_string(report.unrepaired()) + " not";
@@ -56,9 +57,11 @@ void PrintJson(const VerifyReport& report, bool repair) {
     std::cout << "{\"repair\": " << (repair ? "true" : "false") << ", \"findings\": [";
     const char* separator = "\n";
     for (const Finding& f : report.findings) {
-        std::cout << separator << "  {\"path\": " << JsonString(f.path()) << ", \"folder\": " << JsonString(f.folder)
-                  << ", \"file\": " << JsonString(f.file) << ", \"problem\": " << JsonString(ProblemName(f.problem))
-                  << ", \"what\": " << JsonString(f.what) << ", \"repair\": " << JsonString(RepairName(f.repair))
+        std::cout << separator << "  {\"path\": " << JsonString(f.path())
+                  << ", \"folder\": " << JsonString(f.folder) << ", \"file\": " << JsonString(f.file)
+                  << ", \"problem\": " << JsonString(ProblemName(f.problem))
+                  << ", \"what\": " << JsonString(f.what)
+                  << ", \"repair\": " << JsonString(RepairName(f.repair))
                   << ", \"repaired\": " << (f.outcome == RepairOutcome::Done ? "true" : "false") << "}";
         separator = ",\n";
     }

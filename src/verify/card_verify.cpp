@@ -32,14 +32,16 @@ struct Entry {
 std::vector<Entry> ListEntries(const std::string& folder) {
     std::vector<Entry> entries;
     for (FoundFile& found : platform().find(folder + "*"))
-        if (found.name != "." && found.name != "..") entries.push_back({std::move(found.name), found.isDirectory});
+        if (found.name != "." && found.name != "..")
+            entries.push_back({std::move(found.name), found.isDirectory});
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;
 }
 
 // The entry named `name` as the card's FAT volume finds it, without regard to case.
 const Entry* Lookup(const std::vector<Entry>& entries, std::string_view name) {
-    auto it = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return EqualsIgnoreCase(e.name, name); });
+    auto it = std::find_if(entries.begin(), entries.end(),
+                           [&](const Entry& e) { return EqualsIgnoreCase(e.name, name); });
     return it == entries.end() ? nullptr : &*it;
 }
 
@@ -58,7 +60,8 @@ std::optional<FileStart> ReadFileStart(const std::string& path, std::size_t most
     auto file = platform().open(path, OpenMode::Read);
     auto size = file ? file->size() : std::nullopt;
     if (!size) return std::nullopt;
-    FileStart start{*size, std::vector<std::uint8_t>(static_cast<std::size_t>(std::min<std::uint64_t>(*size, most)))};
+    FileStart start{
+        *size, std::vector<std::uint8_t>(static_cast<std::size_t>(std::min<std::uint64_t>(*size, most)))};
     if (!file->readExactly(start.bytes)) return std::nullopt;
     return start;
 }
@@ -102,16 +105,17 @@ public:
 private:
     void note(std::string folder, std::string file, Problem problem, std::string what,
               Repair repair = Repair::None, const std::function<bool()>& fix = {}) {
-        Finding finding{std::move(folder), std::move(file), problem, std::move(what), repair, RepairOutcome::NotTried};
+        Finding finding{std::move(folder), std::move(file), problem, std::move(what), repair};
         if (repair_ && fix) finding.outcome = fix() ? RepairOutcome::Done : RepairOutcome::Failed;
         report.findings.push_back(std::move(finding));
     }
 
-    std::vector<Entry> checkNames(const std::string& label, const std::string& folder, std::vector<Entry> entries);
+    std::vector<Entry> checkNames(const std::string& label, const std::string& folder,
+                                  std::vector<Entry> entries);
     void checkDesignFolder(const std::string& label, const std::string& folder);
     void checkDesign(const std::string& label, const std::string& folder, const std::string& name,
                      const std::string* thumbnail, const std::set<std::string>& designBases);
-    OrderFile::Image rebuiltOrderFile(std::span<const std::uint8_t> damaged) const;
+    OrderFile rebuiltOrderFile(std::span<const std::uint8_t> damaged) const;
 
     std::string root_;
     bool repair_;
@@ -129,12 +133,11 @@ std::vector<Entry> CardVerifier::checkNames(const std::string& label, const std:
         if (!FatVolumeCanHoldName(entry.name))
             note(label, entry.name, Problem::UnholdableName, "a name the card's FAT volume cannot hold");
         auto [first, isNew] = seen.emplace(Lower(entry.name), entry.name);
-        if (!isNew)
-            note(label, entry.name, Problem::CaseClash, "differs only in case from " + first->second);
+        if (!isNew) note(label, entry.name, Problem::CaseClash, "differs only in case from " + first->second);
         if (!entry.isDirectory && IsCopySideFileName(entry.name)) {
             const std::string path = folder + entry.name;
-            note(label, entry.name, Problem::CopyLeftover, "left over from an interrupted copy", Repair::Delete,
-                 [&] { return platform().deleteFile(path); });
+            note(label, entry.name, Problem::CopyLeftover, "left over from an interrupted copy",
+                 Repair::Delete, [&] { return platform().deleteFile(path); });
             continue;
         }
         kept.push_back(std::move(entry));
@@ -142,7 +145,7 @@ std::vector<Entry> CardVerifier::checkNames(const std::string& label, const std:
     return kept;
 }
 
-OrderFile::Image CardVerifier::rebuiltOrderFile(std::span<const std::uint8_t> damaged) const {
+OrderFile CardVerifier::rebuiltOrderFile(std::span<const std::uint8_t> damaged) const {
     OrderFile rebuilt;
     rebuilt.assign(OrderFile::DefaultImage());
     auto names = SalvageDisplayNames(damaged);
@@ -150,12 +153,10 @@ OrderFile::Image CardVerifier::rebuiltOrderFile(std::span<const std::uint8_t> da
         const std::string& name = names[static_cast<std::size_t>(i)];
         if (IsReadableDisplayName(name)) rebuilt.setDisplayName(i, name);
         // The flags the layout check would hold in memory after reading this card.
-        rebuilt.setHasDesigns(i, FolderHasDesigns(root_ + std::string(DesignFolderNames[static_cast<std::size_t>(i)]) + "\\"));
+        rebuilt.setHasDesigns(
+            i, FolderHasDesigns(root_ + std::string(DesignFolderNames[static_cast<std::size_t>(i)]) + "\\"));
     }
-    auto bytes = rebuilt.bytes();
-    OrderFile::Image image{};
-    std::copy(bytes.begin(), bytes.end(), image.begin());
-    return image;
+    return rebuilt;
 }
 
 void CardVerifier::checkOrderFile() {
@@ -182,9 +183,9 @@ void CardVerifier::checkOrderFile() {
     } else {
         return;
     }
-    OrderFile::Image image = rebuiltOrderFile(start->bytes);
+    OrderFile rebuilt = rebuiltOrderFile(start->bytes);
     note("", entry ? entry->name : name, Problem::OrderFileDamaged, what, Repair::RebuildOrderFile,
-         [&] { return PlaceOnCard(image, path); });
+         [&] { return PlaceOnCard(rebuilt.bytes(), path); });
 }
 
 void CardVerifier::checkFolder(int index) {
@@ -195,7 +196,7 @@ void CardVerifier::checkFolder(int index) {
         int earlier = index == 0 ? kMoveEmbFile : index == 1 ? kMovePcLink : 0;
         if (earlierLayout_ & earlier)
             note(label, "", Problem::FolderBlocked,
-                 "missing: a folder of the earlier layout is to become it (the layout check offers the move)");
+                 "missing: an earlier layout's folder is to take its place (the layout check moves it)");
         else
             note(label, "", Problem::FolderMissing, "missing", Repair::MakeFolder,
                  [&] { return platform().createDirectory(folder); });
@@ -250,7 +251,8 @@ void CardVerifier::checkDesign(const std::string& label, const std::string& fold
     auto header = bytes ? DesignHeader::parse(*bytes) : std::nullopt;
     if (!header) {
         note(label, name, Problem::DesignUnreadable,
-             bytes ? std::to_string(bytes->size()) + " bytes, shorter than a design's header" : "cannot be read");
+             bytes ? std::to_string(bytes->size()) + " bytes, shorter than a design's header"
+                   : "cannot be read");
         return;
     }
     if (ExceedsRecordLimit(*bytes, kCardRecordLimit))
@@ -271,7 +273,8 @@ void CardVerifier::checkDesign(const std::string& label, const std::string& fold
     if (header->hasPairMark() && IsPairPartName(name)) {
         std::string other = CounterpartBase(BaseOf(name));
         if (!designBases.count(other))
-            note(label, name, Problem::PairHalfAlone, "a tandem-hoop pair half without its counterpart " + other);
+            note(label, name, Problem::PairHalfAlone,
+                 "a tandem-hoop pair half without its counterpart " + other);
         if (thumbnail)
             note(label, *thumbnail, Problem::PairHalfThumbnail, "the thumbnail of a tandem-hoop pair half",
                  Repair::Delete, [&] { return platform().deleteFile(thumbnailPath); });
@@ -296,9 +299,7 @@ std::string Finding::path() const {
     return folder + "/" + file;
 }
 
-int VerifyReport::unrepaired() const {
-    return static_cast<int>(findings.size()) - repaired();
-}
+int VerifyReport::unrepaired() const { return static_cast<int>(findings.size()) - repaired(); }
 
 int VerifyReport::repaired() const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(),
@@ -325,36 +326,60 @@ VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders
 
 std::string_view ProblemName(Problem problem) {
     switch (problem) {
-        case Problem::OrderFileDamaged: return "order-file-damaged";
-        case Problem::OrderFileBlocked: return "order-file-blocked";
-        case Problem::FolderMissing: return "folder-missing";
-        case Problem::FolderBlocked: return "folder-blocked";
-        case Problem::TooManyDesigns: return "too-many-designs";
-        case Problem::DesignUnreadable: return "design-unreadable";
-        case Problem::RecordLimit: return "record-limit";
-        case Problem::NoHoopFits: return "no-hoop-fits";
-        case Problem::HoopFieldsNotNormalised: return "hoop-fields-not-normalised";
-        case Problem::ThumbnailMissing: return "thumbnail-missing";
-        case Problem::ThumbnailDiffers: return "thumbnail-differs";
-        case Problem::ThumbnailWithoutDesign: return "thumbnail-without-design";
-        case Problem::PairHalfAlone: return "pair-half-alone";
-        case Problem::PairHalfThumbnail: return "pair-half-thumbnail";
-        case Problem::CopyLeftover: return "copy-leftover";
-        case Problem::ForeignEntry: return "foreign-entry";
-        case Problem::CaseClash: return "case-clash";
-        case Problem::UnholdableName: return "unholdable-name";
+        case Problem::OrderFileDamaged:
+            return "order-file-damaged";
+        case Problem::OrderFileBlocked:
+            return "order-file-blocked";
+        case Problem::FolderMissing:
+            return "folder-missing";
+        case Problem::FolderBlocked:
+            return "folder-blocked";
+        case Problem::TooManyDesigns:
+            return "too-many-designs";
+        case Problem::DesignUnreadable:
+            return "design-unreadable";
+        case Problem::RecordLimit:
+            return "record-limit";
+        case Problem::NoHoopFits:
+            return "no-hoop-fits";
+        case Problem::HoopFieldsNotNormalised:
+            return "hoop-fields-not-normalised";
+        case Problem::ThumbnailMissing:
+            return "thumbnail-missing";
+        case Problem::ThumbnailDiffers:
+            return "thumbnail-differs";
+        case Problem::ThumbnailWithoutDesign:
+            return "thumbnail-without-design";
+        case Problem::PairHalfAlone:
+            return "pair-half-alone";
+        case Problem::PairHalfThumbnail:
+            return "pair-half-thumbnail";
+        case Problem::CopyLeftover:
+            return "copy-leftover";
+        case Problem::ForeignEntry:
+            return "foreign-entry";
+        case Problem::CaseClash:
+            return "case-clash";
+        case Problem::UnholdableName:
+            return "unholdable-name";
     }
     return "unknown";
 }
 
 std::string_view RepairName(Repair repair) {
     switch (repair) {
-        case Repair::None: return "none";
-        case Repair::RebuildOrderFile: return "rebuild";
-        case Repair::MakeFolder: return "make";
-        case Repair::NormaliseHoopFields: return "normalise";
-        case Repair::WriteThumbnail: return "write-thumbnail";
-        case Repair::Delete: return "delete";
+        case Repair::None:
+            return "none";
+        case Repair::RebuildOrderFile:
+            return "rebuild";
+        case Repair::MakeFolder:
+            return "make";
+        case Repair::NormaliseHoopFields:
+            return "normalise";
+        case Repair::WriteThumbnail:
+            return "write-thumbnail";
+        case Repair::Delete:
+            return "delete";
     }
     return "none";
 }
@@ -363,12 +388,18 @@ std::string_view RepairOutcomeText(Repair repair, RepairOutcome outcome) {
     if (outcome == RepairOutcome::NotTried) return "left as it is";
     const bool done = outcome == RepairOutcome::Done;
     switch (repair) {
-        case Repair::RebuildOrderFile: return done ? "rebuilt" : "could not be rebuilt";
-        case Repair::MakeFolder: return done ? "made" : "could not be made";
-        case Repair::NormaliseHoopFields: return done ? "hoop fields normalised" : "hoop fields could not be written";
-        case Repair::WriteThumbnail: return done ? "thumbnail written" : "thumbnail could not be written";
-        case Repair::Delete: return done ? "deleted" : "could not be deleted";
-        case Repair::None: break;
+        case Repair::RebuildOrderFile:
+            return done ? "rebuilt" : "could not be rebuilt";
+        case Repair::MakeFolder:
+            return done ? "made" : "could not be made";
+        case Repair::NormaliseHoopFields:
+            return done ? "hoop fields normalised" : "hoop fields could not be written";
+        case Repair::WriteThumbnail:
+            return done ? "thumbnail written" : "thumbnail could not be written";
+        case Repair::Delete:
+            return done ? "deleted" : "could not be deleted";
+        case Repair::None:
+            break;
     }
     return "left as it is";
 }

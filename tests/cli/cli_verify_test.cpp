@@ -29,14 +29,15 @@ TEST_F(ToolTest, VerifyFindsWhatIsWrongChangesNothingUntilRepairAndPassesAfterwa
                        "3 findings, 2 of them repairable with --repair\n",
                        ""}));
     EXPECT_EQ(onCard({"verify", "EmbF6", "11"}).out,
-              "EmbF6/notes.txt: neither a design nor a thumbnail\n1 finding, 0 of them repairable with --repair\n");
+              "EmbF6/notes.txt: neither a design nor a thumbnail\n"
+              "1 finding, 0 of them repairable with --repair\n");
     ToolRun json = onCard({"verify", "--json", "1"});
     EXPECT_EQ(json.status, 1);
     EXPECT_EQ(json.out,
               "{\"repair\": false, \"findings\": [\n"
-              "  {\"path\": \"EmbF6/notes.txt\", \"folder\": \"EmbF6\", \"file\": \"notes.txt\", \"problem\": "
-              "\"foreign-entry\", \"what\": \"neither a design nor a thumbnail\", \"repair\": \"none\", "
-              "\"repaired\": false}],\n"
+              "  {\"path\": \"EmbF6/notes.txt\", \"folder\": \"EmbF6\", \"file\": \"notes.txt\", "
+              "\"problem\": \"foreign-entry\", \"what\": \"neither a design nor a thumbnail\", "
+              "\"repair\": \"none\", \"repaired\": false}],\n"
               " \"summary\": \"1 finding, 0 of them repairable with --repair\", \"sound\": false}\n");
     EXPECT_EQ(Tree(card), damaged);
 
@@ -62,7 +63,8 @@ TEST_F(ToolTest, VerifyReportsBadInputWithoutFailingOrRepairingWhatItCannot) {
     for (const std::string& line : std::vector<std::string>{
              "Emb_OrdF.dat: a folder stands where the order file belongs; left as it is\n",
           "EmbF5/EMPTY.kxd: 0 bytes, shorter than a design's header; left as it is\n",
-          "EmbF5/" + std::string(251, 'L') + ".kxd: 5000000 records, more than the card's 65535; left as it is\n",
+          "EmbF5/" + std::string(251, 'L') +
+              ".kxd: 5000000 records, more than the card's 65535; left as it is\n",
           "EmbF5/WHAT?.kxt: a name the card's FAT volume cannot hold; left as it is\n",
           "EmbF5/WHAT?.kxt: a thumbnail without its design; deleted\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << r;

@@ -3,6 +3,7 @@
 #include "verify/card_verify.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -324,84 +325,39 @@ VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders
     return std::move(verifier.report);
 }
 
-std::string_view ProblemName(Problem problem) {
-    switch (problem) {
-        case Problem::OrderFileDamaged:
-            return "order-file-damaged";
-        case Problem::OrderFileBlocked:
-            return "order-file-blocked";
-        case Problem::FolderMissing:
-            return "folder-missing";
-        case Problem::FolderBlocked:
-            return "folder-blocked";
-        case Problem::TooManyDesigns:
-            return "too-many-designs";
-        case Problem::DesignUnreadable:
-            return "design-unreadable";
-        case Problem::RecordLimit:
-            return "record-limit";
-        case Problem::NoHoopFits:
-            return "no-hoop-fits";
-        case Problem::HoopFieldsNotNormalised:
-            return "hoop-fields-not-normalised";
-        case Problem::ThumbnailMissing:
-            return "thumbnail-missing";
-        case Problem::ThumbnailDiffers:
-            return "thumbnail-differs";
-        case Problem::ThumbnailWithoutDesign:
-            return "thumbnail-without-design";
-        case Problem::PairHalfAlone:
-            return "pair-half-alone";
-        case Problem::PairHalfThumbnail:
-            return "pair-half-thumbnail";
-        case Problem::CopyLeftover:
-            return "copy-leftover";
-        case Problem::ForeignEntry:
-            return "foreign-entry";
-        case Problem::CaseClash:
-            return "case-clash";
-        case Problem::UnholdableName:
-            return "unholdable-name";
-    }
-    return "unknown";
-}
+namespace {
 
-std::string_view RepairName(Repair repair) {
-    switch (repair) {
-        case Repair::None:
-            return "none";
-        case Repair::RebuildOrderFile:
-            return "rebuild";
-        case Repair::MakeFolder:
-            return "make";
-        case Repair::NormaliseHoopFields:
-            return "normalise";
-        case Repair::WriteThumbnail:
-            return "write-thumbnail";
-        case Repair::Delete:
-            return "delete";
-    }
-    return "none";
-}
+// In the order of the enumerations.
+constexpr std::array<std::string_view, 18> kProblemNames{
+    "order-file-damaged", "order-file-blocked", "folder-missing", "folder-blocked", "too-many-designs",
+    "design-unreadable", "record-limit", "no-hoop-fits", "hoop-fields-not-normalised", "thumbnail-missing",
+    "thumbnail-differs", "thumbnail-without-design", "pair-half-alone", "pair-half-thumbnail", "copy-leftover",
+    "foreign-entry", "case-clash", "unholdable-name"};
+static_assert(kProblemNames.size() == static_cast<std::size_t>(Problem::UnholdableName) + 1);
+
+struct RepairTexts {
+    std::string_view name, done, failed;
+};
+constexpr std::array<RepairTexts, 6> kRepairTexts{{
+    {"none", "left as it is", "left as it is"},
+    {"rebuild", "rebuilt", "could not be rebuilt"},
+    {"make", "made", "could not be made"},
+    {"normalise", "hoop fields normalised", "hoop fields could not be written"},
+    {"write-thumbnail", "thumbnail written", "thumbnail could not be written"},
+    {"delete", "deleted", "could not be deleted"},
+}};
+static_assert(kRepairTexts.size() == static_cast<std::size_t>(Repair::Delete) + 1);
+
+}  // namespace
+
+std::string_view ProblemName(Problem problem) { return kProblemNames.at(static_cast<std::size_t>(problem)); }
+
+std::string_view RepairName(Repair repair) { return kRepairTexts.at(static_cast<std::size_t>(repair)).name; }
 
 std::string_view RepairOutcomeText(Repair repair, RepairOutcome outcome) {
-    if (outcome == RepairOutcome::NotTried) return "left as it is";
-    const bool done = outcome == RepairOutcome::Done;
-    switch (repair) {
-        case Repair::RebuildOrderFile:
-            return done ? "rebuilt" : "could not be rebuilt";
-        case Repair::MakeFolder:
-            return done ? "made" : "could not be made";
-        case Repair::NormaliseHoopFields:
-            return done ? "hoop fields normalised" : "hoop fields could not be written";
-        case Repair::WriteThumbnail:
-            return done ? "thumbnail written" : "thumbnail could not be written";
-        case Repair::Delete:
-            return done ? "deleted" : "could not be deleted";
-        case Repair::None:
-            break;
-    }
-    return "left as it is";
+    const RepairTexts& texts = kRepairTexts.at(static_cast<std::size_t>(repair));
+    if (outcome == RepairOutcome::NotTried) return kRepairTexts[0].done;
+    return outcome == RepairOutcome::Done ? texts.done : texts.failed;
 }
 
 }  // namespace kx

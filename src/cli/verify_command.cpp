@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "cli/exit_codes.h"
-#include "transfer/card_transfers.h"
+#include "card/card_drives.h"
 #include "verify/card_verify.h"
 
 namespace kx::cli {

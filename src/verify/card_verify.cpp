@@ -154,8 +154,7 @@ OrderFile CardVerifier::rebuiltOrderFile(std::span<const std::uint8_t> damaged) 
         const std::string& name = names[static_cast<std::size_t>(i)];
         if (IsReadableDisplayName(name)) rebuilt.setDisplayName(i, name);
         // The flags the layout check would hold in memory after reading this card.
-        rebuilt.setHasDesigns(
-            i, FolderHasDesigns(root_ + std::string(DesignFolderNames[static_cast<std::size_t>(i)]) + "\\"));
+        rebuilt.setHasDesigns(i, FolderHasDesigns(*CardFolderPath(root_, i)));
     }
     return rebuilt;
 }
@@ -191,7 +190,7 @@ void CardVerifier::checkOrderFile() {
 
 void CardVerifier::checkFolder(int index) {
     const std::string label(DesignFolderNames.at(static_cast<std::size_t>(index)));
-    const std::string folder = root_ + label + "\\";
+    const std::string folder = *CardFolderPath(root_, index);
     const Entry* entry = Lookup(rootEntries_, label);
     if (!entry) {
         int earlier = index == 0 ? kMoveEmbFile : index == 1 ? kMovePcLink : 0;

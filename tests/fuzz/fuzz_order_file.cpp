@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto salvaged = kx::SalvageDisplayNames({data, size});
     kx::VerifyCard(root, {}, true);
     kx::OrderFile repaired;
-    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, repaired) == 1);
+    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, repaired) == kx::OrderFileRead::Valid);
     if (valid) KX_FUZZ_CHECK(std::equal(data, data + size, repaired.bytes().begin()));
     for (int i = 0; i < kx::kCardFolderCount; ++i) {
         const std::string& name = salvaged[static_cast<std::size_t>(i)];

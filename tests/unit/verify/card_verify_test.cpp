@@ -239,7 +239,7 @@ TEST_F(CardVerify, AllRepairsFailOnAReadOnlyCardAndOnAWritableOneRestoreWhatTheW
         EXPECT_EQ(now[same], sound[same]) << same;
     // Names of entries wholly inside the 250 bytes kept, the rest default; flags as the card holds.
     OrderFile order;
-    ASSERT_EQ(ReadOrderFile(0, "E:\\", order), 1);
+    ASSERT_EQ(ReadOrderFile(0, "E:\\", order), OrderFileRead::Valid);
     EXPECT_EQ(order.displayName(2) + order.displayName(7), "ROSESEmbF12");
     EXPECT_TRUE(order.hasDesigns(0) && !order.hasDesigns(1));
 
@@ -279,7 +279,8 @@ TEST_F(CardVerify, ARepairInterruptedAtAnyFileOperationLeavesTheCardNoWorse) {
         EXPECT_EQ(files(true), sewn);
         EXPECT_EQ(VerifyCard("E:\\", {}, true).unrepaired(), 0);
         OrderFile order;
-        EXPECT_TRUE(ReadOrderFile(0, "E:\\", order) == 1 && order.displayName(2) == "ROSES");
+        ASSERT_EQ(ReadOrderFile(0, "E:\\", order), OrderFileRead::Valid);
+        EXPECT_EQ(order.displayName(2), "ROSES");
     }
 }
 

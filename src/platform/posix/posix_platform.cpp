@@ -372,10 +372,12 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
         if (!fd) return nullptr;
         return std::make_unique<PosixFile>(std::move(fd), true);
     }
-    // Non-blocking, so that a FIFO swapped in after the check still cannot hold the open.
-    int flags = O_CLOEXEC | O_NOFOLLOW;
+    // A write never follows a link at the file itself. Every open is non-blocking until the
+    // file is known to be a regular one, so that a FIFO swapped in after the check cannot
+    // hold it.
+    int flags = O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
     switch (mode) {
-        case OpenMode::Read: flags = O_CLOEXEC | O_RDONLY | O_NONBLOCK; break;
+        case OpenMode::Read: flags = O_CLOEXEC | O_NONBLOCK | O_RDONLY; break;
         case OpenMode::Replace: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
         case OpenMode::WriteExisting: flags |= O_WRONLY; break;
         case OpenMode::WriteAlways: flags |= O_WRONLY | O_CREAT; break;
@@ -392,7 +394,7 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
         refuse(reason);
         return nullptr;
     }
-    if (mode == OpenMode::Read) ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<PosixFile>(std::move(fd), false);
 }
 
@@ -405,7 +407,7 @@ bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
     if (!in) return false;
     // Written beside the target and renamed over it: a failed copy never leaves a part.
     std::string side = dst->substr(0, dst->rfind('/') + 1) + CopySideFileName();
-    Fd out(::open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+    Fd out(::open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
     if (!out) return false;
     std::vector<char> buf(1 << 16);
     bool ok = true;

@@ -95,7 +95,6 @@ TEST_F(ToolTest, WriteStoresDesignsWithTheThumbnailRecordsQuietly) {
     fs::path record = root / "star.kxt";
     ASSERT_EQ(run({"thumbnail", (card / "EmbF5" / "STAR.kxd").string(), "-o", record.string()}).status, 0);
     EXPECT_EQ(Slurp(record), Slurp(card / "EmbF5" / "STAR.kxt"));
-    EXPECT_FALSE(fs::exists(root / "tmp" / "$$SndDat.tp$"));  // the conversion's temporary file
 }
 
 TEST_F(ToolTest, WriteFailuresShowTheCardsMessagesOrNoneAndSetTheExitStatus) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace kx {
 
@@ -21,10 +22,22 @@ std::int64_t CeilDiv(std::int64_t numerator, std::int64_t divisor) {
 Raster::Raster(int width, int height, Color fill)
     : width_(CutSide(width)),
       height_(CutSide(height)),
-      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {}
-
-bool Raster::contains(std::int64_t x, std::int64_t y) const {
-    return x >= 0 && y >= 0 && x < width_ && y < height_;
+      pixels_(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), fill) {
+    // The stepping's rule for lines this short: the start pixel, then for a second step the
+    // minor coordinate ceil((2·db − 2) / 4), an exact half going to the smaller coordinate.
+    const std::int64_t stride = width_, reach = static_cast<std::int64_t>(kNearReach);
+    for (std::size_t i = 0; i < nearLines_.size(); ++i) {
+        const std::int64_t dx = static_cast<std::int64_t>(i % kNearSide) - reach;
+        const std::int64_t dy = static_cast<std::int64_t>(i / kNearSide) - reach;
+        const std::int64_t steps = std::max(std::llabs(dx), std::llabs(dy));
+        std::int64_t second = 0;
+        if (steps == 2) {
+            const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+            const std::int64_t major = (xMajor ? dx : dy) / 2, minor = CeilDiv(2 * (xMajor ? dy : dx) - 2, 4);
+            second = xMajor ? major + minor * stride : minor + major * stride;
+        }
+        nearLines_[i] = {static_cast<std::int32_t>(second), static_cast<std::int32_t>(dy * stride + dx)};
+    }
 }
 
 Color Raster::pixel(int x, int y) const {
@@ -48,12 +61,19 @@ Raster::Point Raster::Clamped(std::int64_t x, std::int64_t y) {
             std::clamp(y, -kRasterCoordLimit, kRasterCoordLimit)};
 }
 
-void Raster::moveTo(std::int64_t x, std::int64_t y) { current_ = Clamped(x, y); }
-
 void Raster::lineTo(std::int64_t x, std::int64_t y) {
-    const Point from = current_;
-    current_ = Clamped(x, y);
-    const Point& to = current_;
+    const Point end = Clamped(x, y);
+    bool given = false;
+    auto once = [&](Vertex& point) {
+        point = {static_cast<std::int32_t>(end.x), static_cast<std::int32_t>(end.y)};
+        return !std::exchange(given, true);
+    };
+    if (Vertex beyond; !nearLinesTo(once, beyond)) return;
+    stepAny(current_, end);
+    current_ = end;
+}
+
+void Raster::stepAny(Point from, Point to) {
     // The drawn pixels lie within the box of the two ends, so ends on the canvas need no clipping.
     const bool inside = contains(from.x, from.y) && contains(to.x, to.y);
     if (std::llabs(to.x - from.x) >= std::llabs(to.y - from.y)) {

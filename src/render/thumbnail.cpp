@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <new>
 #include <string_view>
+#include <utility>
 
 #include "design/byte_order.h"
 #include "design/design_header.h"
@@ -48,59 +49,101 @@ std::uint8_t EntryCode(std::span<const std::uint8_t> design, const DesignHeader&
     return ThumbnailThreadCode(AsSigned(LoadU32LE(design.subspan(at).first<4>())));
 }
 
-// The needle's walk over the stream, drawn at one pixel per `scale` stitch units.
-class StreamWalk {
+// Stitch units to pixels, rounding toward zero as the division does and pulled in to the
+// canvas's coordinate bound. Positions from 0 up to the canvas's far side take their pixel from
+// a table, a load instead of a division per axis and record; the rest, off the canvas, divide.
+class PixelScale {
 public:
-    StreamWalk(Raster& canvas, std::int64_t scale, std::int64_t originX, std::int64_t originY)
-        : canvas_(canvas), scale_(scale), x_(originX), y_(originY) {
-        canvas_.moveTo(x_ / scale_, y_ / scale_);
+    PixelScale(std::int64_t scale, int side)
+        : scale_(scale), pixelOf_(static_cast<std::size_t>(side) * static_cast<std::size_t>(scale)) {
+        for (int p = 0; p < side; ++p)
+            std::fill_n(pixelOf_.begin() + std::ptrdiff_t{p} * scale, scale, static_cast<std::uint16_t>(p));
     }
-
-    void color(std::uint8_t code) { canvas_.setPen(ThumbnailCodeColor(code)); }
-    void stitch(int dx, int dy) {
-        step(dx, dy);
-        penDown_ = true;
-    }
-    void move(int dx, int dy) {
-        penDown_ = std::abs(dx) == kDrawnMoveStep || std::abs(dy) == kDrawnMoveStep;
-        step(dx, dy);
+    std::int32_t operator()(std::int64_t units) const {
+        if (static_cast<std::uint64_t>(units) < pixelOf_.size()) return pixelOf_[static_cast<std::size_t>(units)];
+        return static_cast<std::int32_t>(std::clamp(units / scale_, -kRasterCoordLimit, kRasterCoordLimit));
     }
 
 private:
-    void step(int dx, int dy) {
-        x_ += dx;
-        y_ -= dy;
-        if (penDown_)
-            canvas_.lineTo(x_ / scale_, y_ / scale_);
-        else
-            canvas_.moveTo(x_ / scale_, y_ / scale_);
-    }
-
-    Raster& canvas_;
-    std::int64_t scale_, x_, y_;
-    bool penDown_ = false;
+    std::int64_t scale_;
+    std::vector<std::uint16_t> pixelOf_;
 };
 
-void WalkStream(std::span<const std::uint8_t> design, const DesignHeader& header, StreamWalk& walk) {
-    std::uint64_t nextEntry = 1;
-    walk.color(EntryCode(design, header, 0));
-    std::size_t at = header.stitchOffset();
-    while (FitsAt(design.size(), at, kRecordSize)) {
-        const StitchRecord record{design[at], design[at + 1]};
-        at += kRecordSize;
-        if (!record.isControl()) {
-            walk.stitch(record.dx(), record.dy());
-        } else if (record.second == CONTROL_END) {
-            return;
-        } else if (record.second == CONTROL_COLOR_CHANGE) {
-            // The displacement after it is walked as an ordinary stitch by the next turn.
-            walk.color(EntryCode(design, header, nextEntry++));
-        } else if (record.second == CONTROL_MOVE || record.second == CONTROL_MOVE_ALT) {
-            if (!FitsAt(design.size(), at, kRecordSize)) return;
-            const StitchRecord step{design[at], design[at + 1]};
-            at += kRecordSize;
-            walk.move(step.dx(), step.dy());
+// The needle's walk over the stream, at one pixel per `scale` stitch units, as the points the
+// pen draws lines to.
+class StitchWalk {
+public:
+    // What stops the points: a step the pen does not draw (the walk stands at its end), a
+    // colour change or the end of the stream.
+    enum class Turn { kMove, kColor, kEnd };
+
+    StitchWalk(std::span<const std::uint8_t> design, std::size_t at, std::int64_t scale, int width, int height)
+        : at_(design.data() + std::min<std::size_t>(at, design.size())), end_(design.data() + design.size()),
+          pixel_(scale, std::max(width, height)), x_((width / 2) * scale), y_((height / 2) * scale) {}
+
+    Turn turn() const { return turn_; }
+    Raster::Vertex here() const { return {pixel_(x_), pixel_(y_)}; }
+
+    // The next point the pen draws a line to; none at a turn.
+    bool operator()(Raster::Vertex& point) {
+        while (end_ - at_ >= std::ptrdiff_t{kRecordSize}) {
+            StitchRecord shift{at_[0], at_[1]};
+            at_ += kRecordSize;
+            bool down;
+            if (!shift.isControl()) [[likely]] {
+                down = std::exchange(penDown_, true);
+            } else if (shift.second == CONTROL_END) {
+                break;
+            } else if (shift.second == CONTROL_COLOR_CHANGE) {
+                // The displacement after it is walked as an ordinary stitch after the turn.
+                turn_ = Turn::kColor;
+                return false;
+            } else if (shift.second == CONTROL_MOVE || shift.second == CONTROL_MOVE_ALT) {
+                if (end_ - at_ < std::ptrdiff_t{kRecordSize}) break;
+                shift = {at_[0], at_[1]};
+                at_ += kRecordSize;
+                // A move of exactly kDrawnMoveStep either way is sewn; any other lifts the pen.
+                penDown_ = down = std::abs(shift.dx()) == kDrawnMoveStep || std::abs(shift.dy()) == kDrawnMoveStep;
+            } else {
+                continue;
+            }
+            x_ += shift.dx();
+            y_ -= shift.dy();
+            if (!down) [[unlikely]] {
+                turn_ = Turn::kMove;
+                return false;
+            }
+            point = here();
+            return true;
         }
+        turn_ = Turn::kEnd;
+        return false;
+    }
+
+private:
+    const std::uint8_t* at_;
+    const std::uint8_t* end_;
+    PixelScale pixel_;
+    std::int64_t x_, y_;
+    bool penDown_ = false;
+    Turn turn_ = Turn::kEnd;
+};
+
+// The walk drawn: near lines straight from the walk, far ones stepped, a move or a colour
+// change at each turn.
+void DrawStream(std::span<const std::uint8_t> design, const DesignHeader& header, Raster& canvas,
+                std::int64_t scale) {
+    StitchWalk walk(design, header.stitchOffset(), scale, canvas.width(), canvas.height());
+    std::uint64_t nextEntry = 0;
+    canvas.setPen(ThumbnailCodeColor(EntryCode(design, header, nextEntry++)));
+    for (auto turn = StitchWalk::Turn::kMove; turn != StitchWalk::Turn::kEnd; turn = walk.turn()) {
+        if (turn == StitchWalk::Turn::kMove) {
+            const Raster::Vertex at = walk.here();
+            canvas.moveTo(at.x, at.y);
+        } else {
+            canvas.setPen(ThumbnailCodeColor(EntryCode(design, header, nextEntry++)));
+        }
+        for (Raster::Vertex beyond; canvas.nearLinesTo(walk, beyond);) canvas.lineTo(beyond.x, beyond.y);
     }
 }
 
@@ -109,8 +152,7 @@ Raster DrawThumbnail(std::span<const std::uint8_t> design, const DesignHeader& h
     const std::int64_t s = ThumbnailScale(g, header.extentX1(), header.extentY1(),
                                           header.extentX2(), header.extentY2());
     Raster canvas(g.width, g.height, ThumbnailCodeColor(kThumbnailBackground));
-    StreamWalk walk(canvas, s, (g.width / 2) * s, (g.height / 2) * s);
-    WalkStream(design, header, walk);
+    DrawStream(design, header, canvas, s);
     return canvas;
 }
 

@@ -62,6 +62,31 @@ TEST(RasterLine, ClippingKeepsExactlyThePixelsOnTheCanvas) {
     EXPECT_EQ(Line(4, 3, -(1LL << 40), 1, 1LL << 40, 1), (Pixels{{0, 1}, {1, 1}, {2, 1}, {3, 1}}));
 }
 
+// Lines of up to two steps each way between points on the canvas take their pixels from a table
+// made for the canvas's width; the same lines with the end point just off the canvas are stepped.
+TEST(RasterLine, NearLinesSetThePixelsTheSteppingSets) {
+    const auto relative = [](const Pixels& pixels, int x0, int y0) {
+        Pixels moved;
+        for (auto [x, y] : pixels) moved.insert({x - x0, y - y0});
+        return moved;
+    };
+    for (int width : {5, 8, 46}) {
+        for (int dy = -2; dy <= 2; ++dy) {
+            for (int dx = -2; dx <= 2; ++dx) {
+                if (dx == 0 && dy == 0) continue;
+                const Pixels near = relative(Line(width, 6, 2, 2, 2 + dx, 2 + dy), 2, 2);
+                // On a 5 × 5 canvas, from where the end lands one past the edge on the major axis.
+                const bool xMajor = std::abs(dx) >= std::abs(dy);
+                const auto start = [](int d) { return d > 0 ? 5 - d : -d - 1; };
+                const int x0 = xMajor ? start(dx) : 2, y0 = xMajor ? 2 : start(dy);
+                const Pixels stepped = relative(Line(5, 5, x0, y0, x0 + dx, y0 + dy), x0, y0);
+                EXPECT_EQ(near, stepped) << "width " << width << ", " << dx << "," << dy;
+            }
+        }
+    }
+    EXPECT_TRUE(Line(5, 5, 2, 2, 2, 2).empty());
+}
+
 // Hoop 1 with zero extents. Its thumbnail: 30 × 30 pixels in columns of 32 bytes, 11 stitch
 // units a pixel, the origin at pixel (15, 15); thread 10 draws code 0x14.
 DesignBuilder Hoop1(std::initializer_list<std::uint32_t> colors = {10}) {
@@ -124,6 +149,37 @@ TEST(ThumbnailDrawing, FirstStitchAfterAMoveLeavesNoLineAndOnlyAMoveOf119IsSewn)
     // Any other step lifts the pen: the stitch after it only moves, the one after that draws.
     EXPECT_TRUE(DrawnPixels(Hoop1().stitch(0, 0).move(118, 0).stitch(11, 0).end()).empty());
     EXPECT_EQ(DrawnPixels(Hoop1().stitch(0, 0).move(0, 0).stitch(11, 0).stitch(11, 0).end()), (Drawn{{{16, 15}, k10}}));
+}
+
+// Walks that drift off every edge of each hoop's canvas and back, stitches short and long: the
+// pixels of lines to each position divided by the scale, as lineTo draws them.
+TEST(ThumbnailDrawing, PixelsAreThoseOfEveryPositionDividedByTheScale) {
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> shortStep(-30, 30), longStep(-127, 127);
+    for (std::uint8_t hoop = 0; hoop < 6; ++hoop) {
+        const ThumbnailGeometry g = *FindThumbnailGeometry(hoop);
+        const int s = ThumbnailScale(g, 0, 0, 0, 0);
+        DesignBuilder design = Hoop1().hoopCode(hoop);
+        Raster expected(g.width, g.height, ThumbnailCodeColor(0x0F));
+        expected.setPen(ThumbnailCodeColor(k10));
+        int x = g.width / 2 * s, y = g.height / 2 * s;
+        for (int n = 0; n < 4000; ++n) {
+            const int drift = n / 500 % 4 < 2 ? 6 : -6;  // right and up, then back beyond the start
+            const auto step = [&] { return std::clamp((n % 10 ? shortStep(random) : longStep(random)) + drift, -127, 127); };
+            const int dx = step(), dy = step();
+            design.stitch(dx, dy);
+            x += dx;
+            y -= dy;
+            n == 0 ? expected.moveTo(x / s, y / s) : expected.lineTo(x / s, y / s);
+        }
+        const ThumbnailRecord r = MakeThumbnailRecord(design.end().bytes()).value_or(ThumbnailRecord{});
+        ASSERT_EQ(r.size(), 60u + static_cast<std::size_t>(g.width * g.columnSize));
+        for (int px = 0; px < g.width; ++px)
+            for (int py = 0; py < g.height; ++py)
+                ASSERT_EQ(r[static_cast<std::size_t>(48 + px * g.columnSize + g.height - 1 - py)],
+                          ThumbnailColorCode(expected.pixel(px, py)))
+                    << "hoop " << int{hoop} << " pixel " << px << "," << py;
+    }
 }
 
 TEST(ThumbnailDrawing, ColoursOutsideTheThreadTableOrTheColourTableDrawCode0) {

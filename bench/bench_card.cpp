@@ -1,4 +1,5 @@
-// Micro-benchmark of the layout check on a full card, run before every card command.
+// Micro-benchmarks of a full card: the layout check run before every card command, and what
+// `kxcard list` does for a folder of 100 designs.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "card/card_layout.h"
 #include "card/order_file.h"
 #include "platform/posix/posix_platform.h"
+#include "transfer/design_lists.h"
 
 namespace {
 
@@ -52,5 +54,17 @@ void BM_LayoutCheckFullCard(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(kx::CheckCardLayout(0, "E:\\", order));
 }
 BENCHMARK(BM_LayoutCheckFullCard)->Unit(benchmark::kMicrosecond);
+
+// The layout check, then the folder's designs in list order.
+void BM_ListFolderFullCard(benchmark::State& state) {
+    FullCard card;
+    kx::ScopedPlatform scope(card.platform());
+    kx::OrderFile order;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kx::CheckCardLayout(0, "E:\\", order));
+        benchmark::DoNotOptimize(kx::ListDesignFiles("E:\\EmbF5\\"));
+    }
+}
+BENCHMARK(BM_ListFolderFullCard)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

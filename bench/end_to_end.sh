@@ -83,5 +83,10 @@ compare write kx_write cp_write
 write_ratio=$ratio
 compare read kx_read cp_read
 read_ratio=$ratio
+# The whole `kxcard list` of the folder the first round filled, process start included.
+kx_list() { "$kxcard" --card "$work/round1/card" list EmbF5; }
+lists=()
+for ((i = 1; i <= runs; i++)); do lists+=("$(micros kx_list)"); done
 echo "write: median ratio kxcard / (cp + sync -f) = $write_ratio (target <= 1.3)"
 echo "read: median ratio kxcard / (cp + sync -f) = $read_ratio (target <= 1.1)"
+echo "list of 100 designs: median $(printf '%s\n' "${lists[@]}" | median) microseconds"

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <fstream>
+#include <stdexcept>
 
 #include "card/card_layout.h"
 #include "card/order_file.h"
@@ -23,11 +24,6 @@ constexpr const char* kEraseQuestion = "Are you sure you want to delete the sele
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<samples::SampleDesign> Samples() {
-    static const std::vector<samples::SampleDesign> designs = samples::MakeSampleDesigns();
-    return designs;
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -87,10 +83,31 @@ std::string ComboText(HWND combo, int index) {
     return text;
 }
 
-int RunMainDialog(const std::function<void(UiSync&, HWND)>& drive) {
+const samples::SampleDesign& Sample(const std::string& name) {
+    static const std::vector<samples::SampleDesign> designs = samples::MakeSampleDesigns();
+    for (const samples::SampleDesign& design : designs)
+        if (design.fileName == name) return design;
+    throw std::runtime_error("no sample " + name);
+}
+
+// A fresh PC folder in the temporary folder, ending with a backslash.
+std::string FreshPcFolder(const std::string& name) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = temp + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+    EmptyFolder(folder);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// Runs ConnectCardDlg on `folder` (the temporary folder when empty); the folder the host gets
+// back lands in `workFolder`.
+int RunMainDialog(const std::function<void(UiSync&, HWND)>& drive, std::string folderIn = {},
+                  std::string* workFolder = nullptr) {
     int result = -1;
     char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
+    if (folderIn.empty()) GetTempPathA(MAX_PATH, folder);
+    else lstrcpynA(folder, folderIn.c_str(), MAX_PATH);
     RunDriven([&] { result = Kxcard().connectCardDlg(nullptr, folder); },
               [&](UiSync& ui) {
                   HWND dialog = WaitForDialog(kTitle);
@@ -98,6 +115,7 @@ int RunMainDialog(const std::function<void(UiSync&, HWND)>& drive) {
                   ui.wait();
                   drive(ui, dialog);
               });
+    if (workFolder) *workFolder = folder;
     return result;
 }
 
@@ -127,8 +145,8 @@ TEST(MainDialog, BlankCardGetsItsLayoutThenAFolderIsOpenedTickedAndErased) {
         SaveScreenshotIfAsked("main-blank-card");
 
         // Two designs arrive in the first folder; Open shows them in byte order.
-        WriteFile(folder + "rose.kxd", Samples()[0].bytes);
-        WriteFile(folder + "Heart.kxd", Samples()[1].bytes);
+        WriteFile(folder + "rose.kxd", Sample("STAR.kxd").bytes);
+        WriteFile(folder + "Heart.kxd", Sample("HEART.kxd").bytes);
         ClickControl(dialog, 1041);
         ui.wait();
         EXPECT_TRUE(Visible(dialog, 1045) && Visible(dialog, 1008) && !Visible(dialog, 1044) && !Visible(dialog, 1001));
@@ -174,6 +192,84 @@ TEST(MainDialog, BlankCardGetsItsLayoutThenAFolderIsOpenedTickedAndErased) {
         CloseWithCloseBox(dialog);
     });
     EXPECT_EQ(result, 1);
+}
+
+TEST(MainDialog, DesignsWrittenByTheirPicturesPairsTickedTogetherAndReadBackIntoASubfolder) {
+    const std::string card = CardRoot();
+    if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
+    ASSERT_TRUE(Kxcard().complete());
+    EmptyFolder(card);
+    const std::string pc = FreshPcFolder("kx-pc");
+    for (const char* name : {"HEART.kxd", "STAR.kxd", "TANDEM1.kxd", "TANDEM2.kxd"}) WriteFile(pc + name, Sample(name).bytes);
+    WriteFile(pc + "LONE2.kxd", Sample("TANDEM1.kxd").bytes);  // a marked half without its counterpart
+    CreateDirectoryA((pc + "Sub").c_str(), nullptr);
+    const std::string sub = pc + "Sub\\";
+    std::string workFolder;
+    int result = RunMainDialog([&](UiSync& ui, HWND dialog) {
+        HWND pcList = GetDlgItem(dialog, 1067), designs = GetDlgItem(dialog, 1045);
+        EXPECT_EQ(Texts(ListViewItems(pcList)),
+                  (std::vector<std::string>{"HEART.kxd", "LONE2.kxd", "STAR.kxd", "TANDEM1.kxd", "TANDEM2.kxd", "Sub"}));
+        EXPECT_EQ(Images(ListViewItems(pcList)), (std::vector<int>{10, 10, 10, 10, 10, 0}));
+
+        // Two designs ticked by their pictures and written into the first card folder.
+        ClickListItem(pcList, 0, LVIR_ICON);
+        ClickListItem(pcList, 2, LVIR_ICON);
+        ui.wait();
+        EXPECT_EQ(Text(dialog, 1009), "Selected designs : 2");
+        EXPECT_TRUE(Enabled(dialog, 1047));
+        ClickControl(dialog, 1047);
+        ui.wait();
+        for (const char* file : {"HEART.kxd", "HEART.kxt", "STAR.kxd", "STAR.kxt"})
+            EXPECT_TRUE(Exists(card + "EmbF5\\" + file)) << file;
+        EXPECT_EQ(Text(dialog, 1009), "Selected designs : 0");
+        EXPECT_FALSE(Enabled(dialog, 1047));
+        EXPECT_EQ(ListViewItems(GetDlgItem(dialog, 1044))[0].image, 3);
+
+        // A pair half ticks its counterpart after the notice; a lone half is refused.
+        ClickListItem(pcList, 3, LVIR_ICON);
+        EXPECT_TRUE(AnswerMessageBox("Confirm",
+                                     "This pattern is for the Tandem Hoop.\nThe counterpart of paired files will also be selected.",
+                                     IDOK));
+        ui.wait();
+        EXPECT_EQ(Images(ListViewItems(pcList)), (std::vector<int>{10, 10, 10, 11, 11, 0}));
+        const std::string missing =
+            "This pattern is for the Tandem Hoop.\nThe file cannot be selected since the counterpart does not exist in this folder.";
+        ClickListItem(pcList, 1, LVIR_ICON);
+        EXPECT_TRUE(AnswerMessageBox("Attention", missing, IDOK));
+        ui.wait();
+        EXPECT_EQ(Text(dialog, 1009), "Selected designs : 2");
+        ClickControl(dialog, 1006);
+        EXPECT_TRUE(AnswerMessageBox("Attention", missing, IDOK));
+        ui.wait();
+        EXPECT_EQ(Images(ListViewItems(pcList)), (std::vector<int>{11, 10, 11, 11, 11, 0}));
+        EXPECT_EQ(Text(dialog, 1009), "Selected designs : 4");
+        SaveScreenshotIfAsked("main-pc-ticked");
+
+        // Into Sub by a double click, then the card's STAR read back there.
+        ClickListItem(pcList, 5, LVIR_LABEL, true);
+        ui.wait();
+        EXPECT_TRUE(ListViewItems(pcList).empty());
+        EXPECT_EQ(Text(dialog, 1009), "Selected designs : 0");
+        ClickControl(dialog, 1041);
+        ui.wait();
+        EXPECT_EQ(Texts(ListViewItems(designs)), (std::vector<std::string>{"HEART.kxd", "STAR.kxd"}));
+        ClickListItem(designs, 1, LVIR_ICON);
+        ui.wait();
+        ClickControl(dialog, 1046);
+        ui.wait();
+        EXPECT_TRUE(Exists(sub + "STAR.kxd"));
+        EXPECT_EQ(Texts(ListViewItems(pcList)), (std::vector<std::string>{"STAR.kxd"}));
+        EXPECT_EQ(Images(ListViewItems(designs)), (std::vector<int>{10, 10}));
+        EXPECT_FALSE(Enabled(dialog, 1046) || Enabled(dialog, 1071));
+
+        // Up goes back to the start folder without making it the work folder again.
+        ClickControl(dialog, 1068);
+        ui.wait();
+        EXPECT_EQ(ListViewItems(pcList).size(), 6u);
+        ClickControl(dialog, IDCANCEL);
+    }, pc, &workFolder);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(workFolder, sub);
 }
 
 }  // namespace

@@ -64,5 +64,24 @@ TEST(ListDesignFiles, EmptyOrMissingFolderGivesNoRows) {
     EXPECT_TRUE(ListDesignFiles(card + "Missing\\").empty());
 }
 
+TEST(ListPcFolder, DesignsThenFoldersInByteOrderAndNothingElse) {
+    test::TestDrives drives;
+    std::string pc = drives.addFixed('C') + "Designs\\";
+    drives.makeDir(pc);
+    for (const char* name : {"a.kxd", "B.kxd", "ROSE.KXD", ".kxd", "ROSE.txt", "x.kxdd"}) drives.write(pc + name, {1});
+    for (const char* name : {"Zeta", "Sub", "More.kxd"}) drives.makeDir(pc + name);
+
+    std::vector<std::string> listed;
+    for (const PcEntry& entry : ListPcFolder(pc, 260)) {
+        listed.push_back(entry.name + (entry.kind == PcEntryKind::Design ? " design" : " folder"));
+        EXPECT_EQ(entry.path, pc + entry.name);
+    }
+    // A folder named like a design is still a folder, listed with the folders.
+    EXPECT_EQ(listed, (std::vector<std::string>{"B.kxd design", "ROSE.KXD design", "a.kxd design", "More.kxd folder",
+                                                "Sub folder", "Zeta folder"}));
+    EXPECT_TRUE(ListPcFolder(pc, pc.size() + 4).size() == 1u) << "only Sub fits in the path limit";
+    EXPECT_TRUE(ListPcFolder(pc + "Missing\\", 260).empty());
+}
+
 }  // namespace
 }  // namespace kx

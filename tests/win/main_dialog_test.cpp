@@ -272,5 +272,113 @@ TEST(MainDialog, DesignsWrittenByTheirPicturesPairsTickedTogetherAndReadBackInto
     EXPECT_EQ(workFolder, sub);
 }
 
+// The text the dialog gives a tooltip asking about `control`; "(none)" when it leaves the request unanswered.
+std::string TooltipText(HWND dialog, HWND control) {
+    static char poison[] = "(none)";
+    NMTTDISPINFOA info{};
+    info.hdr = {control, static_cast<UINT_PTR>(reinterpret_cast<std::uintptr_t>(control)), TTN_NEEDTEXTA};
+    info.lpszText = poison;
+    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText;
+}
+
+HWND OwnedTree(HWND dialog) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, WC_TREEVIEWA, nullptr); w; w = FindWindowExA(nullptr, w, WC_TREEVIEWA, nullptr))
+        if (GetWindow(w, GW_OWNER) == dialog) return w;
+    return nullptr;
+}
+
+void ChooseDrive(HWND dialog, const std::string& root) {
+    HWND combo = GetDlgItem(dialog, 1001);
+    for (int i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0); ++i)
+        if (ComboText(combo, i) == root + " (Removable Disk)") SendMessageA(combo, CB_SETCURSEL, i, 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+TEST(MainDialog, DriveWithoutMediaTooltipsTheFolderTreeAndThePreviewSwitch) {
+    const std::string card = CardRoot(), noMedia = NoMediaRoot();
+    if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
+    ASSERT_TRUE(Kxcard().complete());
+    EmptyFolder(card);
+    const std::string pc = FreshPcFolder("kx-tree");
+    WriteFile(pc + "HEART.kxd", Sample("HEART.kxd").bytes);
+    std::string workFolder;
+    int result = RunMainDialog([&](UiSync& ui, HWND dialog) {
+        HWND pcList = GetDlgItem(dialog, 1067), folders = GetDlgItem(dialog, 1044);
+        // A drive without media: the re-check is silent, a card command says the card is missing.
+        ChooseDrive(dialog, noMedia);
+        ui.wait();
+        EXPECT_EQ(ListViewItems(folders).size(), 12u);
+        ClickControl(dialog, 1041);
+        EXPECT_TRUE(AnswerMessageBox("SnapPort",
+                                     "Failed to save a design.\nIs the ATA PC Card correctly inserted into your PC or "
+                                     "Adapter's card slot?",
+                                     IDOK));
+        ui.wait();
+        EXPECT_FALSE(Visible(dialog, 1045));
+        ChooseDrive(dialog, card);
+        ui.wait();
+
+        // Tooltips: only the table's controls have one, Close shows "Cancel".
+        struct Tip { int id; const char* text; };
+        for (const Tip& tip : {Tip{2, "Cancel"}, Tip{1003, "Preview Window."}, Tip{1005, "Select all designs at once."},
+                               Tip{1070, "Automatically showed by selecting design."},
+                               Tip{1007, "Read number of selected designs."}, Tip{1067, "(none)"}, Tip{1047, "(none)"}})
+            EXPECT_EQ(TooltipText(dialog, GetDlgItem(dialog, tip.id)), tip.text) << tip.id;
+
+        // The preview shows a clicked design with its hoop; unticking Preview clears it.
+        ClickListItem(pcList, 0, LVIR_LABEL);
+        ui.wait();
+        EXPECT_EQ(Text(dialog, 1002), "Hoop Size  C");
+        EXPECT_EQ(Text(dialog, 1009), "Selected designs : 0");
+        SendDlgItemMessageA(dialog, 1070, BM_SETCHECK, BST_UNCHECKED, 0);
+        ClickControl(dialog, 1070);
+        ui.wait();
+        EXPECT_EQ(Text(dialog, 1002), " ");
+        ClickListItem(pcList, 0, LVIR_LABEL);
+        ui.wait();
+        EXPECT_EQ(Text(dialog, 1002), " ");
+
+        // The location combo drops the tree down: Desktop, My Computer, the drives, the chain.
+        PostMessageA(GetDlgItem(dialog, 1062), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ui.wait();
+        HWND tree = OwnedTree(dialog);
+        ASSERT_NE(tree, nullptr);
+        EXPECT_TRUE(IsWindowVisible(tree));
+        std::vector<TreeItem> nodes = TreeViewItems(tree);
+        ASSERT_GE(nodes.size(), 3u);
+        EXPECT_EQ(nodes[0].text, "Desktop");
+        EXPECT_EQ(nodes[1].text, "My Computer");
+        // The chain ends at the start folder, open-folder pictures from the drive down.
+        const TreeItem* deepest = &nodes[0];
+        for (const TreeItem& node : nodes) deepest = node.depth > deepest->depth ? &node : deepest;
+        const std::size_t cut = pc.rfind('\\', pc.size() - 2) + 1;
+        EXPECT_EQ(deepest->text, pc.substr(cut, pc.size() - cut - 1));
+        EXPECT_EQ(deepest->image, 1);
+        // Enter on "My Computer" lists the drives, the card drive with the removable picture.
+        SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET,
+                     SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+        PostMessageA(tree, WM_KEYDOWN, VK_RETURN, 0);
+        ui.wait();
+        EXPECT_FALSE(IsWindowVisible(tree));
+        for (const TreeItem& node : TreeViewItems(tree)) EXPECT_LE(node.depth, 2) << node.text << ": the chain is cut";
+        std::vector<ListItem> drives = ListViewItems(pcList);
+        int cardRow = -1;
+        for (std::size_t i = 0; i < drives.size(); ++i)
+            if (drives[i].text.find(card.substr(0, 2)) != std::string::npos) cardRow = static_cast<int>(i);
+        ASSERT_GE(cardRow, 0);
+        EXPECT_EQ(drives[static_cast<std::size_t>(cardRow)].image, 5);
+        // A double click opens the drive: the card's folders, designs first (there are none).
+        ClickListItem(pcList, cardRow, LVIR_LABEL, true);
+        ui.wait();
+        EXPECT_EQ(ListViewItems(pcList).size(), 12u);
+        EXPECT_EQ(ListViewItems(pcList)[0].text, "EmbF10");
+        SaveScreenshotIfAsked("main-tree");
+        ClickControl(dialog, IDCANCEL);
+    }, pc, &workFolder);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(workFolder, pc) << "browsing alone keeps the start folder";
+}
+
 }  // namespace
 }  // namespace kx::wintest

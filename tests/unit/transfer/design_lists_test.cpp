@@ -79,7 +79,9 @@ TEST(ListPcFolder, DesignsThenFoldersInByteOrderAndNothingElse) {
     // A folder named like a design is still a folder, listed with the folders.
     EXPECT_EQ(listed, (std::vector<std::string>{"B.kxd design", "ROSE.KXD design", "a.kxd design", "More.kxd folder",
                                                 "Sub folder", "Zeta folder"}));
-    EXPECT_TRUE(ListPcFolder(pc, pc.size() + 4).size() == 1u) << "only Sub fits in the path limit";
+    auto shortOnly = ListPcFolder(pc, pc.size() + 3);
+    ASSERT_EQ(shortOnly.size(), 1u);
+    EXPECT_EQ(shortOnly[0].name, "Sub") << "only Sub fits in the path limit";
     EXPECT_TRUE(ListPcFolder(pc + "Missing\\", 260).empty());
 }
 

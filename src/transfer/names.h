@@ -15,6 +15,12 @@ bool IsForbiddenNameCharacter(char c);
 // False when one of the first 8 characters of a folder display name is forbidden.
 bool CheckNameCharacters(std::string_view name);
 
+// What the rename dialog's OK finds in a typed display name, checked in this order: an empty
+// entry does nothing; more than 8 characters, then a forbidden character, show their "Rename"
+// message. Only Valid goes on to the card (ApplyFolderRename).
+enum class DisplayNameCheck { Empty, TooLong, ForbiddenCharacter, Valid };
+[[nodiscard]] DisplayNameCheck CheckFolderDisplayName(WindowRef owner, std::string_view typed);
+
 // 1 when a typed design name has at most 36 characters; otherwise shows the long-name message
 // (naming 32) and returns 0.
 int CheckNameLength(WindowRef owner, std::string_view name);

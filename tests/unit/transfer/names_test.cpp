@@ -53,6 +53,34 @@ TEST(CheckNameCharacters, LooksAtTheFirstEightCharactersOnly) {
     EXPECT_TRUE(CheckNameCharacters(std::string("ab\0|", 4)));
 }
 
+TEST(CheckFolderDisplayName, EmptyIsSilentThenLengthBeforeCharacters) {
+    const std::string forbidden =
+        "A filename cannot contain any of the following characters:\n \\ / : * ? \" < > |";
+    struct Row { std::string typed; DisplayNameCheck check; std::string message; };
+    const Row rows[] = {
+        {"", DisplayNameCheck::Empty, ""},
+        {"Roses", DisplayNameCheck::Valid, ""},
+        {"a b.c", DisplayNameCheck::Valid, ""},
+        {"12345678", DisplayNameCheck::Valid, ""},
+        {"123456789", DisplayNameCheck::TooLong, "To maximum 8 characters"},
+        {"Ro?es", DisplayNameCheck::ForbiddenCharacter, forbidden},
+        {"1234567|", DisplayNameCheck::ForbiddenCharacter, forbidden},
+        {"ab?cdefghi", DisplayNameCheck::TooLong, "To maximum 8 characters"},
+    };
+    for (const Row& row : rows) {
+        ScriptedMessages messages;
+        EXPECT_EQ(CheckFolderDisplayName(4, row.typed), row.check) << row.typed;
+        if (row.message.empty()) {
+            EXPECT_TRUE(messages.shown().empty()) << row.typed;
+            continue;
+        }
+        ASSERT_EQ(messages.shown().size(), 1u) << row.typed;
+        const test::ShownMessage& shown = messages.shown()[0];
+        EXPECT_EQ(shown.text, row.message);
+        EXPECT_TRUE(shown.caption == "Rename" && shown.flags == mb::ICONHAND && shown.owner == 4u) << row.typed;
+    }
+}
+
 TEST(ContainedFileName, NeverLeadsOutOfItsFolder) {
     EXPECT_EQ(ContainedFileName("ROSE.kxd"), "ROSE.kxd");
     EXPECT_EQ(ContainedFileName("..\\..\\Windows\\evil.kxd"), "evil.kxd");

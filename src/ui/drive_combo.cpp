@@ -16,10 +16,6 @@ namespace {
 
 win::Subclass g_driveComboSubclass(&CardHalf::DriveComboProc);
 
-const char* const kNoCardQuestion =
-    "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?\n"
-    "Is the Card adapter connected to your PC correctly?";
-
 WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
 }  // namespace
@@ -75,7 +71,7 @@ DiscoverOutcome CardHalf::DiscoverCard() {
         if (CheckCardLayout(dialog_, root)) FolderListFill(root);
         return DiscoverOutcome::Done;
     }
-    if (ShowMessage(Owner(dialog_), kNoCardQuestion, "Confirm", mb::OKCANCEL | mb::ICONQUESTION) == id::CANCEL) {
+    if (AskForCard(Owner(dialog_)) == id::CANCEL) {
         EndDialog(dialog_, IDCANCEL);
         return DiscoverOutcome::Ended;
     }

@@ -1,5 +1,6 @@
 // The card folder list: the twelve design folders from the order file, the current folder,
 // opening a folder by a double click and renaming its display name by a right click.
+#include "card/card_drives.h"
 #include "card/card_layout.h"
 #include "entry/module_state.h"
 #include "resource_ids.h"
@@ -18,7 +19,6 @@ win::Subclass g_folderListSubclass(&CardHalf::FolderListProc);
 // Pictures of bitmap 141.
 constexpr int kFolderClosed = 0;
 constexpr int kFolderOpen = 2;
-constexpr int kDisplayNameSize = 8;
 
 WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
@@ -46,8 +46,7 @@ int CardHalf::FolderListFill(const std::string& root) {
     std::vector<NewListItem> items;
     for (int i = 0; i < kCardFolderCount; ++i) {
         int image = (orderFile_.hasDesigns(i) ? 1 : 0) + (i == currentFolder_ ? kFolderOpen : kFolderClosed);
-        std::string path = root + std::string(DesignFolderNames[static_cast<std::size_t>(i)]) + "\\";
-        items.push_back({image, NewItemRecord(orderFile_.displayName(i), path, image, -1)});
+        items.push_back({image, NewItemRecord(orderFile_.displayName(i), CardFolderPath(root, i).value_or(""), image, -1)});
     }
     ListReplaceItems(folderList_, std::move(items));
     return 1;
@@ -57,7 +56,7 @@ int CardHalf::FolderListGetCurrent(std::string* name, std::string* path) const {
     if (folderList_.itemCount() == 0 || currentFolder_ < 0) return -1;
     const ItemRecord* record = ListRecord(folderList_, currentFolder_);
     if (!record) return -1;
-    if (name) *name = ListText(folderList_, currentFolder_).substr(0, kDisplayNameSize);
+    if (name) *name = ListText(folderList_, currentFolder_).substr(0, kDisplayNameLength);
     if (path) *path = record->path;
     return currentFolder_;
 }
@@ -112,7 +111,7 @@ bool CardHalf::openFolder(int hit) {
 void CardHalf::renameFolder(LPARAM point) {
     int folder = ListHitTest(folderList_, point);
     if (folder < 0) return;
-    std::string name = ListText(folderList_, folder).substr(0, kDisplayNameSize);
+    std::string name = ListText(folderList_, folder).substr(0, kDisplayNameLength);
     if (!RunFolderRenameDialog(dialog_, folder, name)) return;
     std::string root;
     GetCardDrive(root);

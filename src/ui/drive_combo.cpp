@@ -27,9 +27,7 @@ void CardHalf::AttachDriveCombo(HWND dialog, int id) {
 }
 
 LRESULT CALLBACK CardHalf::DriveComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
-    bool toggle = (message == WM_KEYDOWN && wParam == VK_DOWN) || message == WM_LBUTTONDOWN ||
-                  message == WM_LBUTTONDBLCLK;
-    if (!toggle) return g_driveComboSubclass.callPrevious(combo, message, wParam, lParam);
+    if (!win::IsDropDownToggle(message, wParam)) return g_driveComboSubclass.callPrevious(combo, message, wParam, lParam);
     win::ComboBox box(combo);
     box.showDropDown(!box.droppedState());
     return 0;

@@ -72,9 +72,9 @@ void CardHalf::FolderListDestroy() {
 }
 
 LRESULT CALLBACK CardHalf::FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    CardHalf* half = win::Subclass::PartOf<CardHalf>(list);
-    if (!half) return g_folderListSubclass.callPrevious(list, message, wParam, lParam);
-    return half->onFolderListMessage(list, message, wParam, lParam);
+    return g_folderListSubclass.route<CardHalf>(list, message, wParam, lParam, [&](CardHalf& half) {
+        return half.onFolderListMessage(list, message, wParam, lParam);
+    });
 }
 
 LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {

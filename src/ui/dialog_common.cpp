@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdio>
 
 #include "entry/module_state.h"
@@ -26,8 +27,10 @@ const TooltipRow* const WriteDialogTips = MainDialogTips;
 
 namespace {
 
+// The tool description up to its lParam (the version 2 size): 44 bytes on the 32-bit build.
+constexpr UINT kToolInfoSize = offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM);
 #ifndef _WIN64
-static_assert(TTTOOLINFOA_V2_SIZE == 44, "the tool description of the 32-bit build");
+static_assert(kToolInfoSize == 44, "the tool description of the 32-bit build");
 #endif
 
 void ShowCountText(HWND dialog, int counterId, int n) {
@@ -47,7 +50,7 @@ HWND CreateTooltips(HWND dialog, const TooltipRow* table) {
     if (!tips) return nullptr;
     for (const TooltipRow* row = table; row->control >= 0; ++row) {
         TTTOOLINFOA tool{};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.cbSize = kToolInfoSize;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         tool.hwnd = dialog;
         tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, row->control));

@@ -6,6 +6,8 @@
 #include "card/card_drives.h"
 #include "card/card_layout.h"
 #include "cli/exit_codes.h"
+#include "cli/failure_notes.h"
+#include "cli/message_tally.h"
 #include "platform/posix/posix_platform.h"
 #include "transfer/card_transfers.h"
 #include "transfer/design_lists.h"
@@ -65,8 +67,10 @@ int RenameCommand(const GlobalOptions& options, int folder, const std::string& n
     auto session = OpenCard(options);
     if (!session) return kExitNothingDone;
     if (session->orderFile.displayName(folder) == newName) return kExitDone;
-    return ApplyFolderRename(0, session->root, folder, newName, session->orderFile) == 1 ? kExitDone
-                                                                                         : kExitRefused;
+    MessageTally tally;
+    if (ApplyFolderRename(0, session->root, folder, newName, session->orderFile) == 1) return kExitDone;
+    if (tally.shown() == 0) PrintFailure(session->root + std::string(kOrderFileName), platform().lastError());
+    return kExitRefused;
 }
 
 }  // namespace kx::cli

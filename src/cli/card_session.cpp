@@ -7,6 +7,8 @@
 
 #include "card/card_drives.h"
 #include "card/card_layout.h"
+#include "cli/failure_notes.h"
+#include "cli/message_tally.h"
 #include "platform/paths.h"
 #include "platform/posix/posix_platform.h"
 
@@ -60,9 +62,14 @@ std::string CardSession::folderPath(int folder) const {
 std::optional<CardSession> OpenCard(const GlobalOptions& options) {
     auto root = FindCardRoot(options);
     if (!root || !CheckCardReady(0, *root)) return std::nullopt;
-    CardSession session{*root, {}};
-    if (CheckCardLayout(0, session.root, session.orderFile) != 1) return std::nullopt;
-    return session;
+    auto drive = nativePosixPlatform().drive((*root)[0]);
+    auto lock = drive ? CardLock::Take(drive->folder) : std::nullopt;
+    if (!lock) return std::nullopt;
+    CardSession session{*root, {}, std::move(*lock)};
+    MessageTally tally;
+    if (CheckCardLayout(0, session.root, session.orderFile) == 1) return session;
+    if (tally.shown() == 0) PrintFailure(session.root + std::string(kOrderFileName), platform().lastError());
+    return std::nullopt;
 }
 
 std::optional<int> ParseFolder(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "card/order_file.h"
+#include "cli/card_lock.h"
 
 namespace kx::cli {
 
@@ -22,12 +23,14 @@ std::optional<std::string> FindCardRoot(const GlobalOptions& options);
 struct CardSession {
     std::string root;
     OrderFile orderFile;
+    CardLock lock;  // held for as long as the command works on the card
     // Design folder `folder` (0 to 11) of the card, ending with a backslash.
     std::string folderPath(int folder) const;
 };
 
-// The card found, holding media, and through the layout check (which may ask to migrate).
-// Nothing after the messages of whichever step failed.
+// The card found, holding media, locked for this command, and through the layout check (which
+// may ask to migrate). Nothing after the messages of whichever step failed; where the layout
+// check fails without one, the tool's line says why.
 std::optional<CardSession> OpenCard(const GlobalOptions& options);
 
 // A design folder as a person names it: "0" to "11", or "EmbF5" to "EmbF16" in any case.

@@ -128,8 +128,12 @@ const char* RefusalText(CardConversion::Refusal refusal) {
 
 std::optional<std::vector<std::uint8_t>> ReadDesignArgument(const std::string& hostFile) {
     auto path = WindowsPathOf(hostFile);
-    auto bytes = path ? ReadWholeFile(*path) : std::nullopt;
-    if (!bytes) std::cerr << "kxcard: cannot read " << hostFile << std::endl;
+    if (!path) {
+        std::cerr << "kxcard: " << hostFile << ": no drive covers it" << std::endl;
+        return std::nullopt;
+    }
+    auto bytes = ReadWholeFile(*path);
+    if (!bytes) std::cerr << "kxcard: " << hostFile << ": " << platform().lastError() << std::endl;
     return bytes;
 }
 

@@ -19,7 +19,12 @@ std::optional<std::string> WindowsPathOf(const std::string& hostPath) {
 }
 
 std::optional<std::string> WindowsFolderOf(const std::string& hostFolder) {
-    auto path = WindowsPathOf(hostFolder);
+    // The folder as the user named it, resolved once here: the files written into it are then
+    // never reached through a link.
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::canonical(hostFolder, error);
+    if (error) return std::nullopt;
+    auto path = WindowsPathOf(resolved.string());
     if (path && path->back() != '\\') *path += '\\';
     return path;
 }

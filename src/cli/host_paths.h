@@ -9,7 +9,7 @@ namespace kx::cli {
 // The Windows name of a host file or folder (relative paths from the current directory); Z:\ is
 // "/". Nothing when no drive covers it.
 std::optional<std::string> WindowsPathOf(const std::string& hostPath);
-// The same for a folder, ending with a backslash.
+// The same for an existing folder, its links resolved, ending with a backslash.
 std::optional<std::string> WindowsFolderOf(const std::string& hostFolder);
 
 }  // namespace kx::cli

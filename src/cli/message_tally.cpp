@@ -4,6 +4,7 @@
 namespace kx::cli {
 
 int MessageTally::show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) {
+    ++shown_;
     if (!IsQuestion(flags)) ++notices_;
     return inner_.show(owner, text, caption, flags);
 }

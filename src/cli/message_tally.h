@@ -13,11 +13,14 @@ public:
     int show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) override;
     // Messages that asked nothing (questions are not failures).
     int notices() const { return notices_; }
+    // Every message, questions too.
+    int shown() const { return shown_; }
 
 private:
     MessageSink& inner_;
     ScopedMessageSink scope_;
     int notices_ = 0;
+    int shown_ = 0;
 };
 
 }  // namespace kx::cli

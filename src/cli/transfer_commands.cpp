@@ -1,10 +1,12 @@
 // Write, read and erase: rows gathered from the arguments, then the same commands the dialog runs.
 #include "cli/transfer_commands.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "card/card_layout.h"
 #include "cli/exit_codes.h"
+#include "cli/failure_notes.h"
 #include "cli/host_paths.h"
 #include "cli/message_tally.h"
 #include "cli/progress.h"
@@ -17,7 +19,8 @@ namespace kx::cli {
 namespace {
 
 // A card folder's rows with those the names stand for ticked (file names, matched as the card's
-// FAT volume does, without regard to case); names that match no row are reported.
+// FAT volume does, without regard to case); names that match no row, or two rows differing only
+// in case (which no card holds, and which would both go), are reported.
 struct NamedDesigns {
     CardTarget card;
     std::vector<ListRow> rows;
@@ -31,24 +34,40 @@ std::optional<NamedDesigns> NameDesigns(const GlobalOptions& options, int folder
     if (!session) return std::nullopt;
     std::string cardFolder = session->folderPath(folder);
     NamedDesigns named{{cardFolder, session->root}, ListDesignFiles(cardFolder), 0};
+    const std::string_view folderName = DesignFolderNames.at(static_cast<std::size_t>(folder));
     for (const std::string& name : names) {
-        bool found = false;
-        for (ListRow& row : named.rows) {
-            if (!EqualsIgnoreCase(row.name, name)) continue;
-            row.ticked = found = true;
+        std::vector<ListRow*> matches;
+        for (ListRow& row : named.rows)
+            if (EqualsIgnoreCase(row.name, name)) matches.push_back(&row);
+        if (matches.size() == 1) {
+            matches[0]->ticked = true;
+            continue;
         }
-        if (found) continue;
-        std::cerr << "kxcard: no design \"" << name << "\" in "
-                  << DesignFolderNames.at(static_cast<std::size_t>(folder)) << std::endl;
+        if (matches.empty()) {
+            std::cerr << "kxcard: no design \"" << name << "\" in " << folderName << std::endl;
+        } else {
+            std::cerr << "kxcard: " << folderName << "/" << name << ": " << matches.size()
+                      << " designs differ from this name only in case, which a card cannot hold; none is touched"
+                      << std::endl;
+        }
         ++named.unmatched;
     }
     if (named.unmatched == static_cast<int>(names.size())) return std::nullopt;
     return named;
 }
 
-int StatusAfter(int result, int failures) {
+int StatusAfter(TransferResult result, int failures) {
     if (result == kNothingDone) return kExitNothingDone;
     return failures > 0 ? kExitRefused : kExitDone;
+}
+
+// The tool's line for each failure the system leaves unexplained, counted for the exit status.
+TransferObserver Explaining(TransferObserver observer, int& failures) {
+    observer.failed = [&failures](const std::string& file, const std::string& reason) {
+        PrintFailure(file, reason);
+        ++failures;
+    };
+    return observer;
 }
 
 }  // namespace
@@ -58,21 +77,20 @@ int WriteCommand(const GlobalOptions& options, int folder, const std::vector<std
     if (!session) return kExitNothingDone;
     std::vector<ListRow> rows;
     for (const std::string& hostFile : hostFiles) {
-        std::string path = WindowsPathOf(hostFile).value_or(hostFile);
-        rows.push_back({std::string(FileNamePart(path)), path, true});
+        // The host's own name goes to the card as it stands: one the card cannot hold is refused
+        // by the write, never cut down to another file's name.
+        std::string name = std::filesystem::path(hostFile).filename().string();
+        rows.push_back({name, WindowsPathOf(hostFile).value_or(hostFile), true});
     }
     MessageTally tally;
-    // The write passes over a design its conversion cannot use without a word; the tool still
-    // owes the script an exit status that says a design did not arrive.
-    int skipped = 0;
-    TransferObserver observer = TerminalProgress("writing");
-    observer.skipped = [&](const std::string&) { ++skipped; };
-    int result = WriteSelectedToCard(0, rows, {session->folderPath(folder), session->root}, observer);
+    int failures = 0;
+    TransferResult result = WriteSelectedToCard(0, rows, {session->folderPath(folder), session->root},
+                                                Explaining(TerminalProgress("writing"), failures));
     if (result == kCardWriteFailed) {
-        ShowMessage(0, "Out of memory space.", "Error", mb::ICONQUESTION);
+        ShowCardWriteFailed(0);
         return kExitCardFull;
     }
-    return StatusAfter(result, tally.notices() + skipped);
+    return StatusAfter(result, tally.notices() + failures);
 }
 
 int ReadCommand(const GlobalOptions& options, int folder, const std::vector<std::string>& names,
@@ -85,16 +103,19 @@ int ReadCommand(const GlobalOptions& options, int folder, const std::vector<std:
     auto named = NameDesigns(options, folder, names);
     if (!named) return kExitNothingDone;
     MessageTally tally;
-    int result = ReadSelectedFromCard(0, named->rows, named->card, *destination, TerminalProgress("reading"));
-    return StatusAfter(result, tally.notices() + named->unmatched);
+    int failures = 0;
+    TransferResult result = ReadSelectedFromCard(0, named->rows, named->card, *destination,
+                                                 Explaining(TerminalProgress("reading"), failures));
+    return StatusAfter(result, tally.notices() + named->unmatched + failures);
 }
 
 int EraseCommand(const GlobalOptions& options, int folder, const std::vector<std::string>& names) {
     auto named = NameDesigns(options, folder, names);
     if (!named) return kExitNothingDone;
     MessageTally tally;
-    int result = EraseSelectedFromCard(0, named->rows, named->card, TerminalProgress("erasing"));
-    return StatusAfter(result, tally.notices() + named->unmatched);
+    int failures = 0;
+    TransferResult result = EraseSelectedFromCard(0, named->rows, named->card, Explaining(TerminalProgress("erasing"), failures));
+    return StatusAfter(result, tally.notices() + named->unmatched + failures);
 }
 
 }  // namespace kx::cli

@@ -1,14 +1,11 @@
-// The card conversion: in memory first, then into the temporary file.
+// The card conversion, over a design's bytes in memory.
 #include "design/card_conversion.h"
 
 #include <array>
-#include <new>
 
 #include "design/design_checks.h"
 #include "design/design_header.h"
 #include "design/stitch_stream.h"
-#include "platform/paths.h"
-#include "platform/platform.h"
 
 namespace kx {
 
@@ -104,11 +101,6 @@ void SpreadRecords(std::span<std::uint8_t> stream, std::size_t records, std::siz
     }
 }
 
-bool WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    auto file = platform().open(path, OpenMode::Replace);
-    return file && file->writeExactly(bytes);
-}
-
 CardConversion Refuse(CardConversion::Refusal why) {
     return {CardConversion::Outcome::Refused, why, {}};
 }
@@ -170,35 +162,6 @@ CardConversion ConvertDesignForCard(std::span<const std::uint8_t> design) {
         if (!SplitColorChanges(work, scan.recordsToAdd)) return Refuse(Refusal::RecordsUnplaceable);
     }
     return {CardConversion::Outcome::Converted, Refusal::None, std::move(work)};
-}
-
-std::string GetSendTempPath() {
-    PathParts temp = SplitPath(platform().tempPath());
-    return MakePath(temp.drive, temp.dir, kSendTempName, "");
-}
-
-std::optional<std::string> ConvertForCard(const std::string& path) {
-    if (!IsDesignFileName(path)) return std::nullopt;
-    try {
-        auto design = ReadWholeFile(path);
-        if (!design) return std::nullopt;
-        CardConversion conversion = ConvertDesignForCard(*design);
-        std::string temp = GetSendTempPath();
-        switch (conversion.outcome) {
-            case CardConversion::Outcome::Refused:
-                return std::nullopt;
-            case CardConversion::Outcome::PlainCopy:
-                // Not checked: the caller's own checks on the temporary file decide.
-                platform().copyFile(path, temp);
-                return temp;
-            case CardConversion::Outcome::Converted:
-                if (!WriteWholeFile(temp, conversion.bytes)) return std::nullopt;
-                return temp;
-        }
-        return std::nullopt;
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;  // a design too large to hold is one the system cannot use
-    }
 }
 
 }  // namespace kx

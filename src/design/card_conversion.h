@@ -29,7 +29,8 @@ struct CardConversion {
     std::vector<std::uint8_t> bytes;
 };
 
-// The whole conversion over a design file's bytes. Nothing outside is touched.
+// The whole conversion over a design file's bytes, in memory: nothing outside is touched, so
+// commands running at once never see each other's designs.
 CardConversion ConvertDesignForCard(std::span<const std::uint8_t> design);
 
 // The two growing steps, over a work buffer holding a whole design whose stream runs from
@@ -40,15 +41,5 @@ bool InsertLeadingMove(std::vector<std::uint8_t>& work);
 // `recordsToAdd` is twice the number of colour changes with a non-zero displacement; the
 // buffer must end with the end record.
 bool SplitColorChanges(std::vector<std::uint8_t>& work, std::int64_t recordsToAdd);
-
-inline constexpr std::string_view kSendTempName = "$$SndDat.tp$";
-
-// "$$SndDat.tp$" in the system's temporary folder; every conversion overwrites it.
-std::string GetSendTempPath();
-
-// Converts a PC design file (never changed) into the temporary file and returns its path, or
-// nothing when the design cannot be used. A design whose stream cannot be interpreted arrives
-// there as a plain copy; the caller's checks on that file decide.
-std::optional<std::string> ConvertForCard(const std::string& path);
 
 }  // namespace kx

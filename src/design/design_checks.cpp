@@ -88,13 +88,45 @@ bool IsPairPartName(std::string_view path) {
     return !base.empty() && (base.back() == '1' || base.back() == '2');
 }
 
+namespace {
+
+// True when the header keeps its pair mark under `targetName`; a mark that does not fit the
+// name is cleared, and `cleared` says so.
+bool KeepsPairMark(DesignHeader& header, std::string_view targetName, bool& cleared) {
+    cleared = false;
+    if (!header.hasPairMark()) return false;
+    if (IsPairPartName(targetName)) return true;
+    header.clearPairMark();
+    cleared = true;
+    return false;
+}
+
+}  // namespace
+
 bool CheckPairPart(const std::string& designPath, std::string_view targetName) {
     auto header = ReadDesignHeader(designPath);
-    if (!header || !header->hasPairMark()) return false;
-    if (IsPairPartName(targetName)) return true;
-    header->clearPairMark();
-    RewriteDesignHeader(designPath, *header);
-    return false;
+    bool cleared = false;
+    if (!header) return false;
+    bool pair = KeepsPairMark(*header, targetName, cleared);
+    if (cleared) RewriteDesignHeader(designPath, *header);
+    return pair;
+}
+
+bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName) {
+    auto header = DesignHeader::parse(design);
+    bool cleared = false;
+    if (!header) return false;
+    bool pair = KeepsPairMark(*header, targetName, cleared);
+    if (cleared) header->storeInto(design);
+    return pair;
+}
+
+bool NormalizeHoopFields(std::span<std::uint8_t> design) {
+    auto header = DesignHeader::parse(design);
+    auto normalized = header ? NormalizedHoopFields(*header) : std::nullopt;
+    if (!normalized) return false;
+    normalized->storeInto(design);
+    return true;
 }
 
 bool ExceedsRecordLimit(const std::string& path, std::int32_t limit) {

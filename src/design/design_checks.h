@@ -44,4 +44,9 @@ bool ExceedsRecordLimit(const std::string& path, std::int32_t limit);
 // The same over the start of a design's bytes; false when they do not reach the field.
 bool ExceedsRecordLimit(std::span<const std::uint8_t> designStart, std::int32_t limit);
 
+// The hoop and pair-mark checks over a design held in memory, whose header they change in
+// place. A design shorter than its header has no hoop and no pair mark.
+bool NormalizeHoopFields(std::span<std::uint8_t> design);
+bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName);
+
 }  // namespace kx

@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/paths.h"
 
@@ -60,6 +61,38 @@ bool IsCopySideFileName(std::string_view name) {
     std::string_view digits = name.substr(dot + kEarlierMark.size());
     return EqualsIgnoreCase(name.substr(dot, kEarlierMark.size()), kEarlierMark) &&
            std::all_of(digits.begin(), digits.end(), IsDigit);
+}
+
+std::string CopySideFileName() {
+    char name[16];
+    std::snprintf(name, sizeof name, "~kx%08x.tmp", static_cast<unsigned>(CurrentProcessId()));
+    return name;
+}
+
+void RemoveCopySideFiles(const std::string& folder) {
+    for (const FoundFile& found : platform().find(folder + "*"))
+        if (!found.isDirectory && IsCopySideFileName(found.name)) platform().deleteFile(folder + found.name);
+}
+
+WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    Platform& system = platform();
+    std::string side = path.substr(0, path.size() - FileNamePart(path).size()) + CopySideFileName();
+    {
+        auto file = system.open(side, OpenMode::Replace);
+        if (!file) return {WholeFileWrite::NotCreated, system.lastError()};
+        if (!file->writeExactly(bytes)) {
+            WholeFileWrite failed{WholeFileWrite::Incomplete, system.lastError()};
+            file.reset();
+            system.deleteFile(side);
+            return failed;
+        }
+    }
+    if (!system.moveFileReplacing(side, path)) {
+        WholeFileWrite failed{WholeFileWrite::NotCreated, system.lastError()};
+        system.deleteFile(side);
+        return failed;
+    }
+    return {WholeFileWrite::Written, {}};
 }
 
 }  // namespace kx

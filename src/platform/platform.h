@@ -77,6 +77,8 @@ public:
     virtual std::unique_ptr<File> open(const std::string& path, OpenMode mode) = 0;
     virtual bool copyFile(const std::string& from, const std::string& to) = 0;  // overwrites
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;
+    // Renames `from` over `to`, replacing a file there in one step (MOVEFILE_REPLACE_EXISTING).
+    virtual bool moveFileReplacing(const std::string& from, const std::string& to) = 0;
     virtual bool deleteFile(const std::string& path) = 0;
     virtual bool createDirectory(const std::string& path) = 0;
     // FindFirstFileA/FindNextFileA over a wildcard pattern (* and ?), at most `limit` entries.
@@ -99,6 +101,10 @@ public:
     virtual bool setCurrentDirectory(const std::string& path) = 0;
     virtual std::string currentDirectory() = 0;         // ends with a backslash
     virtual std::string executablePath() = 0;           // GetModuleFileNameA(NULL)
+
+    // The operating system's reason for the operation that failed last, in its own words
+    // ("Read-only file system"). Asked right after the failure, before any other operation.
+    virtual std::string lastError() = 0;
 };
 
 // The backend of this build (Win32 or POSIX), made on first use.
@@ -114,9 +120,25 @@ using ScopedPlatform = ScopedOverride<Platform, platform, setPlatform>;
 bool PathExists(const std::string& pattern);             // a first find succeeds
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 
-// The side file of a copy written beside its target and renamed over it: "~kx" + 8 hex digits
-// of the process id + ".tmp", or the earlier version's "<name>.kxcopy-<digits>". Without regard
-// to case. One that outlives its process is the leftover of an interrupted copy.
+// A whole file is written beside its target under a side-file name and renamed over it, so a
+// failure or an interruption never leaves part of a file under the target's name. The side
+// file's name is short and fixed in length ("~kx" + the process id in 8 hex digits + ".tmp"):
+// it fits wherever the target's name fits, and a later command finds what an interrupted one
+// left behind.
+std::uint32_t CurrentProcessId();
+std::string CopySideFileName();
+// True for such a name of any process, without regard to case, and for the earlier version's
+// "<name>.kxcopy-<digits>". One that outlives its process is the leftover of an interrupted copy.
 bool IsCopySideFileName(std::string_view name);
+// Deletes the side files that interrupted commands left in `folder` (ending with a backslash).
+void RemoveCopySideFiles(const std::string& folder);
+
+struct WholeFileWrite {
+    enum Outcome { Written, NotCreated, Incomplete } outcome = NotCreated;
+    std::string reason;  // the system's words for a failure
+    explicit operator bool() const { return outcome == Written; }
+};
+// `bytes` as the whole file at `path`, through a side file in the same folder.
+WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace kx

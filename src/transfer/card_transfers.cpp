@@ -2,6 +2,7 @@
 #include "transfer/card_transfers.h"
 
 #include <algorithm>
+#include <new>
 
 #include "card/card_drives.h"
 #include "card/card_layout.h"
@@ -27,6 +28,10 @@ void Notify(const std::function<void()>& hook) {
     if (hook) hook();
 }
 
+void Explain(const TransferObserver& observer, const std::string& file, const std::string& reason) {
+    if (observer.failed) observer.failed(file, reason);
+}
+
 std::size_t CountTicked(const std::vector<ListRow>& rows) {
     return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.ticked; }));
 }
@@ -35,20 +40,18 @@ void FlushDriveOf(const std::string& path) {
     if (!path.empty()) FlushVolume(path[0]);
 }
 
-// The record written over any older thumbnail, which is cut to the new length so that no
-// stale picture bytes trail it.
-bool WriteThumbnailFile(const std::string& path, std::span<const std::uint8_t> record) {
-    auto file = platform().open(path, OpenMode::Replace);
-    return file && file->writeExactly(record);
+// The folder a write is about to fill: made when missing, and rid of the side files an
+// interrupted command left there (they would hold the volume's space for good).
+void PrepareCardFolder(const std::string& folder) {
+    EnsureFolder(folder);
+    RemoveCopySideFiles(folder);
 }
 
-// Writes the current thumbnail record beside `cardFile` and releases it. True when there was
-// none to write or it was written whole.
-bool StoreThumbnail(std::span<const std::uint8_t> record, const std::string& cardFile) {
-    if (record.empty()) return true;
-    bool written = WriteThumbnailFile(ReplaceExtension(cardFile, "kxt"), record);
-    ReleaseThumbnail();
-    return written;
+// True, after the message, when the folder holds as many designs as it may take.
+bool FolderIsFull(WindowRef owner, int count) {
+    if (count < kFolderDesignLimit) return false;
+    ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
+    return true;
 }
 
 // A thumbnail that could not be written takes its design with it: neither stays half-made.
@@ -57,74 +60,116 @@ void RemoveDesignAndThumbnail(const std::string& cardFile) {
     platform().deleteFile(ReplaceExtension(cardFile, "kxt"));
 }
 
+// How storing one design on the card ended.
+enum class Stored { Done, DesignNotCreated, DesignIncomplete, ThumbnailFailed };
+
+// Writes the design, then its thumbnail unless there is none to make; each file whole, once,
+// through its side file (a thumbnail over an older, longer one leaves nothing of it).
+Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> design, bool withThumbnail,
+                   const TransferObserver& observer) {
+    WholeFileWrite written = WriteWholeFile(cardFile, design);
+    if (!written) {
+        Explain(observer, cardFile, written.reason);
+        return written.outcome == WholeFileWrite::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
+    }
+    std::span<const std::uint8_t> record = withThumbnail ? BuildThumbnail(design) : std::span<const std::uint8_t>();
+    if (record.empty()) return Stored::Done;
+    std::string thumbnailFile = ReplaceExtension(cardFile, "kxt");
+    written = WriteWholeFile(thumbnailFile, record);
+    ReleaseThumbnail();
+    if (written) return Stored::Done;
+    Explain(observer, thumbnailFile, written.reason);
+    RemoveDesignAndThumbnail(cardFile);
+    return Stored::ThumbnailFailed;
+}
+
 std::string LastFour(const std::string& s) { return s.size() <= 4 ? s : s.substr(s.size() - 4); }
+
+const char* RefusalReason(CardConversion::Refusal refusal) {
+    switch (refusal) {
+        case CardConversion::Refusal::EmptyFile: return "The file is empty";
+        case CardConversion::Refusal::RecordLimit: return "More than 65535 records once converted for the card";
+        case CardConversion::Refusal::RecordsUnplaceable: return "Its colour changes cannot be converted for the card";
+        case CardConversion::Refusal::None: break;
+    }
+    return "The design cannot be converted for the card";
+}
+
+using DesignBytes = std::vector<std::uint8_t>;
+
+// A PC row's design in the form the card takes, read once and converted in memory; nothing,
+// explained, for one the write passes over without a message of its own.
+std::optional<DesignBytes> DesignToSend(const ListRow& row, const TransferObserver& observer) {
+    auto passOver = [&](const std::string& reason) {
+        Explain(observer, row.name, reason);
+        return std::nullopt;
+    };
+    if (!FatVolumeCanHoldName(row.name)) return passOver(kCardCannotHoldName);
+    if (!IsDesignFileName(row.path)) return passOver("Not named as a design (.kxd)");
+    try {
+        auto design = ReadWholeFile(row.path);
+        if (!design) return passOver(platform().lastError());
+        CardConversion conversion = ConvertDesignForCard(*design);
+        switch (conversion.outcome) {
+            case CardConversion::Outcome::Converted: return std::move(conversion.bytes);
+            case CardConversion::Outcome::PlainCopy: return design;
+            case CardConversion::Outcome::Refused: break;
+        }
+        return passOver(RefusalReason(conversion.refusal));
+    } catch (const std::bad_alloc&) {
+        return passOver("Too large to hold in memory");
+    }
+}
 
 // How one PC design's turn in the write ended.
 enum class Turn { Skipped, Written, CardFailed };
 
 Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, int& count,
                     const TransferObserver& observer) {
-    auto name = ContainedFileName(row.name);
-    auto temp = name ? ConvertForCard(row.path) : std::nullopt;
-    if (!temp) {
-        if (observer.skipped) observer.skipped(row.name);
-        return Turn::Skipped;
-    }
-    std::string base = SplitPath(*name).base;
-    if (ExceedsRecordLimit(*temp, kCardRecordLimit)) {
+    auto design = DesignToSend(row, observer);
+    if (!design) return Turn::Skipped;
+    std::string base = SplitPath(row.name).base;
+    if (ExceedsRecordLimit(*design, kCardRecordLimit)) {
         ShowMessage(owner,
                     "The design is too large and cannot be sent in this menu.\nThe pattern (" +
                         LastFour(base) + ") exceeds the " + std::to_string(kAdvertisedStitchLimit) +
                         " stitch limit.",
                     "Attention", mb::ICONEXCLAMATION);
-        platform().deleteFile(*temp);
         return Turn::Skipped;
     }
-    bool pair = CheckPairPart(*temp, *name);
-    if (!NormalizeHoopFields(*temp)) {
+    bool pair = CheckPairPart(*design, row.name);
+    if (!NormalizeHoopFields(*design)) {
         ShowMessage(owner, "The \"" + base + "\" design exceeds the hoop size limits.", "Attention",
                     mb::ICONINFORMATION);
-        platform().deleteFile(*temp);
         return Turn::Skipped;
     }
-    std::string cardFile = folder + *name;
+    std::string cardFile = folder + row.name;
     if (!PathExists(cardFile)) ++count;
-    if (!platform().copyFile(*temp, cardFile)) {
-        platform().deleteFile(*temp);
-        return Turn::CardFailed;
-    }
-    if (!pair && !StoreThumbnail(BuildThumbnailFromFile(*temp), cardFile)) {
-        RemoveDesignAndThumbnail(cardFile);
-        platform().deleteFile(*temp);
-        return Turn::CardFailed;
-    }
-    platform().deleteFile(*temp);
-    return Turn::Written;
+    return StoreDesign(cardFile, *design, !pair, observer) == Stored::Done ? Turn::Written : Turn::CardFailed;
 }
 
 }  // namespace
+
+void ShowCardWriteFailed(WindowRef owner) { ShowMessage(owner, "Out of memory space.", "Error", mb::ICONQUESTION); }
 
 int CountDesignFiles(const std::string& folder, const std::string& ext) {
     return static_cast<int>(platform().find(folder + "*" + ext).size());
 }
 
-int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
-                        const TransferObserver& observer) {
+TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
+                                   const TransferObserver& observer) {
     if (pcRows.empty()) return kNothingDone;
     std::size_t ticked = CountTicked(pcRows);
     if (ticked == 0 || !card.folder) return kNothingDone;
     Notify(observer.busy);
     const std::string& folder = *card.folder;
-    EnsureFolder(folder);
+    PrepareCardFolder(folder);
     int count = CountDesignFiles(folder, ".kxd");
-    int result = kTransferRan;
+    TransferResult result = kTransferRan;
     const std::size_t total = ticked;
     for (const ListRow& row : pcRows) {
         if (!row.ticked) continue;
-        if (count >= kFolderDesignLimit) {
-            ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
-            break;
-        }
+        if (FolderIsFull(owner, count)) break;
         if (observer.progress) observer.progress(total - ticked, total, row.name);
         Turn turn = WriteOneDesign(owner, row, folder, count, observer);
         if (turn == Turn::CardFailed) {
@@ -163,13 +208,18 @@ bool ForEachTickedCardRow(const std::vector<ListRow>& rows, const CardTarget& ca
 
 }  // namespace
 
-int ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
-                         const CardTarget& card, const std::string& pcFolder,
-                         const TransferObserver& observer) {
+TransferResult ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
+                                    const CardTarget& card, const std::string& pcFolder,
+                                    const TransferObserver& observer) {
     bool ran = ForEachTickedCardRow(cardRows, card, observer, [&](const ListRow& row) {
-        auto name = ContainedFileName(row.name);
-        if (!name || !platform().copyFile(row.path, pcFolder + *name))
-            ShowMessage(owner, "Failed to Read Kxd files.\nTry again.", "Confirm", mb::ICONQUESTION);
+        if (!FatVolumeCanHoldName(row.name)) {
+            Explain(observer, row.name, kCardCannotHoldName);
+        } else if (platform().copyFile(*card.folder + row.name, pcFolder + row.name)) {
+            return;
+        } else {
+            Explain(observer, pcFolder + row.name, platform().lastError());
+        }
+        ShowMessage(owner, "Failed to Read Kxd files.\nTry again.", "Confirm", mb::ICONQUESTION);
     });
     if (!ran) return kNothingDone;
     // The copies landed on the PC folder's volume, not on the card.
@@ -177,57 +227,47 @@ int ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
     return kTransferRan;
 }
 
-int EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
-                          const CardTarget& card, const TransferObserver& observer) {
+TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
+                                     const CardTarget& card, const TransferObserver& observer) {
     if (ShowMessage(owner, "Are you sure you want to delete the selected designs from the ATA PC Card?",
                     "Confirm", mb::YESNO | mb::ICONQUESTION) == id::NO)
         return kNothingDone;
+    if (card.folder) RemoveCopySideFiles(*card.folder);
     bool ran = ForEachTickedCardRow(cardRows, card, observer, [&](const ListRow& row) {
-        const char* const failed = "Failed to erase Kxd files.\nTry again.";
+        auto failed = [&](const std::string& file, const std::string& reason) {
+            Explain(observer, file, reason);
+            ShowMessage(owner, "Failed to erase Kxd files.\nTry again.", "Confirm", mb::ICONQUESTION);
+        };
         // Only files of the card folder itself are ever deleted, whatever a row claims.
-        auto name = ContainedFileName(row.name);
-        if (!name) {
-            ShowMessage(owner, failed, "Confirm", mb::ICONQUESTION);
-            return;
-        }
-        std::string cardFile = *card.folder + *name;
-        if (!platform().deleteFile(cardFile)) ShowMessage(owner, failed, "Confirm", mb::ICONQUESTION);
+        if (!FatVolumeCanHoldName(row.name)) return failed(row.name, kCardCannotHoldName);
+        std::string cardFile = *card.folder + row.name;
+        if (!platform().deleteFile(cardFile)) failed(cardFile, platform().lastError());
         std::string thumbFile = ReplaceExtension(cardFile, "kxt");
-        if (PathExists(thumbFile) && !platform().deleteFile(thumbFile))
-            ShowMessage(owner, failed, "Confirm", mb::ICONQUESTION);
+        if (PathExists(thumbFile) && !platform().deleteFile(thumbFile)) failed(thumbFile, platform().lastError());
     });
     if (!ran) return kNothingDone;
     FlushDriveOf(card.root);
     return kTransferRan;
 }
 
-int WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
-                    const std::string& designName, const CardTarget& card) {
+TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
+                               const std::string& designName, const CardTarget& card,
+                               const TransferObserver& observer) {
     if (!card.folder) return kNothingDone;
     auto name = ContainedFileName(designName);
     if (!name) return kNothingDone;
     const std::string& folder = *card.folder;
-    EnsureFolder(folder);
+    PrepareCardFolder(folder);
     std::string cardFile = folder + *name;
-    if (!PathExists(cardFile) && CountDesignFiles(folder, ".kxd") >= kFolderDesignLimit) {
-        ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
-        return kNothingDone;
-    }
+    if (!PathExists(cardFile) && FolderIsFull(owner, CountDesignFiles(folder, ".kxd"))) return kNothingDone;
     NormalizeHoopFieldsInMemory(hostDesign);
-    {
-        // Cut to the new length: an older, longer design of that name leaves nothing behind.
-        auto file = platform().open(cardFile, OpenMode::Replace);
-        if (!file) return kNothingDone;
-        if (!file->writeExactly(hostDesign)) {
-            file.reset();
-            platform().deleteFile(cardFile);
-            return kCardWriteFailed;
-        }
-    }
-    int result = kTransferRan;
-    if (!StoreThumbnail(BuildThumbnail(hostDesign), cardFile)) {
-        RemoveDesignAndThumbnail(cardFile);
-        result = kCardWriteFailed;
+    TransferResult result = kTransferRan;
+    switch (StoreDesign(cardFile, hostDesign, true, observer)) {
+        // Only a design that reached the card has its volume flushed.
+        case Stored::DesignNotCreated: return kNothingDone;
+        case Stored::DesignIncomplete: return kCardWriteFailed;
+        case Stored::ThumbnailFailed: result = kCardWriteFailed; break;
+        case Stored::Done: break;
     }
     FlushDriveOf(card.root);
     return result;
@@ -243,13 +283,13 @@ std::string RecordPath(const std::array<std::uint8_t, kListRecordSize>& record) 
 
 }  // namespace
 
-int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
-                     const std::string& designName, const CardTarget& card,
-                     const TransferObserver& observer) {
+TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath,
+                                const std::string& designName, const CardTarget& card,
+                                const TransferObserver& observer) {
     if (!card.folder) return kNothingDone;
     const std::string& folder = *card.folder;
     Notify(observer.busy);
-    EnsureFolder(folder);
+    PrepareCardFolder(folder);
     auto list = platform().open(listFilePath, OpenMode::Read);
     auto size = list ? list->size() : std::nullopt;
     if (!size || *size == 0) {
@@ -259,7 +299,7 @@ int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
     int count = CountDesignFiles(folder, ".kxd");
     const std::uint64_t records = *size / kListRecordSize;
     const std::string prefix = ContainedBaseName(designName);
-    int result = kTransferRan;
+    TransferResult result = kTransferRan;
     for (std::uint64_t r = 0; r < records; ++r) {
         std::array<std::uint8_t, kListRecordSize> record{};
         if (!list->readExactly(record)) {
@@ -270,8 +310,7 @@ int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
         if (observer.progress) observer.progress(static_cast<std::size_t>(r), static_cast<std::size_t>(records), source);
         std::string cardFile = folder + prefix + ContainedBaseName(source) + ".kxd";
         bool pair = CheckPairPart(source, cardFile);
-        if (!PathExists(cardFile) && count >= kFolderDesignLimit) {
-            ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
+        if (!PathExists(cardFile) && FolderIsFull(owner, count)) {
             result = kNothingDone;
             break;
         }
@@ -280,12 +319,9 @@ int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
             result = kNothingDone;
             break;
         }
-        if (!platform().copyFile(source, cardFile)) {
-            result = kCardWriteFailed;
-            break;
-        }
-        if (!pair && !StoreThumbnail(BuildThumbnailFromFile(source), cardFile)) {
-            RemoveDesignAndThumbnail(cardFile);
+        auto design = ReadWholeFile(source);
+        if (!design) Explain(observer, source, platform().lastError());
+        if (!design || StoreDesign(cardFile, *design, !pair, observer) != Stored::Done) {
             result = kCardWriteFailed;
             break;
         }

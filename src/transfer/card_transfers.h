@@ -15,10 +15,15 @@
 
 namespace kx {
 
-// Transfer results.
-inline constexpr int kNothingDone = 0;
-inline constexpr int kTransferRan = 1;
-inline constexpr int kCardWriteFailed = 2;  // the caller shows "Out of memory space."
+// What a card command did; only the writes end with kCardWriteFailed.
+enum [[nodiscard]] TransferResult : int {
+    kNothingDone = 0,
+    kTransferRan = 1,
+    kCardWriteFailed = 2,  // a file was not written in full on the card: ShowCardWriteFailed
+};
+
+// "Out of memory space.", the message after a write that ended with kCardWriteFailed.
+void ShowCardWriteFailed(WindowRef owner);
 
 // The most designs the machine takes in one card folder.
 inline constexpr int kFolderDesignLimit = 100;
@@ -33,11 +38,13 @@ struct ListRow {
 
 // Hooks for the one who waits: `busy` once the command starts its work (the wait cursor),
 // `progress` before each design is handled (position among the ticked ones, their number), and
-// `skipped` for a design the write passes over without a message (its conversion gave nothing).
+// `failed` where the system itself says nothing or only something general: a design the write
+// passes over without a message, or a file operation that failed. It names the design as
+// listed or the file's path, and gives the reason in the operating system's words.
 struct TransferObserver {
     std::function<void()> busy;
     std::function<void(std::size_t done, std::size_t total, const std::string& name)> progress;
-    std::function<void(const std::string& name)> skipped;
+    std::function<void(const std::string& file, const std::string& reason)> failed;
 };
 
 // The number of files matching folder + "*" + ext (folder ends with a backslash).
@@ -48,29 +55,32 @@ struct CardTarget {
     std::string root;                   // the card drive's root, "E:\"
 };
 
-// Writes the ticked rows of the PC list into the card folder: 0, 1 or 2.
-int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
+// Writes the ticked rows of the PC list into the card folder: 0, 1 or 2. Each design is read
+// once, converted and checked in memory, and its card file and thumbnail are each written once.
+// A row whose name the card cannot hold is passed over.
+TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
                         const TransferObserver& observer = {});
 
 // Copies the ticked rows among the first n card rows (n = designs in the folder now) into
 // `pcFolder` (ending with a backslash): 0 or 1.
-int ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
+TransferResult ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
                          const CardTarget& card, const std::string& pcFolder,
                          const TransferObserver& observer = {});
 
 // Asks first, then deletes the ticked card designs among the first n rows with their
 // thumbnails: 0 or 1.
-int EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
+TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
                           const CardTarget& card, const TransferObserver& observer = {});
 
 // Stores the host's design (normalised in place) as `designName` in the card folder, with its
 // thumbnail: 0, 1 or 2.
-int WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
-                    const std::string& designName, const CardTarget& card);
+TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
+                               const std::string& designName, const CardTarget& card,
+                               const TransferObserver& observer = {});
 
 // Copies every design named in the list file (260-byte records) into the card folder as
 // designName's base name + the file's base name + ".kxd": 0, 1 or 2.
-int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
+TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath,
                      const std::string& designName, const CardTarget& card,
                      const TransferObserver& observer = {});
 

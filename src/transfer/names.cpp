@@ -12,6 +12,8 @@ namespace kx {
 const char* const kForbiddenCharactersMessage =
     "A filename cannot contain any of the following characters:\n \\ / : * ? \" < > |";
 const char* const kFolderNameTooLongMessage = "To maximum 8 characters";
+const char* const kCardCannotHoldName =
+    "The card cannot hold this name (1 to 255 characters, none of \\ / : * ? \" < > |, no trailing dot or space)";
 
 namespace {
 constexpr std::size_t kMaxTypedNameLength = 36;

@@ -44,5 +44,6 @@ std::string ContainedBaseName(std::string_view name);
 // The texts of the name rules, shared by the dialogs and the command-line tool.
 extern const char* const kForbiddenCharactersMessage;
 extern const char* const kFolderNameTooLongMessage;  // "To maximum 8 characters"
+extern const char* const kCardCannotHoldName;        // why FatVolumeCanHoldName refused
 
 }  // namespace kx

@@ -67,15 +67,9 @@ std::optional<FileStart> ReadFileStart(const std::string& path, std::size_t most
     return start;
 }
 
-// Whole or not at all: the bytes go to the temporary file first and are copied onto the card in
-// one operation, so an interruption leaves the card's file as it was.
+// Whole or not at all: an interruption leaves the card's file as it was.
 bool PlaceOnCard(std::span<const std::uint8_t> bytes, const std::string& target) {
-    const std::string temp = GetSendTempPath();
-    bool written = false;
-    if (auto file = platform().open(temp, OpenMode::Replace)) written = file->writeExactly(bytes);
-    bool placed = written && platform().copyFile(temp, target);
-    platform().deleteFile(temp);
-    return placed;
+    return static_cast<bool>(WriteWholeFile(target, bytes));
 }
 
 // A display name worth keeping from a damaged order file: one the rename dialog would take.

@@ -56,8 +56,8 @@ struct VerifyReport {
 
 // Reads the card at `root` ("E:\"): the order file, the earlier layout, side files at the root,
 // and the design folders `folders` (0 to 11; all of them when empty). Changes nothing unless
-// `repair`; then each repair is one file operation, or a record made in the temporary folder
-// and copied onto the card whole, so an interruption leaves the card no worse than it was.
+// `repair`; then each repair is one file operation, or a whole file written beside its target
+// and renamed over it (`WriteWholeFile`), so an interruption leaves the card no worse than it was.
 VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair);
 
 // Stable names for scripts ("thumbnail-missing") and what a repair did or failed to do.

@@ -95,24 +95,25 @@ TEST_F(ToolTest, WriteStoresDesignsWithTheThumbnailRecordsQuietly) {
     fs::path record = root / "star.kxt";
     ASSERT_EQ(run({"thumbnail", (card / "EmbF5" / "STAR.kxd").string(), "-o", record.string()}).status, 0);
     EXPECT_EQ(Slurp(record), Slurp(card / "EmbF5" / "STAR.kxt"));
-    EXPECT_FALSE(fs::exists(root / "tmp" / "$$SndDat.tp$"));  // the conversion's temporary file
 }
 
 TEST_F(ToolTest, WriteFailuresShowTheCardsMessagesOrNoneAndSetTheExitStatus) {
     fs::create_directories(card / "EmbF5" / "STAR.kxd");  // a folder in the way: the copy fails
     const std::string heart = sample("HEART.kxd");
-    // A missing file, one not named as a design and an empty one are skipped silently.
+    // A missing file, one not named as a design and an empty one are skipped without a message
+    // of the card's; the tool's own line says why.
     const std::vector<std::pair<std::vector<std::string>, ToolRun>> cases{
         {{"write", "0", sample("GIANT.kxd"), sample("FILL.kxd"), heart},
          {1, "",
           "Attention: The \"GIANT\" design exceeds the hoop size limits.\n"
           "Attention: The design is too large and cannot be sent in this menu.\n"
           "The pattern (FILL) exceeds the 64000 stitch limit.\n"}},
-        {{"write", "0", (pc / "NOSUCH.kxd").string(), heart}, {1, "", ""}},
-        {{"write", "0", put(pc / "notes.txt", {1, 2, 3}).string(), heart}, {1, "", ""}},
-        {{"write", "0", put(pc / "EMPTY.kxd", {}).string(), heart}, {1, "", ""}},
+        {{"write", "0", (pc / "NOSUCH.kxd").string(), heart}, {1, "", "kxcard: NOSUCH.kxd: No such file or directory\n"}},
+        {{"write", "0", put(pc / "notes.txt", {1, 2, 3}).string(), heart},
+         {1, "", "kxcard: notes.txt: Not named as a design (.kxd)\n"}},
+        {{"write", "0", put(pc / "EMPTY.kxd", {}).string(), heart}, {1, "", "kxcard: EMPTY.kxd: The file is empty\n"}},
         {{"write", "0", heart, sample("STAR.kxd"), sample("CARD.kxd")},
-         {2, "", "Error: Out of memory space.\n"}}};
+         {2, "", "kxcard: EmbF5/STAR.kxd: Is a directory\nError: Out of memory space.\n"}}};
     for (const auto& [args, expected] : cases) {
         EXPECT_EQ(onCard(args), expected) << args[2];
         // STAR is the folder in the way; CARD, after it, never went.

@@ -58,6 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kx::NormalizeHoopFieldsInMemory(std::span(design));
     std::size_t kept = header ? kx::kDesignHeaderSize : 0;
     KX_FUZZ_CHECK(std::equal(design.begin() + kept, design.end(), bytes.begin() + kept));
+    // So do the write's checks, and a design shorter than its header passes them untouched.
+    kx::fuzz::Input checked(bytes.begin(), bytes.end());
+    bool pair = kx::CheckPairPart(std::span(checked), "ROSE.kxd");
+    bool fits = kx::NormalizeHoopFields(std::span(checked));
+    KX_FUZZ_CHECK(std::equal(checked.begin() + kept, checked.end(), bytes.begin() + kept));
+    KX_FUZZ_CHECK(!pair && (header || (!fits && checked == design)));
     if (!header) return 0;
     KX_FUZZ_CHECK(DesignHeader::parse(design)->hoopCode() == (header->hoopCode() == 0 ? 3u : header->hoopCode()));
     KX_FUZZ_CHECK(std::equal(header->bytes().begin(), header->bytes().end(), bytes.begin()));

@@ -47,9 +47,11 @@ FaultPlatform::~FaultPlatform() = default;
 
 bool FaultPlatform::nextOperationFails(const std::string& what) {
     ++count_;
+    ownError_ = nullptr;
     if (failAt_ != 0 && count_ == failAt_) {
         failedOnce_ = true;
         failedWhat_ = what;
+        ownError_ = "Injected fault";
         return true;
     }
     return false;
@@ -59,7 +61,14 @@ std::size_t FaultPlatform::takeBudget(char driveLetter, std::size_t wanted) {
     if (!budgetDrive_ || driveLetter != budgetDrive_) return wanted;
     std::size_t fits = static_cast<std::size_t>(std::min<std::uint64_t>(budget_, wanted));
     budget_ -= fits;
+    if (fits < wanted) ownError_ = "No space left on device";
     return fits;
+}
+
+bool FaultPlatform::isReadOnly(const std::string& path) {
+    if (!readOnly_ || driveOf(path) != readOnly_) return false;
+    ownError_ = "Read-only file system";
+    return true;
 }
 
 char FaultPlatform::driveOf(const std::string& path) {
@@ -88,6 +97,7 @@ bool FaultPlatform::copyFile(const std::string& from, const std::string& to) {
         // A copy that does not fit fails whole, as the backends leave no part behind.
         if (*size > budget_) {
             budget_ = 0;
+            ownError_ = "No space left on device";
             return false;
         }
         budget_ -= *size;
@@ -98,6 +108,11 @@ bool FaultPlatform::copyFile(const std::string& from, const std::string& to) {
 bool FaultPlatform::moveFile(const std::string& from, const std::string& to) {
     if (nextOperationFails("move " + from + " " + to) || isReadOnly(from) || isReadOnly(to)) return false;
     return inner_.moveFile(from, to);
+}
+
+bool FaultPlatform::moveFileReplacing(const std::string& from, const std::string& to) {
+    if (nextOperationFails("rename " + from + " " + to) || isReadOnly(from) || isReadOnly(to)) return false;
+    return inner_.moveFileReplacing(from, to);
 }
 
 bool FaultPlatform::deleteFile(const std::string& path) {

@@ -18,8 +18,8 @@ public:
     FaultPlatform(const FaultPlatform&) = delete;
     FaultPlatform& operator=(const FaultPlatform&) = delete;
 
-    // Counted operations: open, copyFile, moveFile, deleteFile, createDirectory, File::read and
-    // File::write. The k-th (from 1) of them fails; 0 switches this off.
+    // Counted operations: open, copyFile, moveFile, moveFileReplacing, deleteFile,
+    // createDirectory, File::read and File::write. The k-th (from 1) of them fails; 0 switches this off.
     void failOperation(int k) { failAt_ = k; }
     int operationCount() const { return count_; }
     // Volumes flushed through an open of "\\.\X:": the letters, in order.
@@ -40,6 +40,7 @@ public:
     std::unique_ptr<File> open(const std::string& path, OpenMode mode) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     bool moveFile(const std::string& from, const std::string& to) override;
+    bool moveFileReplacing(const std::string& from, const std::string& to) override;
     bool deleteFile(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
     std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override {
@@ -60,16 +61,19 @@ public:
     bool setCurrentDirectory(const std::string& path) override { return inner_.setCurrentDirectory(path); }
     std::string currentDirectory() override { return inner_.currentDirectory(); }
     std::string executablePath() override { return inner_.executablePath(); }
+    // The fault's own words for a failure it made, else the backend's.
+    std::string lastError() override { return ownError_ ? ownError_ : inner_.lastError(); }
 
     // Used by the files it opens.
     bool nextOperationFails(const std::string& what);
     // Bytes of `wanted` that still fit on the file's drive; takes them from the budget.
+    // Keeps "No space left on device" as the reason when they do not all fit.
     std::size_t takeBudget(char driveLetter, std::size_t wanted);
 
 private:
     static char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
     char driveOf(const std::string& path);
-    bool isReadOnly(const std::string& path) { return readOnly_ && driveOf(path) == readOnly_; }
+    bool isReadOnly(const std::string& path);
 
     Platform& inner_;
     ScopedPlatform scope_;
@@ -81,6 +85,7 @@ private:
     std::uint64_t budget_ = 0;
     std::string flushed_;
     std::string failedWhat_;
+    const char* ownError_ = nullptr;
 };
 
 }  // namespace kx::test

@@ -100,8 +100,13 @@ TEST_F(Win32PlatformTest, FoldersFilesCopiesAndRenames) {
     EXPECT_TRUE(PathExists(folder_ + "EmbF6"));
     EXPECT_FALSE(PathExists(folder_ + "EmbF5"));
     EXPECT_FALSE(win_.moveFile(folder_ + "src.kxd", folder_ + "dst.kxd"));  // never replaces
+    ASSERT_TRUE(WriteWholeFile(folder_ + "dst.kxd", std::vector<std::uint8_t>{'w', 'h', 'o', 'l', 'e'}));
+    EXPECT_EQ(Get("dst.kxd"), "whole");
+    EXPECT_TRUE(platform().find(folder_ + "~kx*").empty());  // the side file became dst.kxd
     EXPECT_TRUE(win_.deleteFile(folder_ + "src.kxd"));
     EXPECT_FALSE(win_.deleteFile(folder_ + "src.kxd"));
+    std::string why = win_.lastError();  // the system's words for one line, such as "File not found"
+    EXPECT_TRUE(!why.empty() && why.back() != '\n' && why.back() != '.') << why;
 }
 
 // Wine opens a volume, even one without media, but cannot flush it: only opens are checked.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -160,9 +161,24 @@ std::string ResolveParts(const std::string& base, const std::vector<std::string>
     return parent + "/" + (found ? *found : parts[count - 1]);
 }
 
-// Marks a copy still being written beside its target (see IsCopySideFileName). Listings show
-// it, as a FAT volume would, so that the leftover of an interrupted copy can be found.
-constexpr const char* kCopySuffix = ".kxcopy-";
+// The words for what stands at a path instead of a regular file; null for a regular file.
+const char* NotAFileReason(mode_t mode) {
+    if (S_ISREG(mode)) return nullptr;
+    if (S_ISDIR(mode)) return std::strerror(EISDIR);
+    if (S_ISLNK(mode)) return "Is a link";
+    if (S_ISFIFO(mode)) return "Is a FIFO";
+    if (S_ISSOCK(mode)) return "Is a socket";
+    return "Is a device";
+}
+
+// Cleanup after a failure keeps the failure's errno for lastError().
+class KeepErrno {
+public:
+    ~KeepErrno() { errno = saved_; }
+
+private:
+    int saved_ = errno;
+};
 
 int DriveIndex(char letter) {
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
@@ -309,7 +325,44 @@ std::optional<std::string> PosixPlatform::mediaFolder(const std::string& root) c
     return d->folder;
 }
 
+std::nullopt_t PosixPlatform::refuse(std::string reason) {
+    refusal_ = std::move(reason);
+    return std::nullopt;
+}
+
+std::optional<std::string> PosixPlatform::hostPathToChange(const std::string& windowsPath, Change what) {
+    auto abs = absoluteWindowsPath(windowsPath);
+    auto d = abs ? drive((*abs)[0]) : std::nullopt;
+    auto host = abs ? toHostPath(*abs) : std::nullopt;
+    if (!d || !host) return refuse("No such drive");
+    const std::string base = d->folder == "/" ? std::string() : d->folder;
+    for (std::size_t end = host->find('/', base.size() + 1);; end = host->find('/', end + 1)) {
+        const bool last = end == std::string::npos;
+        std::string prefix = host->substr(0, end);
+        struct stat st {};
+        if (::lstat(prefix.c_str(), &st) != 0) break;  // nothing below a missing entry exists
+        if (S_ISLNK(st.st_mode))
+            return refuse(last ? "Is a link" : "A link stands in its path: " + prefix.substr(prefix.rfind('/') + 1));
+        if (last) {
+            if (what == Change::File && !S_ISREG(st.st_mode)) return refuse(NotAFileReason(st.st_mode));
+            if (what == Change::Folder && !S_ISDIR(st.st_mode)) return refuse(std::strerror(EEXIST));
+            break;
+        }
+    }
+    return host;
+}
+
+std::optional<std::string> PosixPlatform::hostPathToRead(const std::string& windowsPath) {
+    auto host = toHostPath(windowsPath);
+    if (!host) return refuse("No such drive");
+    struct stat st {};
+    if (::stat(host->c_str(), &st) != 0) return std::nullopt;
+    if (const char* reason = NotAFileReason(st.st_mode)) return refuse(reason);
+    return host;
+}
+
 std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode) {
+    refusal_.clear();
     if (mode == OpenMode::Volume) {
         // "\\.\X:": the drive's folder stands for its volume.
         if (path.size() != 6 || path.compare(0, 4, "\\\\.\\") != 0 || path[5] != ':') return nullptr;
@@ -319,34 +372,42 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
         if (!fd) return nullptr;
         return std::make_unique<PosixFile>(std::move(fd), true);
     }
-    auto host = toHostPath(path);
-    if (!host) return nullptr;
-    int flags = O_CLOEXEC;
+    // A write never follows a link at the file itself. Every open is non-blocking until the
+    // file is known to be a regular one, so that a FIFO swapped in after the check cannot
+    // hold it.
+    int flags = O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW;
     switch (mode) {
-        case OpenMode::Read: flags |= O_RDONLY; break;
+        case OpenMode::Read: flags = O_CLOEXEC | O_NONBLOCK | O_RDONLY; break;
         case OpenMode::Replace: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
         case OpenMode::WriteExisting: flags |= O_WRONLY; break;
         case OpenMode::WriteAlways: flags |= O_WRONLY | O_CREAT; break;
         case OpenMode::ReadWriteAlways: flags |= O_RDWR | O_CREAT; break;
         case OpenMode::Volume: return nullptr;
     }
+    auto host = mode == OpenMode::Read ? hostPathToRead(path) : hostPathToChange(path, Change::File);
+    if (!host) return nullptr;
     Fd fd(::open(host->c_str(), flags, 0666));
     if (!fd) return nullptr;
-    // CreateFileA does not open folders; only a read-only open of one gets this far.
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    if (::fstat(fd.get(), &st) != 0) return nullptr;
+    if (const char* reason = NotAFileReason(st.st_mode)) {
+        refuse(reason);
+        return nullptr;
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return std::make_unique<PosixFile>(std::move(fd), false);
 }
 
 bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
-    auto src = toHostPath(from);
-    auto dst = toHostPath(to);
-    if (!src || !dst || IsDirectory(*src) || IsDirectory(*dst)) return false;
-    Fd in(::open(src->c_str(), O_RDONLY | O_CLOEXEC));
+    refusal_.clear();
+    auto src = hostPathToRead(from);
+    auto dst = src ? hostPathToChange(to, Change::File) : std::nullopt;
+    if (!dst) return false;
+    Fd in(::open(src->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!in) return false;
     // Written beside the target and renamed over it: a failed copy never leaves a part.
-    std::string temp = *dst + kCopySuffix + std::to_string(::getpid());
-    Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    std::string side = dst->substr(0, dst->rfind('/') + 1) + CopySideFileName();
+    Fd out(::open(side.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
     if (!out) return false;
     std::vector<char> buf(1 << 16);
     bool ok = true;
@@ -367,27 +428,47 @@ bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
         if (!ok) break;
     }
     if (::close(out.release()) != 0) ok = false;
-    if (ok && ::rename(temp.c_str(), dst->c_str()) != 0) ok = false;
-    if (!ok) ::unlink(temp.c_str());
+    if (ok && ::rename(side.c_str(), dst->c_str()) != 0) ok = false;
+    if (!ok) {
+        KeepErrno keep;
+        ::unlink(side.c_str());
+    }
     return ok;
 }
 
 bool PosixPlatform::moveFile(const std::string& from, const std::string& to) {
-    auto src = toHostPath(from);
-    auto dst = toHostPath(to);
-    if (!src || !dst || !Exists(*src)) return false;
+    refusal_.clear();
+    auto src = hostPathToChange(from, Change::Entry);
+    auto dst = src ? hostPathToChange(to, Change::Entry) : std::nullopt;
+    if (!dst) return false;
+    if (!Exists(*src)) {
+        errno = ENOENT;
+        return false;
+    }
     // MoveFileA never replaces; a new spelling of the same name is a rename all the same.
-    if (Exists(*dst) && !EqualsIgnoreCase(*src, *dst)) return false;
+    if (Exists(*dst) && !EqualsIgnoreCase(*src, *dst)) {
+        errno = EEXIST;
+        return false;
+    }
     return ::rename(src->c_str(), dst->c_str()) == 0;
 }
 
+bool PosixPlatform::moveFileReplacing(const std::string& from, const std::string& to) {
+    refusal_.clear();
+    auto src = hostPathToChange(from, Change::File);
+    auto dst = src ? hostPathToChange(to, Change::File) : std::nullopt;
+    return dst && ::rename(src->c_str(), dst->c_str()) == 0;
+}
+
 bool PosixPlatform::deleteFile(const std::string& path) {
-    auto host = toHostPath(path);
-    return host && !IsDirectory(*host) && ::unlink(host->c_str()) == 0;
+    refusal_.clear();
+    auto host = hostPathToChange(path, Change::File);
+    return host && ::unlink(host->c_str()) == 0;
 }
 
 bool PosixPlatform::createDirectory(const std::string& path) {
-    auto host = toHostPath(path);
+    refusal_.clear();
+    auto host = hostPathToChange(path, Change::Folder);
     if (!host) return false;
     if (::mkdir(host->c_str(), 0777) == 0) return true;
     return errno == EEXIST && IsDirectory(*host);
@@ -514,6 +595,10 @@ std::string PosixPlatform::executablePath() {
     buf[n] = '\0';
     return toWindowsPath(buf).value_or(std::string());
 }
+
+std::string PosixPlatform::lastError() { return refusal_.empty() ? std::strerror(errno) : refusal_; }
+
+std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
 
 PosixPlatform& nativePosixPlatform() {
     static PosixPlatform instance = [] {

@@ -39,6 +39,7 @@ public:
     std::unique_ptr<File> open(const std::string& path, OpenMode mode) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     bool moveFile(const std::string& from, const std::string& to) override;
+    bool moveFileReplacing(const std::string& from, const std::string& to) override;
     bool deleteFile(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
     std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override;
@@ -54,8 +55,21 @@ public:
     bool setCurrentDirectory(const std::string& path) override;
     std::string currentDirectory() override;
     std::string executablePath() override;
+    std::string lastError() override;
 
 private:
+    // What a command changes at a path: a file, a folder, or whichever stands there (a move).
+    enum class Change { File, Folder, Entry };
+    // The host path of something a command creates, replaces, moves or deletes; nothing when a
+    // link stands between the drive's folder and it, or when something other than a `what`
+    // stands there: a change through a link would reach outside the folders it was given.
+    std::optional<std::string> hostPathToChange(const std::string& windowsPath, Change what);
+    // The host path of a file to read: a link to a regular file is followed, as the user named
+    // it, but a FIFO or device is refused before it is opened, so a read never waits on one.
+    std::optional<std::string> hostPathToRead(const std::string& windowsPath);
+    // Keeps the reason for lastError() and answers nothing.
+    std::nullopt_t refuse(std::string reason);
+
     std::optional<std::string> absoluteWindowsPath(const std::string& path) const;
     std::optional<std::string> mediaFolder(const std::string& root) const;
     const std::string& cwd() const;
@@ -64,6 +78,7 @@ private:
     // A Windows path with a trailing backslash; the host's at first use.
     mutable std::string currentDirectory_;
     std::string tempFolder_;
+    std::string refusal_;  // the reason of this backend's own last refusal, else errno speaks
 };
 
 // The process-wide backend as a PosixPlatform, for the tool and the tests to map drives.

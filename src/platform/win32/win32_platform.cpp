@@ -142,6 +142,10 @@ bool Win32Platform::moveFile(const std::string& from, const std::string& to) {
     return IsUsablePath(from) && IsUsablePath(to) && MoveFileA(from.c_str(), to.c_str());
 }
 
+bool Win32Platform::moveFileReplacing(const std::string& from, const std::string& to) {
+    return IsUsablePath(from) && IsUsablePath(to) && MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 bool Win32Platform::deleteFile(const std::string& path) {
     return IsUsablePath(path) && DeleteFileA(path.c_str());
 }
@@ -225,6 +229,20 @@ std::string Win32Platform::executablePath() {
     // A cut-off path may lack its NUL on older systems: the count bounds it.
     return std::string(buffer, std::min<DWORD>(n, MAX_PATH));
 }
+
+std::string Win32Platform::lastError() {
+    DWORD code = GetLastError();
+    char buffer[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buffer,
+                             sizeof buffer, nullptr);
+    std::string text = FromBuffer(buffer, std::min<std::size_t>(n, sizeof buffer));
+    // The system's text ends with a full stop and a line break; the caller puts it in a line.
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? "Error " + std::to_string(code) : text;
+}
+
+std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
 Platform& nativePlatform() {
     static Win32Platform instance;

@@ -10,6 +10,7 @@ public:
     std::unique_ptr<File> open(const std::string& path, OpenMode mode) override;
     bool copyFile(const std::string& from, const std::string& to) override;
     bool moveFile(const std::string& from, const std::string& to) override;
+    bool moveFileReplacing(const std::string& from, const std::string& to) override;
     bool deleteFile(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
     std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override;
@@ -25,6 +26,7 @@ public:
     bool setCurrentDirectory(const std::string& path) override;
     std::string currentDirectory() override;
     std::string executablePath() override;
+    std::string lastError() override;
 };
 
 }  // namespace kx

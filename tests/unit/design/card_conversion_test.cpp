@@ -1,11 +1,9 @@
-// The card conversion: the stream rules, growth, limits, plain copies and the temporary file.
+// The card conversion: the stream rules, growth, limits and plain copies.
 #include <gtest/gtest.h>
 
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
 #include "support/design_builder.h"
-#include "support/fault_platform.h"
-#include "support/test_drives.h"
 
 namespace kx {
 namespace {
@@ -96,40 +94,6 @@ TEST(GrowingSteps, RefuseWithoutTouchingTheBuffer) {
     EXPECT_EQ(copy, DesignBuilder().colorChange(0, 0).move(1, 1).end().bytes());
     EXPECT_FALSE(InsertLeadingMove(shortBuffer));
     EXPECT_FALSE(SplitColorChanges(shortBuffer, 2));
-}
-
-TEST(ConvertForCard, WritesTheCardFormOrAPlainCopyToTheTemporaryFileAndRefusesUnusableDesigns) {
-    test::TestDrives drives;
-    drives.addFixed('C');
-    const std::string temp = "T:\\$$SndDat.tp$";
-    Bytes pc = DesignBuilder().colors({5}).stitch(1, 1).colorChange(2, 2).end().trailing({7}).bytes();
-    Bytes odd = DesignBuilder().stitch(1, 1).stitchOffset(5000).trailing({1, 2, 3}).bytes();
-    drives.write("C:\\ROSE.KXD", pc);
-    drives.write("C:\\odd.kxd", odd);
-    drives.write("C:\\design.txt", pc);
-    drives.write("C:\\empty.kxd", {});
-    drives.write("C:\\full.kxd", DesignBuilder().stitch(1, 1).end().recordCount(65534).bytes());
-    {
-        test::FaultPlatform counting(drives.backend());
-        EXPECT_FALSE(ConvertForCard("C:\\design.txt"));
-        EXPECT_EQ(counting.operationCount(), 0);
-    }
-    for (const char* path : {"C:\\missing.kxd", "C:\\empty.kxd", "C:\\full.kxd"}) EXPECT_FALSE(ConvertForCard(path)) << path;
-    EXPECT_FALSE(drives.exists(temp));
-    drives.write(temp, Bytes(4000, 0xEE));
-    EXPECT_EQ(ConvertForCard("C:\\ROSE.KXD").value_or(""), temp);
-    EXPECT_EQ(drives.read(temp), DesignBuilder().colors({5}).move(0, 0).stitch(1, 1).colorChange(0, 0).move(2, 2).end().bytes());
-    EXPECT_EQ(drives.read("C:\\ROSE.KXD"), pc);
-    EXPECT_EQ(ConvertForCard("C:\\odd.kxd").value_or(""), temp);
-    EXPECT_EQ(drives.read(temp), odd);
-    {
-        test::FaultPlatform writeProtected(drives.backend());
-        writeProtected.setReadOnly('T');
-        EXPECT_FALSE(ConvertForCard("C:\\ROSE.KXD"));
-    }
-    test::FaultPlatform full(drives.backend());
-    full.setWriteBudget('T', 100);
-    EXPECT_FALSE(ConvertForCard("C:\\ROSE.KXD"));
 }
 
 }  // namespace

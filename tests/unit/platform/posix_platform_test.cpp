@@ -1,8 +1,12 @@
 // The POSIX backend on real files: drive table, FAT-like name lookup, file operations.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <tuple>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
@@ -169,6 +173,47 @@ TEST(PosixFiles, DeleteAndCreateDirectory) {
     EXPECT_FALSE(p.deleteFile("E:\\EmbF5"));  // folders are not files
     EXPECT_TRUE(p.deleteFile("E:\\embf7"));
     EXPECT_FALSE(p.deleteFile("E:\\EmbF7"));
+}
+
+// A change never goes through a link nor lands on a FIFO, device or folder; reading follows a
+// link to a regular file but never opens a FIFO. Each refusal gives its reason.
+TEST(PosixFiles, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
+    TestDrives drives;
+    drives.addCard('E');
+    drives.addFixed('C');
+    drives.write("C:\\outside.kxd", Bytes("keep"));
+    fs::path card = drives.host("E:\\"), outside = drives.host("C:\\outside.kxd");
+    fs::create_symlink(outside, card / "link.kxd");
+    fs::create_directory_symlink(drives.host("C:\\"), card / "EmbF5");
+    ASSERT_EQ(::mkfifo((card / "pipe.kxd").c_str(), 0666), 0);
+    fs::create_directory(card / "dir.kxd");
+    drives.write("E:\\plain.kxd", Bytes("new"));
+    Platform& p = platform();
+    auto opens = [&p](const char* path, OpenMode mode) { return [&p, path, mode] { return p.open(path, mode) != nullptr; }; };
+    const std::vector<std::tuple<const char*, std::function<bool()>, const char*>> cases{
+        {"replace link", opens("E:\\link.kxd", OpenMode::Replace), "Is a link"},
+        {"rewrite link", opens("E:\\link.kxd", OpenMode::WriteExisting), "Is a link"},
+        {"write into linked folder", opens("E:\\EmbF5\\new.kxd", OpenMode::Replace), "A link stands in its path: EmbF5"},
+        {"delete link", [&] { return p.deleteFile("E:\\link.kxd"); }, "Is a link"},
+        {"delete through linked folder", [&] { return p.deleteFile("E:\\EmbF5\\outside.kxd"); }, "A link stands in its path: EmbF5"},
+        {"copy onto link", [&] { return p.copyFile("E:\\plain.kxd", "E:\\link.kxd"); }, "Is a link"},
+        {"rename over link", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\link.kxd"); }, "Is a link"},
+        {"rename over folder", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\dir.kxd"); }, "Is a directory"},
+        {"read FIFO", opens("E:\\pipe.kxd", OpenMode::Read), "Is a FIFO"},
+        {"copy from FIFO", [&] { return p.copyFile("E:\\pipe.kxd", "E:\\x.kxd"); }, "Is a FIFO"},
+        {"write FIFO", opens("E:\\pipe.kxd", OpenMode::WriteAlways), "Is a FIFO"},
+        {"read device", opens("Z:\\dev\\null", OpenMode::Read), "Is a device"},
+    };
+    for (const auto& [what, change, reason] : cases) {
+        EXPECT_FALSE(change()) << what;
+        EXPECT_EQ(p.lastError(), reason) << what;
+    }
+    EXPECT_EQ(drives.read("C:\\outside.kxd"), Bytes("keep"));
+    EXPECT_TRUE(fs::is_symlink(card / "link.kxd"));
+    auto read = p.open("E:\\link.kxd", OpenMode::Read);  // a link the user names is read
+    std::vector<std::uint8_t> got(4);
+    ASSERT_TRUE(read && read->readExactly(got));
+    EXPECT_EQ(got, Bytes("keep"));
 }
 
 TEST(PosixProcess, TempPathCurrentDirectoryAndClock) {

@@ -2,7 +2,10 @@
 // cleanly, with refusals, on a full card and with a failure at every file operation.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "card/order_file.h"
@@ -15,6 +18,7 @@
 #include "support/test_drives.h"
 #include "platform/paths.h"
 #include "transfer/card_transfers.h"
+#include "transfer/names.h"
 
 namespace kx {
 namespace {
@@ -78,7 +82,14 @@ protected:
         for (int i = 0; i < designs; ++i) drives.write("E:\\EmbF5\\D" + std::to_string(i) + ".kxd", Bytes{1, 2, 3});
     }
     int cardDesignCount() { return CountDesignFiles("E:\\EmbF5\\", ".kxd"); }
-    bool tempExists() { return drives.exists("T:\\$$SndDat.tp$"); }
+    // Side files of whole-file writes left in the card and PC folders.
+    int sideFiles() {
+        int n = 0;
+        for (const char* folder : {"E:\\EmbF5", "C:\\designs"})
+            for (const auto& entry : fs::directory_iterator(drives.host(folder)))
+                n += IsCopySideFileName(entry.path().filename().string()) ? 1 : 0;
+        return n;
+    }
 
     // Every card file is whole: a design is its card form, a thumbnail the one of the design
     // beside it; the PC files are as they were.
@@ -104,7 +115,7 @@ protected:
         {
             resetFolders();
             FaultPlatform count(drives.backend());
-            command();
+            [[maybe_unused]] TransferResult clean = command();
             operations = count.operationCount();
         }
         ASSERT_GE(operations, 3);
@@ -121,9 +132,17 @@ protected:
     }
     static bool Failed(const FaultPlatform& f, const char* prefix) { return f.failedOperation().rfind(prefix, 0) == 0; }
 
+    // An observer that keeps each failure the system leaves unexplained as "file: reason".
+    TransferObserver explaining() {
+        TransferObserver observer;
+        observer.failed = [this](const std::string& file, const std::string& why) { reasons.push_back(file + ": " + why); };
+        return observer;
+    }
+
     test::TestDrives drives;
     test::ScriptedMessages messages;
     CardTarget card{"E:\\EmbF5\\", "E:\\"};
+    Texts reasons;
 };
 
 TEST_F(CardTransfers, WriteConvertsCopiesAndAddsThumbnail) {
@@ -138,7 +157,7 @@ TEST_F(CardTransfers, WriteConvertsCopiesAndAddsThumbnail) {
     EXPECT_TRUE(fs::exists(drives.host("E:\\") / "EmbF5" / "TULIP.KXD"));  // the name as listed
     EXPECT_TRUE(fs::exists(drives.host("E:\\") / "EmbF5" / "TULIP.kxt"));
     EXPECT_EQ(drives.read("C:\\designs\\ROSE.kxd"), rose);
-    EXPECT_FALSE(tempExists());
+    EXPECT_EQ(sideFiles(), 0);
     EXPECT_EQ(watch.flushedVolumes(), "E");
     EXPECT_TRUE(messages.shown().empty());
 
@@ -192,12 +211,11 @@ TEST_F(CardTransfers, RefusalsAreReportedOrSkippedSilently) {
     Bytes tooWide = DesignBuilder().move(0, 0).stitch(1, 1).end().extents(701, 0, 0, 0).bytes();
     std::vector<ListRow> rows{pcDesign("ABC.kxd", huge), pcDesign("FLOWERS.kxd", huge),
                               pcDesign("WIDE.kxd", tooWide), {"gone.kxd", "C:\\designs\\gone.kxd", true},
-                              pcDesign("notes.txt", SmallDesign()), pcDesign("OK.kxd", SmallDesign())};
-    Texts skipped;
-    TransferObserver observer;
-    observer.skipped = [&](const std::string& name) { skipped.push_back(name); };
-    EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), kTransferRan);
-    EXPECT_EQ(skipped, (Texts{"gone.kxd", "notes.txt"}));
+                              pcDesign("notes.txt", SmallDesign()), pcDesign("OK.kxd", SmallDesign()),
+                              pcDesign("EDGE.kxd", DesignBuilder().stitch(1, 1).end().recordCount(65534).bytes())};
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card, explaining()), kTransferRan);
+    EXPECT_EQ(reasons, (Texts{"gone.kxd: No such file or directory", "notes.txt: Not named as a design (.kxd)",
+                              "EDGE.kxd: More than 65535 records once converted for the card"}));
     EXPECT_EQ(messages.texts(),
               (Texts{"The design is too large and cannot be sent in this menu.\nThe pattern (ABC) exceeds the 64000 stitch limit.",
                      "The design is too large and cannot be sent in this menu.\nThe pattern (WERS) exceeds the 64000 stitch limit.",
@@ -205,7 +223,7 @@ TEST_F(CardTransfers, RefusalsAreReportedOrSkippedSilently) {
     EXPECT_EQ(messages.shown()[0].flags, mb::ICONEXCLAMATION);
     EXPECT_EQ(messages.shown()[2].flags, mb::ICONINFORMATION);
     EXPECT_EQ(cardDesignCount(), 1);
-    EXPECT_FALSE(tempExists());
+    EXPECT_EQ(sideFiles(), 0);
 }
 
 TEST_F(CardTransfers, AFailedCopyEndsTheWriteWithResultTwo) {
@@ -216,7 +234,7 @@ TEST_F(CardTransfers, AFailedCopyEndsTheWriteWithResultTwo) {
     EXPECT_EQ(WriteSelectedToCard(0, rows, card), kCardWriteFailed);
     EXPECT_TRUE(drives.exists("E:\\EmbF5\\A.kxd"));
     EXPECT_FALSE(drives.exists("E:\\EmbF5\\C.kxd"));
-    EXPECT_FALSE(tempExists());
+    EXPECT_EQ(sideFiles(), 0);
     EXPECT_EQ(watch.flushedVolumes(), "E");
 }
 
@@ -229,7 +247,7 @@ TEST_F(CardTransfers, WriteSurvivesAFailureAtEveryOperationAndAFullCard) {
                        expectNothingTruncated(designs);
                        // The temporary file stays only when writing or deleting it failed.
                        if (!Failed(f, "delete T:") && !Failed(f, "write T:")) {
-                           EXPECT_FALSE(tempExists());
+                           EXPECT_EQ(sideFiles(), 0);
                        }
                        if (!Failed(f, "open \\\\.\\")) {
                            EXPECT_EQ(f.flushedVolumes(), "E");
@@ -243,8 +261,86 @@ TEST_F(CardTransfers, WriteSurvivesAFailureAtEveryOperationAndAFullCard) {
         SCOPED_TRACE("budget " + std::to_string(budget));
         EXPECT_EQ(WriteSelectedToCard(0, rows, card), kCardWriteFailed);
         expectNothingTruncated(designs);
-        EXPECT_FALSE(tempExists());
+        EXPECT_EQ(sideFiles(), 0);
     }
+}
+
+// What once lost data: names the card cannot hold, links, FIFOs, a read-only card, leftovers of
+// an interrupted write. Each case ends as `result` with the failures explained as `reasons`.
+TEST_F(CardTransfers, WriteRefusesOddNamesLinksAndFifosAndSaysWhy) {
+    const Bytes rose = SmallDesign(1), other = SmallDesign(2), outside{9, 9, 9};
+    const std::string longName = std::string(240, 'n') + ".kxd";
+    drives.addFixed('D');
+    const fs::path away = drives.host("D:\\");
+    struct Case {
+        const char* what;
+        std::function<void()> setUp;
+        std::vector<std::string> names;  // PC designs written, in this order, as `other`
+        TransferResult result;
+        Texts reasons;
+        std::function<void()> check;
+    };
+    const std::vector<Case> cases{
+        {"names a card cannot hold", [&] {}, {"x:ROSE.kxd", "..\\out\\ROSE.kxd", "ROSE.kxd.", "ROSE.kxd "}, kTransferRan,
+         {std::string("x:ROSE.kxd: ") + kCardCannotHoldName, std::string("..\\out\\ROSE.kxd: ") + kCardCannotHoldName,
+          std::string("ROSE.kxd.: ") + kCardCannotHoldName, std::string("ROSE.kxd : ") + kCardCannotHoldName},
+         [&] { EXPECT_EQ(drives.read("E:\\EmbF5\\ROSE.kxd"), rose); }},
+        {"a name of 244 characters", [&] {}, {longName}, kTransferRan, {},
+         [&] { EXPECT_EQ(drives.read("E:\\EmbF5\\" + longName), CardForm(other)); }},
+        {"a FIFO is never opened", [&] { ASSERT_EQ(::mkfifo(drives.host("C:\\designs\\F.kxd").c_str(), 0666), 0); }, {"F.kxd"},
+         kTransferRan, {"F.kxd: Is a FIFO"}, [&] {}},
+        {"a thumbnail linked outside", [&] { fs::create_symlink(away / "file", drives.host("E:\\EmbF5") / "B.kxt"); }, {"B.kxd"}, kCardWriteFailed,
+         {"E:\\EmbF5\\B.kxt: Is a link"}, [&] { EXPECT_FALSE(drives.exists("E:\\EmbF5\\B.kxd")); }},
+        {"leftovers of interrupted writes", [&] {
+             drives.write("E:\\EmbF5\\~KX0000ABCD.tmp", outside);
+             drives.write("E:\\EmbF5\\ROSE.kxd.kxcopy-77", outside);
+         }, {"B.kxd"}, kTransferRan, {}, [&] { EXPECT_EQ(sideFiles(), 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        resetFolders();
+        for (const auto& entry : fs::directory_iterator(away)) fs::remove_all(entry);
+        drives.write("D:\\file", outside);
+        cardDesign("ROSE.kxd", rose);
+        c.setUp();
+        std::vector<ListRow> rows;
+        for (const std::string& name : c.names) {
+            if (FatVolumeCanHoldName(name) && name != "F.kxd") drives.write("C:\\designs\\" + name, other);
+            rows.push_back({name, "C:\\designs\\" + name, true});
+        }
+        reasons.clear();
+        EXPECT_EQ(WriteSelectedToCard(0, rows, card, explaining()), c.result);
+        EXPECT_EQ(reasons, c.reasons);
+        EXPECT_EQ(drives.read("D:\\file"), outside);
+        c.check();
+    }
+    messages.clear();
+    resetFolders();
+    FaultPlatform readOnly(drives.backend());
+    readOnly.setReadOnly('E');
+    reasons.clear();
+    EXPECT_EQ(WriteSelectedToCard(0, {pcDesign("A.kxd", rose)}, card, explaining()), kCardWriteFailed);
+    EXPECT_EQ(reasons, Texts{"E:\\EmbF5\\A.kxd: Read-only file system"});
+}
+
+TEST_F(CardTransfers, ReadAndEraseNeverGoThroughALink) {
+    drives.addFixed('D');
+    drives.write("D:\\away.kxd", Bytes{9});
+    const fs::path away = drives.host("D:\\away.kxd");
+    fs::create_symlink(away, drives.host("E:\\EmbF5") / "L.kxd");
+    cardDesign("A.kxd", Bytes{1});
+    fs::create_symlink(away, drives.host("C:\\designs") / "A.kxd");
+    TransferObserver observer = explaining();
+    std::vector<ListRow> rows{{"A.kxd", "E:\\EmbF5\\A.kxd", true}, {"L.kxd", "E:\\EmbF5\\L.kxd", true}};
+    EXPECT_EQ(ReadSelectedFromCard(0, rows, card, "C:\\designs\\", observer), kTransferRan);
+    messages.answer(id::YES);
+    EXPECT_EQ(EraseSelectedFromCard(0, {rows[1]}, card, observer), kTransferRan);
+    EXPECT_EQ(reasons, (Texts{"C:\\designs\\A.kxd: Is a link", "E:\\EmbF5\\L.kxd: Is a link"}));
+    EXPECT_EQ(messages.texts(), (Texts{"Failed to Read Kxd files.\nTry again.",
+                                       "Are you sure you want to delete the selected designs from the ATA PC Card?",
+                                       "Failed to erase Kxd files.\nTry again."}));
+    EXPECT_TRUE(fs::is_symlink(drives.host("E:\\EmbF5") / "L.kxd"));
+    EXPECT_EQ(drives.read("D:\\away.kxd"), Bytes{9});
 }
 
 TEST_F(CardTransfers, ReadCopiesTheTickedRowsTheFolderStillHolds) {

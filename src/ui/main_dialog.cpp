@@ -157,9 +157,9 @@ void MainDialog::onPcSelectAll() {
 void MainDialog::onWrite() {
     auto root = checkedCardRoot();
     if (!root) return;
-    int result = WriteSelectedToCard(Owner(hwnd()), ListRows(pcList_.list()), card_.Target(*root), WaitCursor());
+    TransferResult result = WriteSelectedToCard(Owner(hwnd()), ListRows(pcList_.list()), card_.Target(*root), WaitCursor());
     if (result == kNothingDone) return;
-    if (result == kCardWriteFailed) ShowMessage(Owner(hwnd()), "Out of memory space.", "Error", mb::ICONQUESTION);
+    if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     preview_.ClearPreview();
     ListSetAllChecks(pcList_.list(), false);
     SetPcSelectedCount(hwnd(), 0);

@@ -1,4 +1,5 @@
-// Stand-in dialog procedures: they only end the dialog with 1 on close, until the dialogs' own arrive.
+// The stand-in procedure of the write dialog: it only ends the dialog with 1 on close, until the
+// dialog's own arrives. The main dialog's procedure is in ui/.
 #include "entry/dialog_procs.h"
 
 namespace kx {
@@ -15,10 +16,6 @@ INT_PTR CloseOnly(HWND dialog, UINT message, WPARAM wParam) {
 }
 
 }  // namespace
-
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return CloseOnly(dialog, message, wParam);
-}
 
 INT_PTR CALLBACK WriteDesignDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return CloseOnly(dialog, message, wParam);

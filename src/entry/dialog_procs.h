@@ -4,10 +4,10 @@
 #include <windows.h>
 
 #include "resource_ids.h"
+#include "ui/main_dialog.h"
 
 namespace kx {
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK WriteDesignDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace kx

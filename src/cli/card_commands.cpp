@@ -14,8 +14,6 @@ namespace kx::cli {
 
 namespace {
 
-constexpr std::size_t kDisplayNameLength = 8;
-
 const char* DriveTypeName(int type) { return type == DRIVE_TYPE_REMOVABLE ? "removable" : "fixed"; }
 
 }  // namespace
@@ -61,14 +59,7 @@ int ListCommand(const GlobalOptions& options, int folder) {
 
 int RenameCommand(const GlobalOptions& options, int folder, const std::string& newName) {
     // The dialog checks the name before it looks at the card.
-    if (newName.size() > kDisplayNameLength) {
-        ShowMessage(0, kFolderNameTooLongMessage, "Rename", mb::ICONHAND);
-        return kExitNothingDone;
-    }
-    if (!CheckNameCharacters(newName)) {
-        ShowMessage(0, kForbiddenCharactersMessage, "Rename", mb::ICONHAND);
-        return kExitNothingDone;
-    }
+    if (!CheckFolderDisplayName(0, newName)) return kExitNothingDone;
     auto session = OpenCard(options);
     if (!session) return kExitNothingDone;
     if (session->orderFile.displayName(folder) == newName) return kExitDone;

@@ -1,4 +1,4 @@
-// Stand-in dialog procedures: they only end the dialog with 1 on close, until the dialogs' own arrive.
+// Stand-in procedure of the main dialog: it only ends the dialog with 1 on close, until its own arrives.
 #include "entry/dialog_procs.h"
 
 namespace kx {
@@ -17,10 +17,6 @@ INT_PTR CloseOnly(HWND dialog, UINT message, WPARAM wParam) {
 }  // namespace
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    return CloseOnly(dialog, message, wParam);
-}
-
-INT_PTR CALLBACK WriteDesignDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     return CloseOnly(dialog, message, wParam);
 }
 

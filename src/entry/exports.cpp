@@ -7,6 +7,7 @@
 #include "entry/module_state.h"
 #include "transfer/default_name.h"
 #include "transfer/work_folder.h"
+#include "ui/write_design_dialog.h"
 
 namespace kx {
 

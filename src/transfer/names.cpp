@@ -29,6 +29,15 @@ bool CheckNameCharacters(std::string_view name) {
     return true;
 }
 
+bool CheckFolderDisplayName(WindowRef owner, std::string_view name) {
+    // The length comes first: a long name holding a forbidden character gets the length message.
+    const char* refusal = name.size() > kDisplayNameLength ? kFolderNameTooLongMessage
+                          : !CheckNameCharacters(name)     ? kForbiddenCharactersMessage
+                                                           : nullptr;
+    if (refusal) ShowMessage(owner, refusal, "Rename", mb::ICONHAND);
+    return refusal == nullptr;
+}
+
 int CheckNameLength(WindowRef owner, std::string_view name) {
     if (name.size() <= kMaxTypedNameLength) return 1;
     std::string text = "The Open/Save Folder does not support the long file names such as \"" +

@@ -15,6 +15,10 @@ bool IsForbiddenNameCharacter(char c);
 // False when one of the first 8 characters of a folder display name is forbidden.
 bool CheckNameCharacters(std::string_view name);
 
+// A folder display name typed by the user: false after the "Rename" message when it has more
+// than 8 characters or a forbidden one. An empty name is the caller's to handle.
+bool CheckFolderDisplayName(WindowRef owner, std::string_view name);
+
 // 1 when a typed design name has at most 36 characters; otherwise shows the long-name message
 // (naming 32) and returns 0.
 int CheckNameLength(WindowRef owner, std::string_view name);

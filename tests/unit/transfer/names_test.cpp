@@ -53,6 +53,24 @@ TEST(CheckNameCharacters, LooksAtTheFirstEightCharactersOnly) {
     EXPECT_TRUE(CheckNameCharacters(std::string("ab\0|", 4)));
 }
 
+// Eight characters pass; the length is judged before the characters.
+TEST(CheckFolderDisplayName, RefusesLongNamesThenForbiddenCharacters) {
+    struct Row { const char* name; const char* message; };
+    for (const Row& row : {Row{"ABCDEFGH", nullptr}, Row{"a b.c", nullptr}, Row{"ABCDEFGHI", kFolderNameTooLongMessage},
+                           Row{"Ro?es", kForbiddenCharactersMessage}, Row{"ABCDEFGH?", kFolderNameTooLongMessage}}) {
+        SCOPED_TRACE(row.name);
+        ScriptedMessages messages;
+        EXPECT_EQ(CheckFolderDisplayName(5, row.name), row.message == nullptr);
+        ASSERT_EQ(messages.shown().size(), row.message ? 1u : 0u);
+        if (row.message) {
+            EXPECT_EQ(messages.shown()[0].text, row.message);
+            EXPECT_EQ(messages.shown()[0].caption, "Rename");
+            EXPECT_EQ(messages.shown()[0].flags, mb::ICONHAND);
+            EXPECT_EQ(messages.shown()[0].owner, 5u);
+        }
+    }
+}
+
 TEST(ContainedFileName, NeverLeadsOutOfItsFolder) {
     EXPECT_EQ(ContainedFileName("ROSE.kxd"), "ROSE.kxd");
     EXPECT_EQ(ContainedFileName("..\\..\\Windows\\evil.kxd"), "evil.kxd");

@@ -1,5 +1,5 @@
-// Small pieces every dialog of the module uses: placement, item texts, an empty paint, and the
-// guard that keeps exceptions inside a dialog procedure.
+// Small pieces of the dialogs on template 106: item texts, owners for messages, and the guard that
+// keeps exceptions inside a dialog procedure.
 #pragma once
 
 #include <windows.h>
@@ -10,14 +10,8 @@
 
 namespace kx {
 
-// Moves the window to the middle of the screen, keeping its size, without repainting.
-void CenterOnScreen(HWND window);
-
 // The text of a dialog item, at most 259 characters.
 std::string DialogItemText(HWND dialog, int id);
-
-// Begins and ends painting: the dialog draws nothing of its own.
-void PaintNothing(HWND window);
 
 inline WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include "ui/dialog_common.h"
 #include "ui/dialog_support.h"
+#include "ui/win/gdi.h"
 
 namespace kx {
 
@@ -25,9 +27,10 @@ INT_PTR CALLBACK NameEntryDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         case WM_CLOSE:
             EndDialog(dialog, 2);
             return TRUE;
-        case WM_PAINT:
-            PaintNothing(dialog);
+        case WM_PAINT: {
+            win::PaintScope paint(dialog);  // nothing of its own to draw
             return TRUE;
+        }
         default:
             return FALSE;
         }

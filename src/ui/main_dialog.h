@@ -1,9 +1,8 @@
-// The procedures of the dialogs the exports open.
+// The main dialog (template 101): the PC half, the card half, the arrows between them and the
+// preview pane.
 #pragma once
 
 #include <windows.h>
-
-#include "resource_ids.h"
 
 namespace kx {
 

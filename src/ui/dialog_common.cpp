@@ -1,0 +1,101 @@
+// Tooltips, card views, counters and centring for the card dialogs.
+#include "ui/dialog_common.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "entry/module_state.h"
+#include "resource_ids.h"
+
+namespace kx {
+
+// The rows for ids 1 and 2 repeat on purpose: the first row for a control is the one shown.
+const TooltipRow MainDialogTips[] = {
+    {IDC_PREVIEW_PANE, "Preview Window."},
+    {IDC_PREVIEW_CHECK, "Automatically showed by selecting design."},
+    {IDC_CARD_SELECT_ALL, "Select all designs at once."},
+    {IDOK, "Start to receive designs."},
+    {IDCANCEL, "Cancel"},
+    {IDC_CARD_COUNT, "Read number of selected designs."},
+    {IDOK, "Select Folder."},
+    {IDCANCEL, "Cancel"},
+    {-1, nullptr},
+};
+const TooltipRow* const WriteDialogTips = MainDialogTips;
+
+namespace {
+
+#ifndef _WIN64
+static_assert(TTTOOLINFOA_V2_SIZE == 44, "the tool description of the 32-bit build");
+#endif
+
+void ShowCountText(HWND dialog, int counterId, int n) {
+    char text[48];
+    std::snprintf(text, sizeof text, "Selected designs : %d", n);
+    SetDlgItemTextA(dialog, counterId, text);
+}
+
+void ShowControl(HWND dialog, int id, bool on) { ShowWindow(GetDlgItem(dialog, id), on ? SW_SHOW : SW_HIDE); }
+
+}  // namespace
+
+HWND CreateTooltips(HWND dialog, const TooltipRow* table) {
+    HINSTANCE module = moduleState().ModuleInstance;
+    HWND tips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, module, nullptr);
+    if (!tips) return nullptr;
+    for (const TooltipRow* row = table; row->control >= 0; ++row) {
+        TTTOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = dialog;
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, row->control));
+        tool.hinst = module;
+        tool.lpszText = LPSTR_TEXTCALLBACKA;
+        SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return tips;
+}
+
+void SupplyTooltipText(HWND dialog, NMTTDISPINFOA& info, const TooltipRow* table) {
+    for (const TooltipRow* row = table; row->control >= 0; ++row) {
+        if (reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, row->control)) == info.hdr.idFrom) {
+            info.hinst = nullptr;
+            info.lpszText = const_cast<char*>(row->text);
+            return;
+        }
+    }
+}
+
+void SetCardView(HWND dialog, CardView view, const std::string& name) {
+    bool designs = view == CARD_VIEW_DESIGNS;
+    if (designs) SetDlgItemTextA(dialog, IDC_OPEN_FOLDER_NAME, ("Folder : " + name).c_str());
+    ShowControl(dialog, IDC_DRIVE_COMBO, !designs);
+    ShowControl(dialog, IDC_FOLDER_LIST, !designs);
+    ShowControl(dialog, IDC_OPEN_FOLDER_NAME, designs);
+    ShowControl(dialog, IDC_DESIGN_LIST, designs);
+    SetDlgItemTextA(dialog, IDC_CARD_OPEN, designs ? "Folder" : "Open");
+}
+
+bool InDesignView(HWND dialog) { return IsWindowVisible(GetDlgItem(dialog, IDC_DESIGN_LIST)) != FALSE; }
+
+void SetPcSelectedCount(HWND dialog, int n) {
+    EnableWindow(GetDlgItem(dialog, IDC_WRITE_ARROW), n >= 1);
+    ShowCountText(dialog, IDC_PC_COUNT, n);
+}
+
+void SetCardSelectedCount(HWND dialog, int n) {
+    EnableWindow(GetDlgItem(dialog, IDC_READ_ARROW), n >= 1);
+    EnableWindow(GetDlgItem(dialog, IDC_ERASE), n >= 1);
+    ShowCountText(dialog, IDC_CARD_COUNT, n);
+}
+
+void CenterOnScreen(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, FALSE);
+}
+
+}  // namespace kx

@@ -1,0 +1,43 @@
+// The record behind every list-view item, combo entry and tree node, and its owner: a record
+// handed to a control's item data belongs to that item and is freed when the control deletes
+// the item (LVN_DELETEITEM, TVN_DELETEITEM, WM_DELETEITEM), so deleting items is the only way
+// to free records and none outlives its item.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace kx {
+
+inline constexpr std::size_t kItemNameMax = 260;
+inline constexpr std::size_t kItemPathMax = 262;
+
+struct ItemRecord {
+    int image = -1;  // a picture, or the row's kind in the PC list
+    int selectedImage = -1;
+    std::string name;  // at most kItemNameMax characters
+    std::string path;  // at most kItemPathMax characters
+};
+
+// A record with the strings cut to their limits.
+std::unique_ptr<ItemRecord> NewItemRecord(std::string name, std::string path, int image, int selectedImage);
+
+// Ownership passes to the item that receives the returned item data.
+LPARAM HandToItem(std::unique_ptr<ItemRecord> record);
+// The record behind item data, or null (0 and CB_ERR alike).
+ItemRecord* RecordOf(LPARAM data);
+// Frees a record handed out by HandToItem; 0 and CB_ERR are accepted.
+void FreeItemRecord(LPARAM data);
+
+// Frees the record of an item being deleted when `message` (of a control's parent) says so:
+// WM_DELETEITEM, or WM_NOTIFY with LVN_DELETEITEM or TVN_DELETEITEM. The dialog base calls it
+// for every message.
+void FreeRecordOfDeletedItem(UINT message, LPARAM lParam);
+
+// Records handed to items and not yet freed, in this process.
+std::size_t LiveItemRecords();
+
+}  // namespace kx

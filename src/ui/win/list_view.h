@@ -1,0 +1,43 @@
+// A list view: one message a method; -1 or false where the control reports a failure.
+#pragma once
+
+#include <commctrl.h>
+
+#include "ui/win/window.h"
+
+namespace kx::win {
+
+class ListView : public Window {
+public:
+    using Window::Window;
+    int itemCount() const { return static_cast<int>(send(LVM_GETITEMCOUNT)); }
+    void setItemCount(int count) const { send(LVM_SETITEMCOUNT, count); }
+    int insertItem(const LVITEMA& item) const { return static_cast<int>(send(LVM_INSERTITEMA, 0, &item)); }
+    bool getItem(LVITEMA& item) const { return send(LVM_GETITEMA, 0, &item) != FALSE; }
+    bool setItem(const LVITEMA& item) const { return send(LVM_SETITEMA, 0, &item) != FALSE; }
+    bool deleteAllItems() const { return send(LVM_DELETEALLITEMS) != FALSE; }
+    int insertColumn(int index, const LVCOLUMNA& column) const {
+        return static_cast<int>(send(LVM_INSERTCOLUMNA, index, &column));
+    }
+    int hitTest(LVHITTESTINFO& info) const { return static_cast<int>(send(LVM_HITTEST, 0, &info)); }
+    int nextItem(int start, UINT flags) const { return static_cast<int>(send(LVM_GETNEXTITEM, start, flags)); }
+    UINT itemState(int index, UINT mask) const { return static_cast<UINT>(send(LVM_GETITEMSTATE, index, mask)); }
+    bool setItemState(int index, const LVITEMA& state) const { return send(LVM_SETITEMSTATE, index, &state) != FALSE; }
+    int itemText(int index, char* buffer, int size) const {
+        LVITEMA item{};
+        item.iSubItem = 0;
+        item.pszText = buffer;
+        item.cchTextMax = size;
+        return static_cast<int>(send(LVM_GETITEMTEXTA, index, &item));
+    }
+    bool setItemText(int index, const LVITEMA& item) const { return send(LVM_SETITEMTEXTA, index, &item) != FALSE; }
+    bool ensureVisible(int index, bool partialOk) const { return send(LVM_ENSUREVISIBLE, index, partialOk) != FALSE; }
+    int topIndex() const { return static_cast<int>(send(LVM_GETTOPINDEX)); }
+    HIMAGELIST setImageList(HIMAGELIST list, int which) const {
+        return reinterpret_cast<HIMAGELIST>(send(LVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(list)));
+    }
+    DWORD setIconSpacing(int cx, int cy) const { return static_cast<DWORD>(send(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy))); }
+    void setRedraw(bool on) const { send(WM_SETREDRAW, on); }
+};
+
+}  // namespace kx::win

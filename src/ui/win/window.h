@@ -1,0 +1,45 @@
+// A borrowed window: sends messages to a control it never destroys.
+#pragma once
+
+#include <windows.h>
+
+#include <cassert>
+#include <string>
+
+namespace kx::win {
+
+class Window {
+public:
+    Window() = default;
+    explicit Window(HWND hwnd) : hwnd_(hwnd) {}
+    Window(HWND dialog, int id) : hwnd_(GetDlgItem(dialog, id)) {}
+
+    HWND hwnd() const { return hwnd_; }
+    explicit operator bool() const { return hwnd_ != nullptr; }
+
+    LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        assert(!hwnd_ || IsWindow(hwnd_));
+        return SendMessageA(hwnd_, message, wParam, lParam);
+    }
+    template <class T>
+    LRESULT send(UINT message, WPARAM wParam, T* pointer) const {
+        return send(message, wParam, reinterpret_cast<LPARAM>(pointer));
+    }
+
+    bool setText(const std::string& text) const { return SetWindowTextA(hwnd_, text.c_str()) != FALSE; }
+    std::string text() const {
+        char buffer[1024];
+        int n = GetWindowTextA(hwnd_, buffer, sizeof buffer);
+        return std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    bool enable(bool on) const { return EnableWindow(hwnd_, on) != FALSE; }
+    bool isEnabled() const { return IsWindowEnabled(hwnd_) != FALSE; }
+    bool show(bool on) const { return ShowWindow(hwnd_, on ? SW_SHOW : SW_HIDE) != FALSE; }
+    bool isVisible() const { return IsWindowVisible(hwnd_) != FALSE; }
+    HWND parent() const { return GetParent(hwnd_); }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace kx::win

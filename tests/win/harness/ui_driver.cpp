@@ -75,6 +75,10 @@ HWND WaitForMessageBox(const std::string& caption, const std::string& text, DWOR
     }, timeoutMs);
 }
 
+bool WaitForHidden(HWND window, DWORD timeoutMs) {
+    return Poll([&] { return !IsWindowVisible(window); }, timeoutMs);
+}
+
 bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer, DWORD timeoutMs) {
     HWND box = WaitForMessageBox(caption, text, timeoutMs);
     if (box) ClickControl(box, answer);
@@ -83,6 +87,33 @@ bool AnswerMessageBox(const std::string& caption, const std::string& text, int a
 
 void ClickControl(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+namespace {
+
+LPARAM ListItemMiddle(HWND list, int index, int part) {
+    RECT r{};
+    r.left = part;
+    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+}  // namespace
+
+void ClickListItem(HWND list, int index, int part, bool twice) {
+    LPARAM at = ListItemMiddle(list, index, part);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    if (!twice) return;
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+void RightClickListItem(HWND list, int index) {
+    LPARAM at = ListItemMiddle(list, index, LVIR_LABEL);
+    PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    // The list keeps the capture through a modal loop the press opens until a button message comes.
+    PostMessageA(list, WM_RBUTTONUP, 0, at);
 }
 
 void CloseWithCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }

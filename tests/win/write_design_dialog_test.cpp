@@ -57,6 +57,18 @@ void RunWriteDialog(const std::function<void()>& call, const char* title,
     });
 }
 
+// After Write: the dialog closed itself, or it stays open and the user closes it.
+void ExpectWriteEnded(UiSync& ui, HWND dialog, bool closes) {
+    if (closes) {
+        EXPECT_TRUE(WaitForHidden(dialog));
+        return;
+    }
+    ui.wait();
+    ui.wait();  // a WM_CLOSE the write posted would have come before this marker
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ClickControl(dialog, IDCANCEL);
+}
+
 // The host gives no name: the default shows; the user refuses a long name and a forbidden
 // character, takes a fresh default with an empty entry, then TULIP.old, cancels a last change,
 // clicks the third folder and writes. The host's bytes come back normalised and land there.
@@ -106,6 +118,46 @@ TEST(DirectWriteCard, NamedByTheUserAndWrittenIntoTheClickedFolder) {
     EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxd"), host);
     EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxt"), MakeThumbnailRecord(host).value_or(Bytes{1}));
     EXPECT_FALSE(Exists(card + "EmbF5\\TULIP.kxd"));
+}
+
+// What the host may hand over badly, and a card that refuses the thumbnail: the design stays
+// inside the current folder or is not written at all, never a crash. `blocked` is a card file
+// name taken by a folder before Write, so writing it fails as on a full card.
+TEST(DirectWriteCard, BadHostInputAndAFailedWrite) {
+    const std::string card = CardRoot();
+    if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
+    ASSERT_TRUE(Kxcard().complete());
+    struct Row { const char* what; bool design; std::string name; const char* blocked; bool closes;
+                 std::vector<std::string> onCard; };
+    const Row rows[] = {
+        {"no design, folder parts", false, "..\\..\\EVIL.kxd", nullptr, true, {"EVIL.kxd"}},
+        {"259 characters", true, std::string(259, 'N'), nullptr, false, {}},
+        {"thumbnail refused", true, "ROSE.kxd", "ROSE.kxt", true, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Bytes design = DesignBuilder().move(0, 0).stitches(6, 9, 9).end().bytes();
+        int result = -1;
+        RunWriteDialog([&] { result = Kxcard().directWriteCard(nullptr, row.design ? design.data() : nullptr, 500, row.name.c_str()); },
+                       "Write a Design", [&](UiSync& ui, HWND dialog) {
+            EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), row.name);
+            if (row.blocked) CreateDirectoryA((card + "EmbF5\\" + row.blocked).c_str(), nullptr);
+            ClickControl(dialog, IDC_WRITE_ARROW);
+            if (row.blocked) {
+                EXPECT_TRUE(AnswerMessageBox("Error", "Out of memory space.", IDOK));
+            }
+            ExpectWriteEnded(ui, dialog, row.closes);
+        });
+        EXPECT_EQ(result, 1);
+        std::vector<std::string> onCard;
+        for (const char* file : {"EVIL.kxd", "ROSE.kxd"})
+            if (Exists(card + "EmbF5\\" + file)) onCard.push_back(file);
+        EXPECT_EQ(onCard, row.onCard);
+        EXPECT_FALSE(Exists(card + "EVIL.kxd"));
+        if (!row.design) {
+            EXPECT_EQ(ReadFile(card + "EmbF5\\EVIL.kxd").size(), 0u) << "no design: no bytes";
+        }
+    }
 }
 
 Bytes ListFile(const std::vector<std::string>& paths) {
@@ -159,14 +211,7 @@ TEST(DirectFilesWrite, ListFilesWrittenUnderTheNamePrefix) {
             if (c.message) {
                 EXPECT_TRUE(AnswerMessageBox(c.caption, c.message, IDOK));
             }
-            if (c.closes) {
-                EXPECT_TRUE(WaitForHidden(dialog));
-                return;
-            }
-            ui.wait();
-            ui.wait();  // a WM_CLOSE the write posted would have come before this marker
-            EXPECT_TRUE(IsWindowVisible(dialog));
-            ClickControl(dialog, IDCANCEL);
+            ExpectWriteEnded(ui, dialog, c.closes);
         });
         EXPECT_EQ(result, 1);
         EXPECT_STREQ(name, "ROSE.kxd");

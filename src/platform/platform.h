@@ -57,6 +57,7 @@ public:
 struct FoundFile {
     std::string name;   // the entry's own spelling
     bool isDirectory = false;
+    bool isHidden = false;  // the hidden attribute; POSIX has none
 };
 
 // Disk geometry as GetDiskFreeSpaceA reports it.

@@ -20,6 +20,16 @@ int CompareBytes(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+// A name of more than four characters whose last four are ".kxd" in any case.
+bool EndsInDesignExtension(std::string_view name) {
+    constexpr std::string_view kExtension = ".kxd";
+    if (name.size() <= kExtension.size()) return false;
+    std::string_view tail = name.substr(name.size() - kExtension.size());
+    return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    });
+}
+
 }  // namespace
 
 int CompareListEntries(const ListSortKey& a, const ListSortKey& b, bool ascending) {
@@ -36,6 +46,24 @@ std::vector<ListRow> ListDesignFiles(const std::string& folder) {
         return CompareListEntries({a.name, true}, {b.name, true}, true) < 0;
     });
     return rows;
+}
+
+std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath) {
+    std::vector<PcEntry> entries;
+    for (FoundFile& found : platform().find(folder + "*")) {
+        const std::string& name = found.name;
+        PcEntryKind kind;
+        if (found.isDirectory && !found.isHidden && name != "." && name != "..") kind = PcEntryKind::Folder;
+        else if (EndsInDesignExtension(name)) kind = PcEntryKind::Design;
+        else continue;
+        if (folder.size() + name.size() > maxPath) continue;
+        entries.push_back({name, folder + name, kind});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const PcEntry& a, const PcEntry& b) {
+        return CompareListEntries({a.name, a.kind == PcEntryKind::Design}, {b.name, b.kind == PcEntryKind::Design},
+                                  true) < 0;
+    });
+    return entries;
 }
 
 }  // namespace kx

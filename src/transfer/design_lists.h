@@ -25,4 +25,18 @@ int CompareListEntries(const ListSortKey& a, const ListSortKey& b, bool ascendin
 // order: what the card design list shows after it is filled.
 std::vector<ListRow> ListDesignFiles(const std::string& folder);
 
+// A row of the PC list; the values are the kinds its records carry.
+enum class PcEntryKind { Drive = 0, Folder = 1, Design = 2 };
+struct PcEntry {
+    std::string name;
+    std::string path;  // folder + name; a folder's without a trailing backslash
+    PcEntryKind kind;
+};
+
+// What the PC list shows of `folder` (ending with a backslash), in list order: files whose
+// name is longer than ".kxd" and ends in it (any case) first, then the folders that are not
+// hidden, "." and ".." left out, each group in byte order. An entry whose path would be longer
+// than `maxPath` is left out rather than cut.
+std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath);
+
 }  // namespace kx

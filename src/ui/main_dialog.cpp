@@ -7,11 +7,15 @@
 #include <array>
 
 #include "entry/module_state.h"
+#include "platform/messages.h"
 #include "resource_ids.h"
 #include "transfer/card_transfers.h"
 #include "ui/card_half.h"
 #include "ui/dialog_common.h"
+#include "ui/folder_tree.h"
 #include "ui/list_helpers.h"
+#include "ui/pc_list.h"
+#include "ui/preview_pane.h"
 #include "ui/win/button.h"
 #include "ui/win/dialog_base.h"
 #include "ui/win/gdi.h"
@@ -47,11 +51,26 @@ private:
     void onWrite();
     void onRead();
     void onErase();
+    void onPcSelectAll();
+    void openPcFolder(const std::string& path);
+    // WorkFolder follows the PC side only at start-up and after a write or read.
+    void takeWorkFolder();
+    void refreshCardAfterWrite(const std::string& root);
 
     HWND tips_ = nullptr;
     std::array<win::Icon, kButtonIcons.size()> icons_;
+    FolderTree tree_;
+    PcList pcList_;
     CardHalf card_;
+    PreviewPane preview_;
 };
+
+TransferObserver WaitCursor() {
+    TransferObserver observer;
+    // The next mouse move puts the usual cursor back.
+    observer.busy = [] { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); };
+    return observer;
+}
 
 INT_PTR MainDialog::OnInitDialog() {
     HWND dialog = hwnd();
@@ -63,12 +82,19 @@ INT_PTR MainDialog::OnInitDialog() {
         win::Button(dialog, b.control).setIcon(icons_[i].get());
     }
     for (int id : {IDC_WRITE_ARROW, IDC_READ_ARROW, IDC_ERASE}) EnableWindow(GetDlgItem(dialog, id), FALSE);
-    SetPcSelectedCount(dialog, 0);
+    tree_.LocationComboCreate(dialog, IDC_LOCATION_COMBO, 0, 200);
+    pcList_.PcListCreate(dialog, IDC_PC_LIST, tree_);
+    pcList_.preview = card_.preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
+    tree_.SelectFolderPath(std::string(View(moduleState().WorkFolder)));
+    takeWorkFolder();
+    pcList_.PcListFill(std::string(View(moduleState().WorkFolder)));
     card_.Create(dialog);
     if (card_.DiscoverCard() == DiscoverOutcome::Ended) return TRUE;
     SetCardView(dialog, CARD_VIEW_FOLDERS);
     SetCardSelectedCount(dialog, 0);
     win::Button(dialog, IDC_PREVIEW_CHECK).setCheck(true);
+    preview_.CreatePreviewCanvas(dialog);
+    preview_.ClearPreview();
     CenterOnScreen(dialog);
     ShowWindow(dialog, SW_SHOW);
     UpdateWindow(dialog);
@@ -86,7 +112,20 @@ void MainDialog::handleCommand(int id) {
     switch (id) {
     case IDCANCEL: PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
     case IDC_CARD_SELECT_ALL: card_.SelectAllDesigns(); break;
+    case IDC_PC_SELECT_ALL: onPcSelectAll(); break;
     case IDC_CARD_OPEN: card_.OnOpenButton(); break;
+    case IDC_FOLDER_UP: {
+        std::string parent;
+        if (tree_.GoUpOneFolder(parent)) pcList_.PcListFill(parent);
+        break;
+    }
+    case IDC_PREVIEW_CHECK: preview_.ClearPreview(); break;
+    case IDC_PC_OPEN: {
+        std::string path;
+        int kind = pcList_.PcListOpenFocused(path);
+        if (kind == 0 || kind == 1) openPcFolder(path);
+        break;
+    }
     case IDC_WRITE_ARROW: onWrite(); break;
     case IDC_READ_ARROW: onRead(); break;
     case IDC_ERASE: onErase(); break;
@@ -100,14 +139,64 @@ std::optional<std::string> MainDialog::checkedCardRoot() {
     return root;
 }
 
-void MainDialog::onWrite() {}
+void MainDialog::takeWorkFolder() { SetHostString(moduleState().WorkFolder, tree_.GetCurrentFolderPath()); }
 
-void MainDialog::onRead() {}
+void MainDialog::openPcFolder(const std::string& path) {
+    tree_.SelectFolderPath(path);
+    pcList_.PcListFill(path);
+}
+
+void MainDialog::onPcSelectAll() {
+    ListSetAllChecks(pcList_.list(), true);
+    if (pcList_.PcListUncheckUnpaired())
+        ShowMessage(Owner(hwnd()), kPairMissingMessage, "Attention", mb::ICONEXCLAMATION);
+    SetPcSelectedCount(hwnd(), ListCountChecked(pcList_.list()));
+}
+
+void MainDialog::onWrite() {
+    auto root = checkedCardRoot();
+    if (!root) return;
+    int result = WriteSelectedToCard(Owner(hwnd()), ListRows(pcList_.list()), card_.Target(*root), WaitCursor());
+    if (result == kNothingDone) return;
+    if (result == kCardWriteFailed) ShowMessage(Owner(hwnd()), "Out of memory space.", "Error", mb::ICONQUESTION);
+    preview_.ClearPreview();
+    ListSetAllChecks(pcList_.list(), false);
+    SetPcSelectedCount(hwnd(), 0);
+    takeWorkFolder();
+    refreshCardAfterWrite(*root);
+}
+
+void MainDialog::refreshCardAfterWrite(const std::string& root) {
+    if (InDesignView(hwnd())) {
+        std::string path;
+        if (card_.FolderListGetCurrent(nullptr, &path) == -1) return;
+        card_.DesignListFill(path);
+        SetCardSelectedCount(hwnd(), 0);
+    } else if (card_.CheckCardLayout(hwnd(), root)) {
+        card_.FolderListFill(root);
+    }
+}
+
+void MainDialog::onRead() {
+    auto root = checkedCardRoot();
+    if (!root) return;
+    std::string pcFolder = tree_.GetCurrentFolderPath();
+    if (!ReadSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), pcFolder,
+                              WaitCursor()))
+        return;
+    preview_.ClearPreview();
+    pcList_.PcListFill(tree_.GetCurrentFolderPath());
+    takeWorkFolder();
+    ListSetAllChecks(card_.designList(), false);
+    SetCardSelectedCount(hwnd(), 0);
+}
 
 void MainDialog::onErase() {
     auto root = checkedCardRoot();
     if (!root) return;
-    if (!EraseSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root))) return;
+    if (!EraseSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), WaitCursor()))
+        return;
+    preview_.ClearPreview();
     std::string path;
     if (card_.FolderListGetCurrent(nullptr, &path) != -1) {
         card_.DesignListFill(path);
@@ -116,13 +205,30 @@ void MainDialog::onErase() {
 }
 
 INT_PTR MainDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
-    if (header.code == TTN_NEEDTEXTA)
+    if (header.code == TTN_NEEDTEXTA) {
         SupplyTooltipText(hwnd(), *reinterpret_cast<NMTTDISPINFOA*>(lParam), MainDialogTips);
+    } else if (header.hwndFrom == tree_.tree() && header.hwndFrom) {
+        if (header.code == TVN_ITEMEXPANDINGA) tree_.OnFolderTreeExpanding(*reinterpret_cast<NMTREEVIEWA*>(lParam));
+        if (header.code == NM_KILLFOCUS) tree_.OnFolderTreeKillFocus(hwnd());
+    }
+    // No message result is set: every notification takes its default outcome.
     return TRUE;
 }
 
-INT_PTR MainDialog::OnMessage(UINT message, WPARAM, LPARAM) {
+INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_DRAWITEM:
+        if (wParam == IDC_LOCATION_COMBO) tree_.DrawLocationCombo(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_PAINT: {
+        { win::PaintScope paint(hwnd()); }
+        preview_.RepaintPreview();
+        return TRUE;
+    }
+    case WM_FOLDER_CHOSEN:
+        if (const ItemRecord* record = reinterpret_cast<const ItemRecord*>(lParam)) pcList_.PcListFill(record->path);
+        tree_.FocusLocationCombo();
+        return TRUE;
     case WM_CLOSE:
         teardown();
         EndDialog(hwnd(), 1);
@@ -135,7 +241,12 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM, LPARAM) {
     }
 }
 
-void MainDialog::teardown() { card_.Destroy(); }
+void MainDialog::teardown() {
+    tree_.FolderTreeDestroy();
+    pcList_.PcListDestroy();
+    card_.Destroy();
+    preview_.DestroyPreviewCanvas();
+}
 
 }  // namespace
 

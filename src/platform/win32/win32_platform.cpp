@@ -151,7 +151,8 @@ std::vector<FoundFile> Win32Platform::find(const std::string& pattern, std::size
     if (!search) return found;
     do {
         found.push_back({FromBuffer(data.cFileName, sizeof data.cFileName),
-                         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+                         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                         (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0});
     } while (found.size() < limit && FindNextFileA(search.get(), &data));
     return found;
 }

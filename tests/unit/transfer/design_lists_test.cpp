@@ -64,5 +64,26 @@ TEST(ListDesignFiles, EmptyOrMissingFolderGivesNoRows) {
     EXPECT_TRUE(ListDesignFiles(card + "Missing\\").empty());
 }
 
+TEST(ListPcFolder, DesignsThenFoldersInByteOrderAndNothingElse) {
+    test::TestDrives drives;
+    std::string pc = drives.addFixed('C') + "Designs\\";
+    drives.makeDir(pc);
+    for (const char* name : {"a.kxd", "B.kxd", "ROSE.KXD", ".kxd", "ROSE.txt", "x.kxdd"}) drives.write(pc + name, {1});
+    for (const char* name : {"Zeta", "Sub", "More.kxd"}) drives.makeDir(pc + name);
+
+    std::vector<std::string> listed;
+    for (const PcEntry& entry : ListPcFolder(pc, 260)) {
+        listed.push_back(entry.name + (entry.kind == PcEntryKind::Design ? " design" : " folder"));
+        EXPECT_EQ(entry.path, pc + entry.name);
+    }
+    // A folder named like a design is still a folder, listed with the folders.
+    EXPECT_EQ(listed, (std::vector<std::string>{"B.kxd design", "ROSE.KXD design", "a.kxd design", "More.kxd folder",
+                                                "Sub folder", "Zeta folder"}));
+    auto shortOnly = ListPcFolder(pc, pc.size() + 3);
+    ASSERT_EQ(shortOnly.size(), 1u);
+    EXPECT_EQ(shortOnly[0].name, "Sub") << "only Sub fits in the path limit";
+    EXPECT_TRUE(ListPcFolder(pc + "Missing\\", 260).empty());
+}
+
 }  // namespace
 }  // namespace kx

@@ -1,0 +1,333 @@
+// The folder tree behind the location combo: built once as Desktop > My Computer > drives, with
+// one chain of folder items cut and rebuilt on every move.
+#include "ui/folder_tree.h"
+
+#include <shlobj.h>
+
+#include "entry/module_state.h"
+#include "resource_ids.h"
+#include "ui/dialog_common.h"
+#include "ui/win/item_record.h"
+#include "ui/win/subclass.h"
+
+namespace kx {
+
+namespace {
+
+win::Subclass g_comboSubclass(&FolderTree::LocationComboProc);
+win::Subclass g_treeSubclass(&FolderTree::FolderTreeProc);
+
+// Pictures of the list strip.
+constexpr int kClosedFolder = 0, kOpenFolder = 1, kDesktop = 3, kComputer = 4;
+constexpr int kRemovable = 5, kFixed = 6, kCdRom = 7;
+constexpr int kPictureWidth = 16, kRowHeight = 18, kMostRowsShown = 14;
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+}
+bool StartsNoCase(const std::string& s, const std::string& prefix) {
+    return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
+}
+std::string WithBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+// Each position just after a backslash, by multibyte characters.
+std::vector<std::size_t> PartEnds(const std::string& path) {
+    std::vector<std::size_t> ends;
+    for (const char* p = path.c_str(); *p; p = CharNextA(p))
+        if (*p == '\\') ends.push_back(static_cast<std::size_t>(p - path.c_str()) + 1);
+    return ends;
+}
+
+const ItemRecord* RecordOfItem(const win::TreeView& tree, HTREEITEM item) {
+    if (!item) return nullptr;
+    TVITEMA data{};
+    data.mask = TVIF_HANDLE | TVIF_PARAM;
+    data.hItem = item;
+    return tree.getItem(data) ? RecordOf(data.lParam) : nullptr;
+}
+
+std::string DriveLabel(char letter) {
+    std::string root = std::string(1, letter) + ":\\";
+    SHFILEINFOA info{};
+    if (SHGetFileInfoA(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) && info.szDisplayName[0])
+        return info.szDisplayName;
+    return std::string("Drive (") + letter + ":)";
+}
+
+int DrivePicture(const std::string& root) {
+    switch (GetDriveTypeA(root.c_str())) {
+    case DRIVE_REMOVABLE: return kRemovable;
+    case DRIVE_CDROM: return kCdRom;
+    default: return kFixed;
+    }
+}
+
+}  // namespace
+
+void FolderTree::LocationComboCreate(HWND dialog, int id, int width, int /*height*/) {
+    combo_ = win::ComboBox(dialog, id);
+    createTree(dialog);
+    g_comboSubclass.attach(combo_.hwnd(), this);
+    combo_.setItemHeight(-1, 16);
+    RECT client{};
+    GetClientRect(combo_.hwnd(), &client);
+    dropWidth_ = width > 0 ? width : client.right;
+}
+
+void FolderTree::createTree(HWND dialog) {
+    HWND tree = CreateWindowExA(0, WC_TREEVIEWA, nullptr, WS_POPUP | WS_BORDER | TVS_DISABLEDRAGDROP, 0, 0, 10, 10,
+                                dialog, nullptr, moduleState().ModuleInstance, nullptr);
+    tree_ = win::TreeView(tree);
+    if (!tree) return;
+    tree_.setIndent(6);
+    g_treeSubclass.attach(tree, this);
+    images_ = win::LoadMaskedImageList(moduleState().ModuleInstance, IDB_LIST_PICTURES, 16, 11, 5);
+    tree_.setImageList(images_.get(), TVSIL_NORMAL);
+    char desktopPath[MAX_PATH] = {};
+    SHGetSpecialFolderPathA(nullptr, desktopPath, CSIDL_DESKTOPDIRECTORY, FALSE);
+    HTREEITEM desktop = insert(TVI_ROOT, "Desktop", desktopPath, kDesktop, kDesktop);
+    HTREEITEM computer = insert(desktop, kMyComputer, kMyComputer, kComputer, kComputer);
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (!(drives & (1u << (letter - 'A')))) continue;
+        std::string root = std::string(1, letter) + ":\\";
+        std::string label = DriveLabel(letter);
+        int picture = DrivePicture(root);
+        if (!label.empty()) insert(computer, label, root, picture, picture);
+    }
+    tree_.expand(desktop, TVE_EXPAND);
+    tree_.expand(computer, TVE_EXPAND);
+    setCurrent(computer);
+}
+
+HTREEITEM FolderTree::insert(HTREEITEM parent, const std::string& label, const std::string& path, int image,
+                             int selected) {
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(label.c_str());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = selected;
+    insert.item.lParam = HandToItem(NewItemRecord(label, path, image, selected));
+    HTREEITEM item = tree_.insertItem(insert);
+    if (!item) FreeItemRecord(insert.item.lParam);
+    return item;
+}
+
+void FolderTree::setCurrent(HTREEITEM item) {
+    current_ = item;
+    tree_.selectItem(item, TVGN_CARET);
+}
+
+std::string FolderTree::pathOf(HTREEITEM item) const {
+    const ItemRecord* record = RecordOfItem(tree_, item);
+    return record ? record->path : std::string();
+}
+
+HTREEITEM FolderTree::findByPath(HTREEITEM item, const std::string& path) const {
+    for (; item; item = tree_.nextItem(item, TVGN_NEXT)) {
+        if (EqualNoCase(pathOf(item), path)) return item;
+        if (HTREEITEM below = findByPath(tree_.nextItem(item, TVGN_CHILD), path)) return below;
+    }
+    return nullptr;
+}
+
+HTREEITEM FolderTree::findSibling(HTREEITEM item, const std::string& prefix) const {
+    for (; item; item = tree_.nextItem(item, TVGN_NEXT))
+        if (StartsNoCase(pathOf(item), prefix)) return item;
+    return nullptr;
+}
+
+void FolderTree::buildChain(const std::string& path) {
+    HTREEITEM root = tree_.nextItem(nullptr, TVGN_ROOT);
+    if (EqualNoCase(path, kMyComputer)) {
+        setCurrent(tree_.nextItem(root, TVGN_CHILD));
+        return;
+    }
+    std::string full = WithBackslash(path);
+    std::vector<std::size_t> ends = PartEnds(full);
+    if (ends.empty()) return;
+    HTREEITEM found = findByPath(root, full.substr(0, ends[0]));
+    // A path whose drive is not in the tree falls back to "My Computer".
+    if (!found) return setCurrent(tree_.nextItem(root, TVGN_CHILD));
+    std::size_t part = 1;
+    for (; part < ends.size(); ++part) {
+        HTREEITEM next = findSibling(tree_.nextItem(found, TVGN_CHILD), full.substr(0, ends[part]));
+        if (!next) break;
+        found = next;
+    }
+    for (; part < ends.size(); ++part) {
+        std::string name = full.substr(ends[part - 1], ends[part] - ends[part - 1] - 1);
+        HTREEITEM made = insert(found, name, full.substr(0, ends[part]), kOpenFolder, kOpenFolder);
+        if (!made) break;
+        found = made;
+    }
+    setCurrent(found);
+}
+
+void FolderTree::cutChain(const std::string& path) {
+    std::string full = WithBackslash(path);
+    std::vector<std::size_t> ends = PartEnds(full);
+    if (ends.size() < 2) return;
+    HTREEITEM drive = findByPath(tree_.nextItem(nullptr, TVGN_ROOT), full.substr(0, ends[0]));
+    HTREEITEM top = drive ? findSibling(tree_.nextItem(drive, TVGN_CHILD), full.substr(0, ends[1])) : nullptr;
+    // The records below go with their items.
+    if (top) tree_.deleteItem(top);
+}
+
+void FolderTree::SelectFolderPath(const std::string& path) {
+    buildChain(path);
+    repaintCombo();
+}
+
+std::string FolderTree::GetCurrentFolderPath() const { return pathOf(current_); }
+
+bool FolderTree::GoUpOneFolder(std::string& path) {
+    HTREEITEM parent = current_ ? tree_.nextItem(current_, TVGN_PARENT) : nullptr;
+    if (!parent || parent == tree_.nextItem(nullptr, TVGN_ROOT)) return false;
+    path = pathOf(parent);
+    cutChain(pathOf(current_));
+    buildChain(path);
+    repaintCombo();
+    return true;
+}
+
+void FolderTree::FocusLocationCombo() const { SetFocus(combo_.hwnd()); }
+
+void FolderTree::repaintCombo() const { InvalidateRect(combo_.hwnd(), nullptr, FALSE); }
+
+std::vector<FolderTree::Child> FolderTree::CurrentChildren() const {
+    std::vector<Child> children;
+    for (HTREEITEM item = current_ ? tree_.nextItem(current_, TVGN_CHILD) : nullptr; item;
+         item = tree_.nextItem(item, TVGN_NEXT)) {
+        const ItemRecord* record = RecordOfItem(tree_, item);
+        if (!record) break;
+        children.push_back({record->name, record->path, record->image});
+    }
+    return children;
+}
+
+void FolderTree::choose(HTREEITEM item) {
+    if (!item) item = current_;
+    if (!item || item == tree_.nextItem(nullptr, TVGN_ROOT)) return;
+    std::string chosen = pathOf(item), old = pathOf(current_);
+    cutChain(old);
+    buildChain(chosen);
+    ShowWindow(tree_.hwnd(), SW_HIDE);
+    const ItemRecord* record = RecordOfItem(tree_, current_);
+    SendMessageA(GetParent(tree_.hwnd()), WM_FOLDER_CHOSEN, 0, reinterpret_cast<LPARAM>(record));
+}
+
+void FolderTree::toggle() {
+    if (tree_.isVisible()) {
+        ShowWindow(tree_.hwnd(), SW_HIDE);
+        return;
+    }
+    RECT r{};
+    GetWindowRect(combo_.hwnd(), &r);
+    int rows = std::min(tree_.count(), kMostRowsShown);
+    SetWindowPos(tree_.hwnd(), nullptr, r.left, r.bottom + 1, dropWidth_, kRowHeight * rows,
+                 SWP_SHOWWINDOW | SWP_NOZORDER);
+    tree_.ensureVisible(current_);
+    tree_.selectItem(current_, TVGN_CARET);
+}
+
+LRESULT CALLBACK FolderTree::LocationComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = win::Subclass::PartOf<FolderTree>(combo);
+    bool toggles = (message == WM_KEYDOWN && wParam == VK_DOWN) || message == WM_LBUTTONDOWN ||
+                   message == WM_LBUTTONDBLCLK;
+    if (!self || !toggles) return g_comboSubclass.callPrevious(combo, message, wParam, lParam);
+    self->toggle();
+    return 0;
+}
+
+LRESULT CALLBACK FolderTree::FolderTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = win::Subclass::PartOf<FolderTree>(tree);
+    if (!self) return g_treeSubclass.callPrevious(tree, message, wParam, lParam);
+    return self->onTreeMessage(tree, message, wParam, lParam);
+}
+
+LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    TVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message) {
+    case WM_MOUSEMOVE:
+        if (HTREEITEM item = tree_.hitTest(hit)) tree_.selectItem(item, TVGN_CARET);
+        break;
+    case WM_LBUTTONDOWN: {
+        HTREEITEM item = tree_.hitTest(hit);
+        if (hit.flags == TVHT_ONITEMBUTTON) break;
+        choose(item);
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            choose(tree_.nextItem(nullptr, TVGN_CARET));
+            return 1;
+        }
+        if (wParam == VK_LEFT || wParam == VK_RIGHT) return 0;
+        break;
+    default: break;
+    }
+    return g_treeSubclass.callPrevious(tree, message, wParam, lParam);
+}
+
+void FolderTree::OnFolderTreeExpanding(const NMTREEVIEWA& change) const {
+    TVITEMA item{};
+    item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_PARAM;
+    item.hItem = change.itemNew.hItem;
+    const ItemRecord* record = tree_.getItem(item) ? RecordOf(item.lParam) : nullptr;
+    if (!record) return;
+    // A chain folder alternates between its closed and open pictures; the others keep theirs.
+    bool open = item.iImage == kOpenFolder;
+    item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.iImage = open ? kClosedFolder : record->image;
+    item.iSelectedImage = open ? kClosedFolder : record->selectedImage;
+    tree_.setItem(item);
+}
+
+void FolderTree::OnFolderTreeKillFocus(HWND dialog) const {
+    if (!tree_.isVisible()) return;
+    POINT at{};
+    GetCursorPos(&at);
+    ScreenToClient(dialog, &at);
+    if (ChildWindowFromPoint(dialog, at) != combo_.hwnd()) ShowWindow(tree_.hwnd(), SW_HIDE);
+}
+
+void FolderTree::DrawLocationCombo(const DRAWITEMSTRUCT& draw) const {
+    RECT client{};
+    GetClientRect(combo_.hwnd(), &client);
+    int y = (client.bottom - 16) / 2;
+    const ItemRecord* record = RecordOfItem(tree_, current_);
+    if (!record) return;
+    ImageList_Draw(tree_.imageList(TVSIL_NORMAL), record->image, draw.hDC, 4, y, ILD_NORMAL);
+    SIZE extent{};
+    GetTextExtentPoint32A(draw.hDC, record->name.c_str(), static_cast<int>(record->name.size()), &extent);
+    RECT text{draw.rcItem.left + kPictureWidth + 2, draw.rcItem.top + 1, 0, draw.rcItem.bottom - 1};
+    text.right = text.left + extent.cx + 4;
+    if (draw.itemState & ODS_SELECTED) {
+        win::Brush highlight(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));
+        FillRect(draw.hDC, &text, highlight.get());
+        DrawFocusRect(draw.hDC, &text);
+        SetTextColor(draw.hDC, ~GetSysColor(COLOR_WINDOWTEXT) & 0xFFFFFF);
+    } else {
+        SetTextColor(draw.hDC, GetSysColor(COLOR_WINDOWTEXT));
+    }
+    text.left += 2;
+    DrawTextA(draw.hDC, record->name.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER);
+}
+
+void FolderTree::FolderTreeDestroy() {
+    if (tree_) {
+        tree_.deleteItem(TVI_ROOT);
+        tree_.setImageList(nullptr, TVSIL_NORMAL);
+    }
+    images_.reset();
+    current_ = nullptr;
+}
+
+}  // namespace kx

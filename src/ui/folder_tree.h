@@ -1,0 +1,76 @@
+// The location combo (1062) and its drop-down folder tree: Desktop, My Computer, the drives,
+// and one chain of folders from a drive down to the current PC folder, which the whole PC
+// side works on.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/win/combo_box.h"
+#include "ui/win/gdi.h"
+#include "ui/win/tree_view.h"
+
+namespace kx {
+
+inline constexpr const char* kMyComputer = "My Computer";
+
+class FolderTree {
+public:
+    FolderTree() = default;
+    FolderTree(const FolderTree&) = delete;
+    FolderTree& operator=(const FolderTree&) = delete;
+
+    // Takes the combo over and makes the tree with "My Computer" current. A width of 0 or less
+    // is the combo's client width.
+    void LocationComboCreate(HWND dialog, int id, int width, int height);
+    // Makes the folder current, adding the chain items it lacks, and repaints the combo.
+    void SelectFolderPath(const std::string& path);
+    // The current item's path ("My Computer", or ending with a backslash); empty without one.
+    std::string GetCurrentFolderPath() const;
+    // True with the parent's path once it is current; false at "My Computer".
+    bool GoUpOneFolder(std::string& path);
+    void FocusLocationCombo() const;
+    void DrawLocationCombo(const DRAWITEMSTRUCT& draw) const;
+
+    // The current item's children (the drives while "My Computer" is current).
+    struct Child {
+        std::string label;
+        std::string path;
+        int image;
+    };
+    std::vector<Child> CurrentChildren() const;
+
+    HWND tree() const { return tree_.hwnd(); }
+    void OnFolderTreeExpanding(const NMTREEVIEWA& change) const;
+    void OnFolderTreeKillFocus(HWND dialog) const;
+    // Deletes the items (their records go with them) and the image list.
+    void FolderTreeDestroy();
+
+    static LRESULT CALLBACK LocationComboProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK FolderTreeProc(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    void createTree(HWND dialog);
+    HTREEITEM insert(HTREEITEM parent, const std::string& label, const std::string& path, int image, int selected);
+    void setCurrent(HTREEITEM item);
+    HTREEITEM findByPath(HTREEITEM item, const std::string& path) const;
+    HTREEITEM findSibling(HTREEITEM item, const std::string& prefix) const;
+    void buildChain(const std::string& path);
+    void cutChain(const std::string& path);
+    void choose(HTREEITEM item);
+    void toggle();
+    std::string pathOf(HTREEITEM item) const;
+    void repaintCombo() const;
+    LRESULT onTreeMessage(HWND, UINT, WPARAM, LPARAM);
+
+    win::ComboBox combo_;
+    win::TreeView tree_;
+    win::ImageList images_;
+    HTREEITEM current_ = nullptr;
+    int dropWidth_ = 0;
+};
+
+}  // namespace kx

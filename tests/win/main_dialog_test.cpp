@@ -229,16 +229,6 @@ TEST(MainDialog, DesignsWrittenByTheirPicturesPairsTickedTogetherAndReadBackInto
     EXPECT_EQ(workFolder, sub);
 }
 
-// The text the dialog gives a tooltip asking about `control`; "(none)" when it leaves the request unanswered.
-std::string TooltipText(HWND dialog, HWND control) {
-    static char poison[] = "(none)";
-    NMTTDISPINFOA info{};
-    info.hdr = {control, static_cast<UINT_PTR>(reinterpret_cast<std::uintptr_t>(control)), TTN_NEEDTEXTA};
-    info.lpszText = poison;
-    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-    return info.lpszText;
-}
-
 HWND OwnedTree(HWND dialog) {
     for (HWND w = FindWindowExA(nullptr, nullptr, WC_TREEVIEWA, nullptr); w; w = FindWindowExA(nullptr, w, WC_TREEVIEWA, nullptr))
         if (GetWindow(w, GW_OWNER) == dialog) return w;

@@ -84,6 +84,8 @@ TEST(DirectWriteCard, NamedByTheUserAndWrittenIntoTheClickedFolder) {
         const std::string first = Text(dialog, IDC_DESIGN_NAME);
         EXPECT_TRUE(std::regex_match(first, kDefaultName)) << first;
         EXPECT_EQ(ListViewItems(GetDlgItem(dialog, IDC_FOLDER_LIST)).size(), 12u);
+        for (int id : {IDCANCEL, IDC_WRITE_ARROW, IDC_NAME_BUTTON, IDC_CARD_OPEN, IDC_FOLDER_LIST})
+            EXPECT_EQ(TooltipText(dialog, GetDlgItem(dialog, id)), id == IDCANCEL ? "Cancel" : "(none)") << id;
         SaveScreenshotIfAsked("write-a-design");
 
         HWND nameDialog = OpenNameDialog(dialog);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 
@@ -117,6 +118,15 @@ void RightClickListItem(HWND list, int index) {
 }
 
 void CloseWithCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+std::string TooltipText(HWND dialog, HWND control) {
+    static char poison[] = "(none)";
+    NMTTDISPINFOA info{};
+    info.hdr = {control, static_cast<UINT_PTR>(reinterpret_cast<std::uintptr_t>(control)), TTN_NEEDTEXTA};
+    info.lpszText = poison;
+    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText;
+}
 
 std::string WindowText(HWND window) {
     char text[1024];

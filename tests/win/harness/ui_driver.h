@@ -32,6 +32,10 @@ void ClickListItem(HWND list, int index, int part, bool twice = false);
 // The same with the right button.
 void RightClickListItem(HWND list, int index);
 
+// The text the dialog gives a tooltip asking about `control` (TTN_NEEDTEXTA sent to the
+// dialog); "(none)" when it leaves the request unanswered.
+std::string TooltipText(HWND dialog, HWND control);
+
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 bool EqualsClass(HWND window, const char* name);  // without regard to case

@@ -9,6 +9,9 @@ namespace kx {
 
 namespace {
 
+constexpr const char* kCardInsertedQuestion =
+    "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?";
+
 constexpr int kFirstDriveNumber = 1;  // drive 0, A:, is never looked at
 constexpr int kLastDriveNumber = 31;
 
@@ -68,6 +71,20 @@ bool DriveHasMedia(const std::string& root) {
     DiskGeometry geometry{};
     platform().diskFreeSpace(root, geometry);
     return Capacity(geometry) != 0;
+}
+
+int AskForCard(WindowRef owner) {
+    return ShowMessage(owner,
+                       std::string(kCardInsertedQuestion) + "\nIs the Card adapter connected to your PC correctly?",
+                       "Confirm", mb::OKCANCEL | mb::ICONQUESTION);
+}
+
+bool CheckCardReady(WindowRef owner, const std::string& root) {
+    if (root.empty()) return false;
+    if (DriveHasMedia(root)) return true;
+    ShowMessage(owner, std::string("Failed to save a design.\n") + kCardInsertedQuestion, "SnapPort",
+                mb::OK | mb::ICONHAND);
+    return false;
 }
 
 void FlushVolume(char driveLetter) {

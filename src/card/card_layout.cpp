@@ -36,6 +36,11 @@ bool UserAcceptsMigration(WindowRef owner) {
 
 }  // namespace
 
+std::optional<std::string> CardFolderPath(const std::string& root, int folder) {
+    if (folder < 0 || folder >= kCardFolderCount) return std::nullopt;
+    return FolderPath(root, DesignFolderNames[static_cast<std::size_t>(folder)]);
+}
+
 int DetectOldLayout(const std::string& root) {
     const bool hasFirst = CardFolderExists(root, DesignFolderNames[0]);
     const bool hasSecond = CardFolderExists(root, DesignFolderNames[1]);
@@ -66,10 +71,10 @@ int CheckCardLayout(WindowRef owner, const std::string& root, OrderFile& orderFi
         MigrateOldFolders(root, moves);
     }
     // A missing, wrong-size or invalid file is replaced; a failed read has been reported.
-    if (ReadOrderFile(owner, root, orderFile) == 0) CreateOrderFile(root, orderFile);
+    if (ReadOrderFile(owner, root, orderFile) == OrderFileRead::Unusable) CreateOrderFile(root, orderFile);
     if (!orderFile) return 0;
     for (int i = 0; i < kCardFolderCount; ++i) {
-        const std::string folder = FolderPath(root, DesignFolderNames[i]);
+        const std::string folder = *CardFolderPath(root, i);
         EnsureFolder(folder);
         // In memory only: the card gets the flags with the next full write of the image.
         orderFile.setHasDesigns(i, FolderHasDesigns(folder));

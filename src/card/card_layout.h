@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace kx {
 inline constexpr std::array<std::string_view, kCardFolderCount> DesignFolderNames{
     "EmbF5", "EmbF6", "EmbF7", "EmbF8", "EmbF9", "EmbF10",
     "EmbF11", "EmbF12", "EmbF13", "EmbF14", "EmbF15", "EmbF16"};
+
+// root + the name of design folder `folder` (0 to 11) + a backslash: the path every card
+// command works in. Nothing for any other index.
+std::optional<std::string> CardFolderPath(const std::string& root, int folder);
 
 // The order-name table of a new order file; no folder carries these names.
 inline constexpr std::array<std::string_view, kCardFolderCount> OrderFolderNames{
@@ -37,7 +42,8 @@ int DetectOldLayout(const std::string& root);
 void MigrateOldFolders(const std::string& root, int moves);
 
 // `folder` ends with a backslash. Creates it when a search inside finds nothing; a failure
-// (such as a file of that name) goes unreported.
+// (such as a file of that name) goes unreported. Every command that writes into a card folder
+// makes sure of it this way first.
 void EnsureFolder(const std::string& folder);
 // True when `folder` (ending with a backslash) holds at least one ".kxd" file.
 bool FolderHasDesigns(const std::string& folder);

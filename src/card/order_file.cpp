@@ -14,7 +14,6 @@ constexpr std::string_view kSignature = "VORLEXF1";
 constexpr std::size_t kEntrySize = 12;
 constexpr std::size_t kOrderNamesOffset = 16;
 constexpr std::size_t kFolderTableOffset = 160;
-constexpr std::size_t kDisplayNameSize = 8;
 constexpr std::size_t kHasDesignsOffset = 11;
 
 constexpr const char* kUploadCaption = "Upload";
@@ -67,7 +66,7 @@ std::string OrderFile::displayName(int folder) const {
     auto offset = entryOffset(folder);
     if (!offset) return {};
     auto name = image_->begin() + *offset;
-    return std::string(name, std::find(name, name + kDisplayNameSize, 0));
+    return std::string(name, std::find(name, name + kDisplayNameLength, 0));
 }
 
 bool OrderFile::hasDesigns(int folder) const {
@@ -78,9 +77,9 @@ bool OrderFile::hasDesigns(int folder) const {
 void OrderFile::setDisplayName(int folder, std::string_view name) {
     auto offset = entryOffset(folder);
     if (!offset) return;
-    name = name.substr(0, kDisplayNameSize);
+    name = name.substr(0, kDisplayNameLength);
     auto field = image_->begin() + *offset;
-    std::fill(field, field + kDisplayNameSize, 0);
+    std::fill(field, field + kDisplayNameLength, 0);
     std::copy(name.begin(), name.end(), field);
 }
 
@@ -92,42 +91,42 @@ bool ValidateOrderFile(std::span<const std::uint8_t> image) {
     return image.size() == kOrderFileSize && std::equal(kSignature.begin(), kSignature.end(), image.begin());
 }
 
-int ReadOrderFile(WindowRef owner, const std::string& root, OrderFile& orderFile) {
+OrderFileRead ReadOrderFile(WindowRef owner, const std::string& root, OrderFile& orderFile) {
     orderFile.reset();
     auto file = OpenSizedOrderFile(OrderFilePath(root), OpenMode::Read);
-    if (!file) return 0;
+    if (!file) return OrderFileRead::Unusable;
     OrderFile::Image image{};
     if (!file->readExactly(image)) {
         ShowUploadError(owner);
-        return -2;
+        return OrderFileRead::Failed;
     }
     // An invalid file stays; the caller's creation overwrites it.
-    if (!ValidateOrderFile(image)) return 0;
+    if (!ValidateOrderFile(image)) return OrderFileRead::Unusable;
     orderFile.assign(image);
-    return 1;
+    return OrderFileRead::Valid;
 }
 
-int CreateOrderFile(const std::string& root, OrderFile& orderFile) {
+OrderFileWrite CreateOrderFile(const std::string& root, OrderFile& orderFile) {
     orderFile.reset();
     auto file = platform().open(OrderFilePath(root), OpenMode::ReadWriteAlways);
-    if (!file) return 0;
+    if (!file) return OrderFileWrite::NotWritten;
     orderFile.assign(OrderFile::DefaultImage());
     // A failed write is not reported: the layout check goes on with the image in memory.
-    return file->writeExactly(orderFile.bytes()) ? 1 : 0;
+    return file->writeExactly(orderFile.bytes()) ? OrderFileWrite::Written : OrderFileWrite::NotWritten;
 }
 
-int UpdateFolderName(WindowRef owner, const std::string& root, int folder, std::string_view name,
-                     OrderFile& orderFile) {
+OrderFileWrite UpdateFolderName(WindowRef owner, const std::string& root, int folder, std::string_view name,
+                                OrderFile& orderFile) {
     auto file = OpenSizedOrderFile(OrderFilePath(root), OpenMode::WriteExisting);
-    if (!file) return 0;
-    if (!orderFile || folder < 0 || folder >= kCardFolderCount) return 0;
+    if (!file) return OrderFileWrite::NotWritten;
+    if (!orderFile || folder < 0 || folder >= kCardFolderCount) return OrderFileWrite::NotWritten;
     // The new name stays in memory even when it does not reach the card.
     orderFile.setDisplayName(folder, name);
     if (!file->writeExactly(orderFile.bytes())) {
         ShowUploadError(owner);
-        return 0;
+        return OrderFileWrite::NotWritten;
     }
-    return 1;
+    return OrderFileWrite::Written;
 }
 
 }  // namespace kx

@@ -17,6 +17,8 @@ namespace kx {
 inline constexpr std::string_view kOrderFileName = "Emb_OrdF.dat";
 inline constexpr std::size_t kOrderFileSize = 304;
 inline constexpr int kCardFolderCount = 12;
+// A folder's display name: at most 8 characters, stored without a terminator when it has 8.
+inline constexpr std::size_t kDisplayNameLength = 8;
 
 // The order file of the card in use, or none. The image lives inside the object, so unlike a
 // global memory block it can never fail to be allocated or locked.
@@ -52,17 +54,24 @@ private:
 // True for exactly 304 bytes that start with "VORLEX", "F" and "1"; nothing else is examined.
 bool ValidateOrderFile(std::span<const std::uint8_t> image);
 
-// Reads root + "Emb_OrdF.dat" into `orderFile`: 1 read and valid; 0 no usable file (a file of
-// the wrong size is deleted); -2 the read failed and a message was shown. Only 1 leaves an image.
-int ReadOrderFile(WindowRef owner, const std::string& root, OrderFile& orderFile);
+enum class OrderFileRead {
+    Valid,     // read whole and valid: the only result that leaves an image
+    Unusable,  // missing, of the wrong size (then deleted) or invalid: a new one may be written
+    Failed,    // the read failed and the "Upload" message was shown
+};
 
-// Writes a new default file over the start of root + "Emb_OrdF.dat": 1 when all of it was
-// written. `orderFile` holds the default image whenever the file could be opened.
-int CreateOrderFile(const std::string& root, OrderFile& orderFile);
+enum class OrderFileWrite { Written, NotWritten };
 
-// Sets the display name of `folder` in `orderFile` and rewrites the whole image on the card:
-// 1 when written. A file of the wrong size is deleted; a failed write is reported.
-int UpdateFolderName(WindowRef owner, const std::string& root, int folder, std::string_view name,
-                     OrderFile& orderFile);
+// Reads root + "Emb_OrdF.dat" into `orderFile`.
+[[nodiscard]] OrderFileRead ReadOrderFile(WindowRef owner, const std::string& root, OrderFile& orderFile);
+
+// Writes a new default file over the start of root + "Emb_OrdF.dat"; Written when all of it
+// was. `orderFile` holds the default image whenever the file could be opened.
+OrderFileWrite CreateOrderFile(const std::string& root, OrderFile& orderFile);
+
+// Sets the display name of `folder` in `orderFile` and rewrites the whole image on the card.
+// A file of the wrong size is deleted; a failed write is reported.
+[[nodiscard]] OrderFileWrite UpdateFolderName(WindowRef owner, const std::string& root, int folder,
+                                              std::string_view name, OrderFile& orderFile);
 
 }  // namespace kx

@@ -7,6 +7,7 @@
 #include "card/card_layout.h"
 #include "cli/exit_codes.h"
 #include "platform/posix/posix_platform.h"
+#include "transfer/card_transfers.h"
 #include "transfer/design_lists.h"
 #include "transfer/names.h"
 
@@ -58,13 +59,14 @@ int ListCommand(const GlobalOptions& options, int folder) {
 }
 
 int RenameCommand(const GlobalOptions& options, int folder, const std::string& newName) {
-    // The dialog checks the name before it looks at the card.
-    if (!CheckFolderDisplayName(0, newName)) return kExitNothingDone;
+    // As in the dialog: the name is checked before the card is looked at, and an unchanged name
+    // never reaches the card.
+    if (CheckFolderDisplayName(0, newName) != DisplayNameCheck::Valid) return kExitNothingDone;
     auto session = OpenCard(options);
     if (!session) return kExitNothingDone;
     if (session->orderFile.displayName(folder) == newName) return kExitDone;
-    if (UpdateFolderName(0, session->root, folder, newName, session->orderFile) != 1) return kExitRefused;
-    return kExitDone;
+    return ApplyFolderRename(0, session->root, folder, newName, session->orderFile) == 1 ? kExitDone
+                                                                                         : kExitRefused;
 }
 
 }  // namespace kx::cli

@@ -3,20 +3,16 @@
 
 #include <charconv>
 #include <filesystem>
+#include <iostream>
 
 #include "card/card_drives.h"
 #include "card/card_layout.h"
 #include "platform/paths.h"
 #include "platform/posix/posix_platform.h"
-#include "transfer/card_transfers.h"
 
 namespace kx::cli {
 
 namespace {
-
-constexpr const char* kNoCardMessage =
-    "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?\n"
-    "Is the Card adapter connected to your PC correctly?";
 
 std::optional<std::string> MapCardFolder(const std::string& hostFolder) {
     PosixPlatform& drives = nativePosixPlatform();
@@ -47,13 +43,18 @@ std::optional<std::string> FindCardRoot(const GlobalOptions& options) {
         CardDriveList list = ListCardDrives();
         if (list.firstRemovable >= 0) root = list.roots[static_cast<std::size_t>(list.firstRemovable)];
     }
-    // Nothing to go on with, so no choice to offer: a notice rather than the dialog's question.
-    if (!root) ShowMessage(0, kNoCardMessage, "Confirm", mb::OK | mb::ICONQUESTION);
+    if (!root) {
+        // The dialog's question; either answer leaves the tool nothing to work on.
+        static_cast<void>(AskForCard(0));
+        if (options.cardFolder.empty())
+            std::cerr << "kxcard: no removable drive; name a folder to use as the card with --card DIR"
+                      << std::endl;
+    }
     return root;
 }
 
 std::string CardSession::folderPath(int folder) const {
-    return root + std::string(DesignFolderNames.at(static_cast<std::size_t>(folder))) + "\\";
+    return CardFolderPath(root, folder).value();
 }
 
 std::optional<CardSession> OpenCard(const GlobalOptions& options) {

@@ -16,7 +16,7 @@ struct GlobalOptions {
 
 // The card drive's root ("E:\"): the --card folder, mapped as a removable drive at the first free
 // letter from E: on, or else the first removable drive of the listing. Nothing after the
-// missing-card message.
+// missing-card question and, when no --card was given, a line saying how to name one.
 std::optional<std::string> FindCardRoot(const GlobalOptions& options);
 
 struct CardSession {

@@ -141,7 +141,7 @@ int DemoCommand(const std::string& hostDir) {
 
     auto root = FindCardRoot(demoCard);
     if (!root) return kExitNothingDone;
-    std::string windowsFolder = *root + std::string(DesignFolderNames[kDemoFolder]) + "\\";
+    std::string windowsFolder = CardFolderPath(*root, kDemoFolder).value();
     fs::path cardFolder = folders->card / DesignFolderNames[kDemoFolder];
     Heading("thumbnails and previews of the card's designs");
     std::vector<fs::path> pictures;

@@ -4,8 +4,7 @@
 namespace kx::cli {
 
 int MessageTally::show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) {
-    unsigned type = flags & mb::TYPEMASK;
-    if (type != mb::YESNO && type != mb::OKCANCEL) ++notices_;
+    if (!IsQuestion(flags)) ++notices_;
     return inner_.show(owner, text, caption, flags);
 }
 

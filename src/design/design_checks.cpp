@@ -13,7 +13,6 @@ namespace kx {
 
 namespace {
 
-constexpr std::size_t kMaxPath = 260;
 // The record-count check reads no more than the start of the file.
 constexpr std::size_t kRecordLimitProbe = 256;
 

@@ -12,8 +12,8 @@ ModuleState& moduleState() {
 }
 
 void WriteHostBuffer(char* to, std::string_view from) {
-    std::memset(to, 0, kHostStringSize);
-    std::size_t n = std::min(from.size(), kHostStringSize - 1);
+    std::memset(to, 0, kMaxPath);
+    std::size_t n = std::min(from.size(), kMaxPath - 1);
     std::memcpy(to, from.data(), n);
 }
 
@@ -21,7 +21,7 @@ void SetHostString(HostString& to, std::string_view from) { WriteHostBuffer(to.d
 
 std::string_view ReadHostString(const char* from) {
     if (!from) return {};
-    return std::string_view(from, strnlen(from, kHostStringSize - 1));
+    return std::string_view(from, strnlen(from, kMaxPath - 1));
 }
 
 std::string_view View(const HostString& s) { return std::string_view(s.data(), strnlen(s.data(), s.size())); }

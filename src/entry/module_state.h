@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "card/order_file.h"
+#include "platform/paths.h"
 
 namespace kx {
 
-// The size of every string buffer shared with the host.
-inline constexpr std::size_t kHostStringSize = 260;
-using HostString = std::array<char, kHostStringSize>;
+// Every string buffer shared with the host is a path buffer.
+using HostString = std::array<char, kMaxPath>;
 
 // Zero or empty at load; each export overwrites only the fields it sets.
 struct ModuleState {
@@ -32,9 +32,9 @@ ModuleState& moduleState();
 
 // Clears all of `to`, then copies at most 259 characters of `from` (null reads as empty).
 void SetHostString(HostString& to, std::string_view from);
-// The same over a host's buffer of kHostStringSize bytes.
+// The same over a host's buffer of kMaxPath bytes.
 void WriteHostBuffer(char* to, std::string_view from);
-// A host string up to its NUL, read no further than kHostStringSize - 1 bytes.
+// A host string up to its NUL, read no further than kMaxPath - 1 bytes.
 std::string_view ReadHostString(const char* from);
 std::string_view View(const HostString& s);
 

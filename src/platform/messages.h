@@ -30,6 +30,12 @@ inline constexpr int YES = 6;
 inline constexpr int NO = 7;
 }  // namespace id
 
+// True for the flags of a question (Yes/No or OK/Cancel): the answer says what happens next.
+bool IsQuestion(unsigned flags);
+// The answer of a question's Yes or OK button, and of its No or Cancel button.
+int PositiveAnswer(unsigned flags);
+int NegativeAnswer(unsigned flags);
+
 class MessageSink {
 public:
     virtual ~MessageSink() = default;

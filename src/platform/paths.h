@@ -2,10 +2,15 @@
 // base name and extension, and join such parts again.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace kx {
+
+// The size of every path buffer of the system and its host, terminator included (MAX_PATH): a
+// path, a typed name, a host string and a list file's record.
+inline constexpr std::size_t kMaxPath = 260;
 
 struct PathParts {
     std::string drive;  // "E:" or empty

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kFolderDesignLimit = 100;
 constexpr int kAdvertisedStitchLimit = 64000;
-constexpr std::size_t kListRecordSize = 260;
+constexpr std::size_t kListRecordSize = kMaxPath;
 
 const char* const kFolderFullMessage =
     "100 designs have been registered.\nNo more design can be registered.";
@@ -34,10 +34,6 @@ std::size_t CountTicked(const std::vector<ListRow>& rows) {
 
 void FlushDriveOf(const std::string& path) {
     if (!path.empty()) FlushVolume(path[0]);
-}
-
-void CreateFolderWhenMissing(const std::string& folder) {
-    if (!PathExists(folder + "*")) platform().createDirectory(folder);
 }
 
 // The record written over any older thumbnail, which is cut to the new length so that no
@@ -113,16 +109,6 @@ int CountDesignFiles(const std::string& folder, const std::string& ext) {
     return static_cast<int>(platform().find(folder + "*" + ext).size());
 }
 
-bool CheckCardReady(WindowRef owner, const std::string& root) {
-    if (root.empty()) return false;
-    if (DriveHasMedia(root)) return true;
-    ShowMessage(owner,
-                "Failed to save a design.\nIs the ATA PC Card correctly inserted into your PC or "
-                "Adapter's card slot?",
-                "SnapPort", mb::OK | mb::ICONHAND);
-    return false;
-}
-
 int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
                         const TransferObserver& observer) {
     if (pcRows.empty()) return kNothingDone;
@@ -130,7 +116,7 @@ int WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, con
     if (ticked == 0 || !card.folder) return kNothingDone;
     Notify(observer.busy);
     const std::string& folder = *card.folder;
-    CreateFolderWhenMissing(folder);
+    EnsureFolder(folder);
     int count = CountDesignFiles(folder, ".kxd");
     int result = kTransferRan;
     const std::size_t total = ticked;
@@ -222,7 +208,7 @@ int WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
     auto name = ContainedFileName(designName);
     if (!name) return kNothingDone;
     const std::string& folder = *card.folder;
-    CreateFolderWhenMissing(folder);
+    EnsureFolder(folder);
     std::string cardFile = folder + *name;
     if (!PathExists(cardFile) && CountDesignFiles(folder, ".kxd") >= kFolderDesignLimit) {
         ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
@@ -264,7 +250,7 @@ int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
     if (!card.folder) return kNothingDone;
     const std::string& folder = *card.folder;
     Notify(observer.busy);
-    CreateFolderWhenMissing(folder);
+    EnsureFolder(folder);
     auto list = platform().open(listFilePath, OpenMode::Read);
     auto size = list ? list->size() : std::nullopt;
     if (!size || *size == 0) {
@@ -315,7 +301,7 @@ int ApplyFolderRename(WindowRef owner, const std::string& root, int folder,
                       const std::string& newName, OrderFile& orderFile) {
     if (!CheckCardReady(owner, root)) return 0;
     if (!CheckCardLayout(owner, root, orderFile)) return 0;
-    return UpdateFolderName(owner, root, folder, newName, orderFile);
+    return UpdateFolderName(owner, root, folder, newName, orderFile) == OrderFileWrite::Written ? 1 : 0;
 }
 
 }  // namespace kx

@@ -71,10 +71,6 @@ int WriteListedFiles(WindowRef owner, const std::string& listFilePath,
                      const std::string& designName, const CardTarget& card,
                      const TransferObserver& observer = {});
 
-// The test every card command makes first: false, silently, without a card drive; false after
-// the "SnapPort" message when the drive holds no media.
-bool CheckCardReady(WindowRef owner, const std::string& root);
-
 // A folder's new display name after the rename dialog: card check, layout check, then the order
 // file on the card. 1 when the name reached the card.
 class OrderFile;

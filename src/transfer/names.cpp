@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "card/order_file.h"
 #include "platform/paths.h"
 
 namespace kx {
@@ -15,8 +16,6 @@ const char* const kFolderNameTooLongMessage = "To maximum 8 characters";
 namespace {
 constexpr std::size_t kMaxTypedNameLength = 36;
 constexpr int kAdvertisedNameLength = 32;
-constexpr std::size_t kDisplayNameLength = 8;
-constexpr std::size_t kNameBufferLength = 260;
 }  // namespace
 
 bool IsForbiddenNameCharacter(char c) {
@@ -29,13 +28,17 @@ bool CheckNameCharacters(std::string_view name) {
     return true;
 }
 
-bool CheckFolderDisplayName(WindowRef owner, std::string_view name) {
-    // The length comes first: a long name holding a forbidden character gets the length message.
-    const char* refusal = name.size() > kDisplayNameLength ? kFolderNameTooLongMessage
-                          : !CheckNameCharacters(name)     ? kForbiddenCharactersMessage
-                                                           : nullptr;
-    if (refusal) ShowMessage(owner, refusal, "Rename", mb::ICONHAND);
-    return refusal == nullptr;
+DisplayNameCheck CheckFolderDisplayName(WindowRef owner, std::string_view typed) {
+    if (typed.empty()) return DisplayNameCheck::Empty;
+    if (typed.size() > kDisplayNameLength) {
+        ShowMessage(owner, kFolderNameTooLongMessage, "Rename", mb::ICONHAND);
+        return DisplayNameCheck::TooLong;
+    }
+    if (!CheckNameCharacters(typed)) {
+        ShowMessage(owner, kForbiddenCharactersMessage, "Rename", mb::ICONHAND);
+        return DisplayNameCheck::ForbiddenCharacter;
+    }
+    return DisplayNameCheck::Valid;
 }
 
 int CheckNameLength(WindowRef owner, std::string_view name) {
@@ -48,7 +51,7 @@ int CheckNameLength(WindowRef owner, std::string_view name) {
 }
 
 std::optional<std::string> MakeCardDesignName(std::string_view typed) {
-    typed = typed.substr(0, std::min(typed.find('\0'), kNameBufferLength));
+    typed = typed.substr(0, std::min(typed.find('\0'), kMaxPath));
     if (std::any_of(typed.begin(), typed.end(), IsForbiddenNameCharacter)) return std::nullopt;
     std::string base = SplitPath(typed).base;
     std::size_t start = base.find_first_not_of('.');

@@ -15,9 +15,11 @@ bool IsForbiddenNameCharacter(char c);
 // False when one of the first 8 characters of a folder display name is forbidden.
 bool CheckNameCharacters(std::string_view name);
 
-// A folder display name typed by the user: false after the "Rename" message when it has more
-// than 8 characters or a forbidden one. An empty name is the caller's to handle.
-bool CheckFolderDisplayName(WindowRef owner, std::string_view name);
+// What the rename dialog's OK finds in a typed display name, checked in this order: an empty
+// entry does nothing; more than 8 characters, then a forbidden character, show their "Rename"
+// message. Only Valid goes on to the card (ApplyFolderRename).
+enum class DisplayNameCheck { Empty, TooLong, ForbiddenCharacter, Valid };
+[[nodiscard]] DisplayNameCheck CheckFolderDisplayName(WindowRef owner, std::string_view typed);
 
 // 1 when a typed design name has at most 36 characters; otherwise shows the long-name message
 // (naming 32) and returns 0.

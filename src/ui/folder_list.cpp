@@ -1,5 +1,6 @@
 // The card folder list: the twelve design folders from the order file, the current folder,
 // opening a folder by a double click and renaming its display name by a right click.
+#include "card/card_drives.h"
 #include "card/card_layout.h"
 #include "entry/module_state.h"
 #include "resource_ids.h"

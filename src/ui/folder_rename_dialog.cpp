@@ -27,8 +27,8 @@ void OnInitDialog(HWND dialog, LPARAM parameter) {
 
 void OnOk(HWND dialog) {
     std::string typed = DialogItemText(dialog, IDC_NAME_EDIT);
-    // An empty entry is neither a name nor worth a message: the dialog just stays.
-    if (typed.empty() || !CheckFolderDisplayName(Owner(dialog), typed)) return;
+    // An empty entry or a refused one (after its message) keeps the dialog open.
+    if (CheckFolderDisplayName(Owner(dialog), typed) != DisplayNameCheck::Valid) return;
     if (RenameState* state = StateOf(dialog)) state->name = typed;
     EndDialog(dialog, 1);
 }

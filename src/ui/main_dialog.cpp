@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "card/card_drives.h"
 #include "entry/module_state.h"
 #include "platform/messages.h"
 #include "resource_ids.h"

@@ -7,6 +7,7 @@
 
 #include <span>
 
+#include "card/card_drives.h"
 #include "entry/module_state.h"
 #include "resource_ids.h"
 #include "transfer/card_transfers.h"

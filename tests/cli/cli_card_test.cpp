@@ -24,14 +24,17 @@ TEST_F(ToolTest, MistakesExit64WithTheUsageOnStderrAndHelpGoesToStdout) {
     EXPECT_TRUE(help.status == 0 && help.err.empty() && help.out.find("--size") != std::string::npos) << help;
 }
 
-TEST_F(ToolTest, WithoutACardTheMissingCardMessageAndExit3) {
+TEST_F(ToolTest, WithoutACardTheQuestionThenHowToNameACardFolderAndExit3) {
     if (run({"drives"}).status == 0) GTEST_SKIP() << "this machine has a removable drive";
-    for (const char* command : {"check", "folders", "drives"})
-        EXPECT_EQ(run({command}),
-                  (ToolRun{3, "",
-                           "Confirm: Is the ATA PC Card correctly inserted into your PC or Adapter's card "
-                           "slot?\nIs the Card adapter connected to your PC correctly?\n"}))
-            << command;
+    const std::string question =
+        "Confirm: Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?\n"
+        "Is the Card adapter connected to your PC correctly?\n";
+    const std::string hint = "kxcard: no removable drive; name a folder to use as the card with --card DIR\n";
+    for (const char* command : {"check", "folders", "drives"}) {
+        EXPECT_EQ(run({command}), (ToolRun{3, "", question + hint})) << command;
+        // OK to the question finds no card either.
+        EXPECT_EQ(run({"--yes", command}), (ToolRun{3, "", question + hint})) << command;
+    }
 }
 
 TEST_F(ToolTest, CheckReadiesABlankCardDrivesMarksItFoldersAndListShowWhatItHolds) {

@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     card.putOrderFile(data, size);
     kx::OrderFile orderFile;
-    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, orderFile) == (valid ? 1 : 0));
+    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, orderFile) ==
+                  (valid ? kx::OrderFileRead::Valid : kx::OrderFileRead::Unusable));
     KX_FUZZ_CHECK(orderFile.has() == valid);
     if (valid) KX_FUZZ_CHECK(std::equal(data, data + size, orderFile.bytes().begin()));
     for (int i = -1; i <= kx::kCardFolderCount; ++i) KX_FUZZ_CHECK(orderFile.displayName(i).size() <= 8);
@@ -91,13 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 8));
     const int folder = size ? data[size - 1] % 14 - 1 : -1;
     const bool inRange = folder >= 0 && folder < kx::kCardFolderCount;
-    KX_FUZZ_CHECK(kx::UpdateFolderName(0, root, folder, name, orderFile) == (inRange ? 1 : 0));
+    KX_FUZZ_CHECK(kx::UpdateFolderName(0, root, folder, name, orderFile) ==
+                  (inRange ? kx::OrderFileWrite::Written : kx::OrderFileWrite::NotWritten));
     // A rename writes the whole image, flags included; otherwise the card keeps what the check left.
     const Input expected = inRange ? Input(orderFile.bytes().begin(), orderFile.bytes().end())
                            : valid ? Input(data, data + size)
                                    : DefaultImage();
     kx::OrderFile reread;
-    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, reread) == 1);
+    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, reread) == kx::OrderFileRead::Valid);
     KX_FUZZ_CHECK(std::equal(expected.begin(), expected.end(), reread.bytes().begin()));
     if (inRange) KX_FUZZ_CHECK(reread.displayName(folder) == name.substr(0, name.find('\0')));
     return 0;

@@ -13,11 +13,10 @@ ScriptedMessages::~ScriptedMessages() {
 int ScriptedMessages::show(WindowRef owner, const std::string& text, const std::string& caption,
                            unsigned flags) {
     shown_.push_back({owner, text, caption, flags});
-    unsigned type = flags & mb::TYPEMASK;
-    if (type != mb::YESNO && type != mb::OKCANCEL) return id::OK;
+    if (!IsQuestion(flags)) return id::OK;
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << caption << ": " << text;
-        return type == mb::YESNO ? id::NO : id::CANCEL;
+        return NegativeAnswer(flags);
     }
     int a = answers_.front();
     answers_.pop_front();

@@ -62,7 +62,7 @@ TEST(CardLayoutUnderWine, MigrationOrderFileAndRenameOnTheCard) {
     };
     std::vector<std::uint8_t> expected = test::BlankOrderImage();
     EXPECT_EQ(onCard(), expected);
-    ASSERT_EQ(UpdateFolderName(0, root, 3, "ABCDEFGH", orderFile), 1);
+    ASSERT_EQ(UpdateFolderName(0, root, 3, "ABCDEFGH", orderFile), OrderFileWrite::Written);
     std::copy_n("ABCDEFGH", 8, expected.begin() + 196);
     expected[test::FolderEntryByte(0, 11)] = 1;  // EmbF5 now holds a design
     EXPECT_EQ(onCard(), expected);

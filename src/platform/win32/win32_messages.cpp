@@ -5,6 +5,13 @@
 
 namespace kx {
 
+// Flags go to MessageBoxA and its answer comes back unchanged: the portable values must be its own.
+static_assert(mb::OK == MB_OK && mb::OKCANCEL == MB_OKCANCEL && mb::YESNO == MB_YESNO &&
+              mb::ICONHAND == MB_ICONHAND && mb::ICONQUESTION == MB_ICONQUESTION &&
+              mb::ICONEXCLAMATION == MB_ICONEXCLAMATION && mb::ICONINFORMATION == MB_ICONINFORMATION &&
+              mb::TYPEMASK == MB_TYPEMASK);
+static_assert(id::OK == IDOK && id::CANCEL == IDCANCEL && id::YES == IDYES && id::NO == IDNO);
+
 namespace {
 
 class MessageBoxSink : public MessageSink {

@@ -6,9 +6,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/paths.h"
 #include "platform/win32/win32_handles.h"
 
 namespace kx {
+
+// GetDriveTypeA's answer is handed on as it stands, and the core sizes its path buffers as the
+// system does: the portable copies of these values must be the system's own.
+static_assert(DRIVE_TYPE_UNKNOWN == DRIVE_UNKNOWN && DRIVE_TYPE_NO_ROOT_DIR == DRIVE_NO_ROOT_DIR &&
+              DRIVE_TYPE_REMOVABLE == DRIVE_REMOVABLE && DRIVE_TYPE_FIXED == DRIVE_FIXED &&
+              DRIVE_TYPE_REMOTE == DRIVE_REMOTE && DRIVE_TYPE_CDROM == DRIVE_CDROM &&
+              DRIVE_TYPE_RAMDISK == DRIVE_RAMDISK);
+static_assert(kMaxPath == MAX_PATH);
 
 namespace {
 

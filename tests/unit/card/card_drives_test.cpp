@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "support/fault_platform.h"
+#include "support/scripted_messages.h"
 #include "support/test_drives.h"
 
 namespace kx {
@@ -86,6 +88,33 @@ TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
     for (char letter : {'F', 'Q'}) FlushVolume(letter);
     EXPECT_EQ(p.flushedVolumes(), "F");
     EXPECT_EQ(p.operationCount(), 2) << "one open of each volume, nothing else";
+}
+
+TEST(CardDrivesTest, TheNoCardQuestionPassesItsAnswerAndTheCardCheckNeedsMedia) {
+    test::ScriptedMessages messages;
+    using Shown = std::tuple<std::string, std::string, unsigned, WindowRef>;
+    auto last = [&] {
+        const test::ShownMessage& m = messages.shown().back();
+        return Shown{m.text, m.caption, m.flags, m.owner};
+    };
+    const std::string inserted = "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?";
+    for (int answer : {id::OK, id::CANCEL}) {
+        messages.answer(answer);
+        EXPECT_EQ(AskForCard(3), answer);
+        EXPECT_EQ(last(), (Shown{inserted + "\nIs the Card adapter connected to your PC correctly?", "Confirm",
+                                 mb::OKCANCEL | mb::ICONQUESTION, 3}));
+    }
+
+    messages.clear();
+    test::TestDrives drives;
+    drives.addCard('E');
+    drives.addNoMedia('F');
+    EXPECT_TRUE(CheckCardReady(0, "E:\\"));
+    EXPECT_FALSE(CheckCardReady(0, ""));
+    EXPECT_TRUE(messages.shown().empty()) << "no drive chosen: silent";
+    EXPECT_FALSE(CheckCardReady(5, "F:\\"));
+    EXPECT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(last(), (Shown{"Failed to save a design.\n" + inserted, "SnapPort", mb::OK | mb::ICONHAND, 5}));
 }
 
 }  // namespace

@@ -199,13 +199,13 @@ TEST_F(CardLayoutTest, RenameRewritesTheWholeImageAndAnEightLetterNameHasNoTermi
     card[204] = 0x7E;  // the byte after folder 3's name
     card[FolderEntryByte(5, 11)] = 1;
     drives.write(kOrderPath, card);
-    ASSERT_EQ(ReadOrderFile(0, root, orderFile), 1);
+    ASSERT_EQ(ReadOrderFile(0, root, orderFile), OrderFileRead::Valid);
     orderFile.setHasDesigns(0, true);
     orderFile.setHasDesigns(5, false);
     card[FolderEntryByte(0, 11)] = 1;
     card[FolderEntryByte(5, 11)] = 0;
     for (const std::string name : {"ABCDEFGH", "AB", "ABCDEFGHIJ"}) {
-        ASSERT_EQ(UpdateFolderName(0, root, 3, name, orderFile), 1);
+        ASSERT_EQ(UpdateFolderName(0, root, 3, name, orderFile), OrderFileWrite::Written);
         EXPECT_EQ(orderFile.displayName(3), name.substr(0, 8));
         std::fill_n(card.begin() + 196, 8, 0);
         std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 8), card.begin() + 196);
@@ -216,31 +216,31 @@ TEST_F(CardLayoutTest, RenameRewritesTheWholeImageAndAnEightLetterNameHasNoTermi
 
 TEST_F(CardLayoutTest, RenameWritesNothingWithoutAUsableFileImageOrIndexAndReportsAFailedWrite) {
     orderFile.assign(OrderFile::DefaultImage());
-    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", orderFile), 0);
+    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", orderFile), OrderFileWrite::NotWritten);
     EXPECT_FALSE(drives.exists(kOrderPath)) << "no file is created";
     drives.write(kOrderPath, Bytes(305, 0));
-    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", orderFile), 0);
+    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", orderFile), OrderFileWrite::NotWritten);
     EXPECT_FALSE(drives.exists(kOrderPath)) << "a file of the wrong size is deleted";
 
     drives.write(kOrderPath, BlankOrderImage());
     OrderFile none;
-    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", none), 0);
+    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", none), OrderFileWrite::NotWritten);
     EXPECT_TRUE(none.bytes().empty() && none.displayName(1).empty() && !none.hasDesigns(1));
     for (int bad : {-1, 12}) {
-        EXPECT_EQ(UpdateFolderName(0, root, bad, "X", orderFile), 0);
+        EXPECT_EQ(UpdateFolderName(0, root, bad, "X", orderFile), OrderFileWrite::NotWritten);
         orderFile.setHasDesigns(bad, true);
         EXPECT_TRUE(orderFile.displayName(bad).empty() && !orderFile.hasDesigns(bad)) << bad;
     }
     test::FaultPlatform faults(drives.backend());
     faults.setReadOnly('E');
-    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", orderFile), 0);
+    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", orderFile), OrderFileWrite::NotWritten);
     EXPECT_EQ(drives.read(kOrderPath), BlankOrderImage());
     EXPECT_EQ(image(), BlankOrderImage());
     EXPECT_TRUE(messages.shown().empty());
 
     faults.setReadOnly(0);
     faults.setWriteBudget('E', 10);  // a failed write is reported; the name stays in memory
-    EXPECT_EQ(UpdateFolderName(7, root, 2, "Tulips", orderFile), 0);
+    EXPECT_EQ(UpdateFolderName(7, root, 2, "Tulips", orderFile), OrderFileWrite::NotWritten);
     EXPECT_EQ(orderFile.displayName(2), "Tulips");
     EXPECT_EQ(onlyMessage(), "7 16 Upload: Failed to read a temporary file.");
 }

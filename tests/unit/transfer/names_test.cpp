@@ -53,21 +53,31 @@ TEST(CheckNameCharacters, LooksAtTheFirstEightCharactersOnly) {
     EXPECT_TRUE(CheckNameCharacters(std::string("ab\0|", 4)));
 }
 
-// Eight characters pass; the length is judged before the characters.
-TEST(CheckFolderDisplayName, RefusesLongNamesThenForbiddenCharacters) {
-    struct Row { const char* name; const char* message; };
-    for (const Row& row : {Row{"ABCDEFGH", nullptr}, Row{"a b.c", nullptr}, Row{"ABCDEFGHI", kFolderNameTooLongMessage},
-                           Row{"Ro?es", kForbiddenCharactersMessage}, Row{"ABCDEFGH?", kFolderNameTooLongMessage}}) {
-        SCOPED_TRACE(row.name);
+TEST(CheckFolderDisplayName, EmptyIsSilentThenLengthBeforeCharacters) {
+    const std::string forbidden =
+        "A filename cannot contain any of the following characters:\n \\ / : * ? \" < > |";
+    struct Row { std::string typed; DisplayNameCheck check; std::string message; };
+    const Row rows[] = {
+        {"", DisplayNameCheck::Empty, ""},
+        {"Roses", DisplayNameCheck::Valid, ""},
+        {"a b.c", DisplayNameCheck::Valid, ""},
+        {"12345678", DisplayNameCheck::Valid, ""},
+        {"123456789", DisplayNameCheck::TooLong, "To maximum 8 characters"},
+        {"Ro?es", DisplayNameCheck::ForbiddenCharacter, forbidden},
+        {"1234567|", DisplayNameCheck::ForbiddenCharacter, forbidden},
+        {"ab?cdefghi", DisplayNameCheck::TooLong, "To maximum 8 characters"},
+    };
+    for (const Row& row : rows) {
         ScriptedMessages messages;
-        EXPECT_EQ(CheckFolderDisplayName(5, row.name), row.message == nullptr);
-        ASSERT_EQ(messages.shown().size(), row.message ? 1u : 0u);
-        if (row.message) {
-            EXPECT_EQ(messages.shown()[0].text, row.message);
-            EXPECT_EQ(messages.shown()[0].caption, "Rename");
-            EXPECT_EQ(messages.shown()[0].flags, mb::ICONHAND);
-            EXPECT_EQ(messages.shown()[0].owner, 5u);
+        EXPECT_EQ(CheckFolderDisplayName(4, row.typed), row.check) << row.typed;
+        if (row.message.empty()) {
+            EXPECT_TRUE(messages.shown().empty()) << row.typed;
+            continue;
         }
+        ASSERT_EQ(messages.shown().size(), 1u) << row.typed;
+        const test::ShownMessage& shown = messages.shown()[0];
+        EXPECT_EQ(shown.text, row.message);
+        EXPECT_TRUE(shown.caption == "Rename" && shown.flags == mb::ICONHAND && shown.owner == 4u) << row.typed;
     }
 }
 

@@ -10,7 +10,7 @@
 
 namespace kx {
 
-// The text of a dialog item, at most 259 characters.
+// The text of a dialog item, at most kMaxPath - 1 characters.
 std::string DialogItemText(HWND dialog, int id);
 
 inline WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }

@@ -48,9 +48,9 @@ void CardHalf::previewRow(int index) {
 }
 
 LRESULT CALLBACK CardHalf::DesignListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    CardHalf* half = win::Subclass::PartOf<CardHalf>(list);
-    if (!half) return g_designListSubclass.callPrevious(list, message, wParam, lParam);
-    return half->onDesignListMessage(list, message, wParam, lParam);
+    return g_designListSubclass.route<CardHalf>(list, message, wParam, lParam, [&](CardHalf& half) {
+        return half.onDesignListMessage(list, message, wParam, lParam);
+    });
 }
 
 LRESULT CardHalf::onDesignListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -16,10 +16,6 @@ namespace {
 
 win::Subclass g_driveComboSubclass(&CardHalf::DriveComboProc);
 
-const char* const kNoCardQuestion =
-    "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?\n"
-    "Is the Card adapter connected to your PC correctly?";
-
 WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
 }  // namespace
@@ -31,9 +27,7 @@ void CardHalf::AttachDriveCombo(HWND dialog, int id) {
 }
 
 LRESULT CALLBACK CardHalf::DriveComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
-    bool toggle = (message == WM_KEYDOWN && wParam == VK_DOWN) || message == WM_LBUTTONDOWN ||
-                  message == WM_LBUTTONDBLCLK;
-    if (!toggle) return g_driveComboSubclass.callPrevious(combo, message, wParam, lParam);
+    if (!win::IsDropDownToggle(message, wParam)) return g_driveComboSubclass.callPrevious(combo, message, wParam, lParam);
     win::ComboBox box(combo);
     box.showDropDown(!box.droppedState());
     return 0;
@@ -75,7 +69,7 @@ DiscoverOutcome CardHalf::DiscoverCard() {
         if (CheckCardLayout(dialog_, root)) FolderListFill(root);
         return DiscoverOutcome::Done;
     }
-    if (ShowMessage(Owner(dialog_), kNoCardQuestion, "Confirm", mb::OKCANCEL | mb::ICONQUESTION) == id::CANCEL) {
+    if (AskForCard(Owner(dialog_)) == id::CANCEL) {
         EndDialog(dialog_, IDCANCEL);
         return DiscoverOutcome::Ended;
     }

@@ -19,7 +19,6 @@ win::Subclass g_folderListSubclass(&CardHalf::FolderListProc);
 // Pictures of bitmap 141.
 constexpr int kFolderClosed = 0;
 constexpr int kFolderOpen = 2;
-constexpr int kDisplayNameSize = 8;
 
 WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
@@ -47,8 +46,7 @@ int CardHalf::FolderListFill(const std::string& root) {
     std::vector<NewListItem> items;
     for (int i = 0; i < kCardFolderCount; ++i) {
         int image = (orderFile_.hasDesigns(i) ? 1 : 0) + (i == currentFolder_ ? kFolderOpen : kFolderClosed);
-        std::string path = root + std::string(DesignFolderNames[static_cast<std::size_t>(i)]) + "\\";
-        items.push_back({image, NewItemRecord(orderFile_.displayName(i), path, image, -1)});
+        items.push_back({image, NewItemRecord(orderFile_.displayName(i), CardFolderPath(root, i).value_or(""), image, -1)});
     }
     ListReplaceItems(folderList_, std::move(items));
     return 1;
@@ -58,7 +56,7 @@ int CardHalf::FolderListGetCurrent(std::string* name, std::string* path) const {
     if (folderList_.itemCount() == 0 || currentFolder_ < 0) return -1;
     const ItemRecord* record = ListRecord(folderList_, currentFolder_);
     if (!record) return -1;
-    if (name) *name = ListText(folderList_, currentFolder_).substr(0, kDisplayNameSize);
+    if (name) *name = ListText(folderList_, currentFolder_).substr(0, kDisplayNameLength);
     if (path) *path = record->path;
     return currentFolder_;
 }
@@ -74,9 +72,9 @@ void CardHalf::FolderListDestroy() {
 }
 
 LRESULT CALLBACK CardHalf::FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    CardHalf* half = win::Subclass::PartOf<CardHalf>(list);
-    if (!half) return g_folderListSubclass.callPrevious(list, message, wParam, lParam);
-    return half->onFolderListMessage(list, message, wParam, lParam);
+    return g_folderListSubclass.route<CardHalf>(list, message, wParam, lParam, [&](CardHalf& half) {
+        return half.onFolderListMessage(list, message, wParam, lParam);
+    });
 }
 
 LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -113,7 +111,7 @@ bool CardHalf::openFolder(int hit) {
 void CardHalf::renameFolder(LPARAM point) {
     int folder = ListHitTest(folderList_, point);
     if (folder < 0) return;
-    std::string name = ListText(folderList_, folder).substr(0, kDisplayNameSize);
+    std::string name = ListText(folderList_, folder).substr(0, kDisplayNameLength);
     if (!RunRenameDialog(dialog_, name)) return;
     std::string root;
     GetCardDrive(root);

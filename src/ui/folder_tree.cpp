@@ -237,18 +237,17 @@ void FolderTree::toggle() {
 }
 
 LRESULT CALLBACK FolderTree::LocationComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = win::Subclass::PartOf<FolderTree>(combo);
-    bool toggles = (message == WM_KEYDOWN && wParam == VK_DOWN) || message == WM_LBUTTONDOWN ||
-                   message == WM_LBUTTONDBLCLK;
-    if (!self || !toggles) return g_comboSubclass.callPrevious(combo, message, wParam, lParam);
-    self->toggle();
-    return 0;
+    return g_comboSubclass.route<FolderTree>(combo, message, wParam, lParam, [&](FolderTree& self) -> LRESULT {
+        if (!win::IsDropDownToggle(message, wParam)) return g_comboSubclass.callPrevious(combo, message, wParam, lParam);
+        self.toggle();
+        return 0;
+    });
 }
 
 LRESULT CALLBACK FolderTree::FolderTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = win::Subclass::PartOf<FolderTree>(tree);
-    if (!self) return g_treeSubclass.callPrevious(tree, message, wParam, lParam);
-    return self->onTreeMessage(tree, message, wParam, lParam);
+    return g_treeSubclass.route<FolderTree>(tree, message, wParam, lParam, [&](FolderTree& self) {
+        return self.onTreeMessage(tree, message, wParam, lParam);
+    });
 }
 
 LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {

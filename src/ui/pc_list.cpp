@@ -113,9 +113,8 @@ void PcList::openRow(int index) {
 }
 
 LRESULT CALLBACK PcList::PcListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = win::Subclass::PartOf<PcList>(list);
-    if (!self) return g_pcListSubclass.callPrevious(list, message, wParam, lParam);
-    return self->onMessage(list, message, wParam, lParam);
+    return g_pcListSubclass.route<PcList>(list, message, wParam, lParam,
+                                          [&](PcList& self) { return self.onMessage(list, message, wParam, lParam); });
 }
 
 LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {

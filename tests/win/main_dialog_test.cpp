@@ -249,6 +249,7 @@ TEST(MainDialog, DriveWithoutMediaTooltipsTheFolderTreeAndThePreviewSwitch) {
     EmptyFolder(card);
     const std::string pc = FreshPcFolder("kx-tree");
     WriteFile(pc + "HEART.kxd", Sample("HEART.kxd").bytes);
+    WriteFile(pc + "SHORT.kxd", {1, 2, 3});
     std::string workFolder;
     int result = RunMainDialog([&](UiSync& ui, HWND dialog) {
         HWND pcList = GetDlgItem(dialog, 1067), folders = GetDlgItem(dialog, 1044);
@@ -278,6 +279,16 @@ TEST(MainDialog, DriveWithoutMediaTooltipsTheFolderTreeAndThePreviewSwitch) {
         ui.wait();
         EXPECT_EQ(Text(dialog, 1002), "Hoop Size  C");
         EXPECT_EQ(Text(dialog, 1009), "Selected designs : 0");
+        // The pane keeps its picture when the dialog is painted again: the hoop's white field.
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ui.wait();
+        HDC pane = GetDC(GetDlgItem(dialog, 1003));
+        EXPECT_EQ(GetPixel(pane, 2, 2), RGB(255, 255, 255));
+        ReleaseDC(GetDlgItem(dialog, 1003), pane);
+        // A truncated design draws nothing and leaves the label as it was.
+        ClickListItem(pcList, 1, LVIR_LABEL);
+        ui.wait();
+        EXPECT_EQ(Text(dialog, 1002), "Hoop Size  C");
         SendDlgItemMessageA(dialog, 1070, BM_SETCHECK, BST_UNCHECKED, 0);
         ClickControl(dialog, 1070);
         ui.wait();

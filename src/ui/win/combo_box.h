@@ -20,4 +20,10 @@ public:
     void showDropDown(bool on) const { send(CB_SHOWDROPDOWN, on); }
 };
 
+// What opens and closes the drop-down of a combo the dialogs take over: the Down key, a press of
+// the left button and its double click.
+inline bool IsDropDownToggle(UINT message, WPARAM wParam) {
+    return (message == WM_KEYDOWN && wParam == VK_DOWN) || message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+}
+
 }  // namespace kx::win

@@ -30,6 +30,9 @@ INT_PTR Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         }
         Dialog* state = From(dialog);
         if (!state) return FALSE;
+        // A notification handled without a result of its own takes the control's default (0),
+        // so a list view still reports the deletion of each item, and each record goes with it.
+        if (message == WM_NOTIFY) SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrA(dialog, DWLP_USER, 0);
             delete state;

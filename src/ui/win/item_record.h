@@ -10,10 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/paths.h"
+
 namespace kx {
 
-inline constexpr std::size_t kItemNameMax = 260;
-inline constexpr std::size_t kItemPathMax = 262;
+inline constexpr std::size_t kItemNameMax = kMaxPath;
+inline constexpr std::size_t kItemPathMax = kMaxPath + 2;
 
 struct ItemRecord {
     int image = -1;  // a picture, or the row's kind in the PC list

@@ -26,6 +26,17 @@ public:
     static Part* PartOf(HWND control) {
         return reinterpret_cast<Part*>(GetWindowLongPtrA(control, GWLP_USERDATA));
     }
+    // The body of a replacement procedure: `handle(part)` for the control's part, the previous
+    // procedure without one; an exception stops here, the message counting as consumed.
+    template <class Part, class Handle>
+    LRESULT route(HWND control, UINT message, WPARAM wParam, LPARAM lParam, Handle handle) const noexcept {
+        try {
+            Part* part = PartOf<Part>(control);
+            return part ? handle(*part) : callPrevious(control, message, wParam, lParam);
+        } catch (...) {
+            return 0;
+        }
+    }
 
 private:
     WNDPROC replacement_;

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdio>
 
 #include "entry/module_state.h"
@@ -27,7 +28,8 @@ const TooltipRow* const WriteDialogTips = MainDialogTips;
 namespace {
 
 #ifndef _WIN64
-static_assert(TTTOOLINFOA_V2_SIZE == 44, "the tool description of the 32-bit build");
+// TTTOOLINFOA_V2_SIZE itself is no constant expression (a cast of a null pointer).
+static_assert(offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM) == 44, "the tool description of the 32-bit build");
 #endif
 
 void ShowCountText(HWND dialog, int counterId, int n) {

@@ -87,6 +87,18 @@ void OrderFile::setHasDesigns(int folder, bool hasDesigns) {
     if (auto offset = entryOffset(folder)) (*image_)[*offset + kHasDesignsOffset] = hasDesigns ? 1 : 0;
 }
 
+std::array<std::string, kCardFolderCount> SalvageDisplayNames(std::span<const std::uint8_t> bytes) {
+    OrderFile damaged;
+    OrderFile::Image image{};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), image.size()), image.begin());
+    damaged.assign(image);
+    std::array<std::string, kCardFolderCount> names;
+    for (int i = 0; i < kCardFolderCount; ++i)
+        if (kFolderTableOffset + static_cast<std::size_t>(i + 1) * kEntrySize <= bytes.size())
+            names[static_cast<std::size_t>(i)] = damaged.displayName(i);
+    return names;
+}
+
 bool ValidateOrderFile(std::span<const std::uint8_t> image) {
     return image.size() == kOrderFileSize && std::equal(kSignature.begin(), kSignature.end(), image.begin());
 }

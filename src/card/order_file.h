@@ -51,6 +51,10 @@ private:
     std::optional<Image> image_;
 };
 
+// The display names still held by the bytes of a damaged order file: entry i's name, read as
+// displayName reads it, when the entry lies wholly inside `bytes`; empty otherwise.
+std::array<std::string, kCardFolderCount> SalvageDisplayNames(std::span<const std::uint8_t> bytes);
+
 // True for exactly 304 bytes that start with "VORLEX", "F" and "1"; nothing else is examined.
 bool ValidateOrderFile(std::span<const std::uint8_t> image);
 

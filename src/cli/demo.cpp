@@ -13,6 +13,7 @@
 #include "cli/output_file.h"
 #include "cli/picture_commands.h"
 #include "cli/transfer_commands.h"
+#include "cli/verify_command.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
@@ -148,7 +149,9 @@ int DemoCommand(const std::string& hostDir) {
     int failed = DrawCardDesigns(cardFolder, windowsFolder, folders->pictures, pictures);
 
     Report(*folders, cardFolder, pictures);
-    return failed == 0 ? kExitDone : kExitRefused;
+    Heading("kxcard verify: the card as the machine will read it");
+    int verified = VerifyCommand(demoCard, {}, false, false);
+    return failed == 0 && verified == kExitDone ? kExitDone : kExitRefused;
 }
 
 }  // namespace kx::cli

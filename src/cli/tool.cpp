@@ -14,6 +14,7 @@
 #include "cli/exit_codes.h"
 #include "cli/picture_commands.h"
 #include "cli/transfer_commands.h"
+#include "cli/verify_command.h"
 #include "platform/posix/console_messages.h"
 
 namespace kx::cli {
@@ -21,7 +22,8 @@ namespace kx::cli {
 namespace {
 
 constexpr const char* kExitStatuses =
-    "Exit status: 0 done; 1 ran, but a design was refused or a file operation failed;\n"
+    "Exit status: 0 done; 1 ran, but a design was refused or a file operation failed (verify:\n"
+    "something is wrong, or with --repair something could not be repaired);\n"
     "2 a write onto the card failed; 3 nothing was done (no card, layout check failed or\n"
     "migration refused, nothing named); 64 usage error.";
 
@@ -35,6 +37,9 @@ struct Arguments {
     std::string newName;
     std::string size;
     std::string dir;
+    std::vector<std::string> folders;
+    bool repair = false;
+    bool json = false;
 };
 
 CLI::Validator FolderValidator() {
@@ -83,6 +88,12 @@ CLI::App* FileCommand(CLI::App& app, const char* name, const char* about, Argume
 
 int Folder(const Arguments& a) { return ParseFolder(a.folder).value_or(0); }
 
+std::vector<int> Folders(const Arguments& a) {
+    std::vector<int> folders;
+    for (const std::string& text : a.folders) folders.push_back(ParseFolder(text).value_or(0));
+    return folders;
+}
+
 std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Arguments& a) {
     std::vector<Command> commands;
     commands.push_back({app.add_subcommand("drives", "the card-drive candidates, the default one marked"),
@@ -114,6 +125,14 @@ std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Argu
     CLI::App* rename = FolderCommand(app, "rename", "set a folder's display name (at most 8 characters)", a);
     rename->add_option("NEWNAME", a.newName, "the new display name")->required()->check(NotEmpty());
     commands.push_back({rename, [&] { return RenameCommand(g, Folder(a), a.newName); }});
+
+    CLI::App* verify = app.add_subcommand(
+        "verify", "what is wrong with the card as it stands (no layout check first), and --repair");
+    verify->add_option("FOLDER", a.folders, "card folders: 0 to 11, or EmbF5 to EmbF16 (default: all)")
+        ->check(FolderValidator());
+    verify->add_flag("--repair", a.repair, "repair what can be repaired; never a design's stitches");
+    verify->add_flag("--json", a.json, "the findings as one JSON document");
+    commands.push_back({verify, [&] { return VerifyCommand(g, Folders(a), a.repair, a.json); }});
     return commands;
 }
 

@@ -103,8 +103,11 @@ bool ExceedsRecordLimit(const std::string& path, std::int32_t limit) {
     std::array<std::uint8_t, kRecordLimitProbe> start{};
     auto got = file->read(start);
     if (!got) return false;
-    std::span<const std::uint8_t> read = std::span(start).first(std::min(*got, start.size()));
-    auto recordCount = ReadI32LE(read, header_offset::kRecordCount);
+    return ExceedsRecordLimit(std::span(start).first(std::min(*got, start.size())), limit);
+}
+
+bool ExceedsRecordLimit(std::span<const std::uint8_t> designStart, std::int32_t limit) {
+    auto recordCount = ReadI32LE(designStart, header_offset::kRecordCount);
     return recordCount && *recordCount > limit;
 }
 

@@ -41,5 +41,7 @@ bool CheckPairPart(const std::string& designPath, std::string_view targetName);
 
 // True when the file's recordCount is above `limit`; false when it cannot be read.
 bool ExceedsRecordLimit(const std::string& path, std::int32_t limit);
+// The same over the start of a design's bytes; false when they do not reach the field.
+bool ExceedsRecordLimit(std::span<const std::uint8_t> designStart, std::int32_t limit);
 
 }  // namespace kx

@@ -15,11 +15,24 @@ std::optional<DesignHeader> ReadDesignHeader(const std::string& path) {
     return DesignHeader::parse(bytes);
 }
 
-bool RewriteDesignHeader(const std::string& path, const DesignHeader& header) {
+namespace {
+
+enum class HeaderWrite { NotOpened, Short, Whole };
+
+HeaderWrite WriteHeader(const std::string& path, const DesignHeader& header) {
     auto file = platform().open(path, OpenMode::WriteExisting);
-    if (!file) return false;
-    file->writeExactly(header.bytes());
-    return true;
+    if (!file) return HeaderWrite::NotOpened;
+    return file->writeExactly(header.bytes()) ? HeaderWrite::Whole : HeaderWrite::Short;
+}
+
+}  // namespace
+
+bool RewriteDesignHeader(const std::string& path, const DesignHeader& header) {
+    return WriteHeader(path, header) != HeaderWrite::NotOpened;
+}
+
+bool WriteDesignHeader(const std::string& path, const DesignHeader& header) {
+    return WriteHeader(path, header) == HeaderWrite::Whole;
 }
 
 }  // namespace kx

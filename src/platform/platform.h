@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/scoped_override.h"
@@ -112,5 +113,10 @@ using ScopedPlatform = ScopedOverride<Platform, platform, setPlatform>;
 // Convenience over platform().
 bool PathExists(const std::string& pattern);             // a first find succeeds
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
+
+// The side file of a copy written beside its target and renamed over it: "~kx" + 8 hex digits
+// of the process id + ".tmp", or the earlier version's "<name>.kxcopy-<digits>". Without regard
+// to case. One that outlives its process is the leftover of an interrupted copy.
+bool IsCopySideFileName(std::string_view name);
 
 }  // namespace kx

@@ -17,7 +17,6 @@ namespace kx {
 
 namespace {
 
-constexpr int kFolderDesignLimit = 100;
 constexpr int kAdvertisedStitchLimit = 64000;
 constexpr std::size_t kListRecordSize = kMaxPath;
 

@@ -20,6 +20,9 @@ inline constexpr int kNothingDone = 0;
 inline constexpr int kTransferRan = 1;
 inline constexpr int kCardWriteFailed = 2;  // the caller shows "Out of memory space."
 
+// The most designs the machine takes in one card folder.
+inline constexpr int kFolderDesignLimit = 100;
+
 // One item of a design list as the commands see it: its text, the full path it stands for, and
 // whether it is a ticked design item (folders and drives of the PC list are never ticked).
 struct ListRow {

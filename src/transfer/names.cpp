@@ -22,6 +22,14 @@ bool IsForbiddenNameCharacter(char c) {
     return std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
 }
 
+bool FatVolumeCanHoldName(std::string_view name) {
+    constexpr std::size_t kLongestName = 255;
+    if (name.empty() || name.size() > kLongestName || name.back() == '.' || name.back() == ' ') return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || IsForbiddenNameCharacter(c);
+    });
+}
+
 bool CheckNameCharacters(std::string_view name) {
     for (std::size_t i = 0; i < name.size() && i < kDisplayNameLength && name[i] != '\0'; ++i)
         if (IsForbiddenNameCharacter(name[i])) return false;

@@ -12,6 +12,10 @@ namespace kx {
 // The characters a file name cannot hold: \ / : * ? " < > |
 bool IsForbiddenNameCharacter(char c);
 
+// True when a FAT volume can hold the name: 1 to 255 characters, none forbidden nor a control
+// character, no trailing dot or space.
+bool FatVolumeCanHoldName(std::string_view name);
+
 // False when one of the first 8 characters of a folder display name is forbidden.
 bool CheckNameCharacters(std::string_view name);
 

@@ -30,7 +30,7 @@ TEST_F(ToolTest, WithoutACardTheQuestionThenHowToNameACardFolderAndExit3) {
         "Confirm: Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?\n"
         "Is the Card adapter connected to your PC correctly?\n";
     const std::string hint = "kxcard: no removable drive; name a folder to use as the card with --card DIR\n";
-    for (const char* command : {"check", "folders", "drives"}) {
+    for (const char* command : {"check", "folders", "drives", "verify"}) {
         EXPECT_EQ(run({command}), (ToolRun{3, "", question + hint})) << command;
         // OK to the question finds no card either.
         EXPECT_EQ(run({"--yes", command}), (ToolRun{3, "", question + hint})) << command;

@@ -116,6 +116,7 @@ TEST_F(ToolTest, DemoWritesSamplesToACardAndReportsFilesThatExist) {
     fs::path dir = root / "demo";
     ToolRun r = run({"demo", "--dir", dir.string()});
     ASSERT_EQ(r.status, 0) << r;
+    EXPECT_TRUE(r.out.ends_with("read it\nno findings: the card is sound\n")) << r;  // its card verified
     EXPECT_TRUE(r.err.find("The \"GIANT\" design exceeds the hoop size limits.\n") != std::string::npos &&
                 r.err.find("The pattern (FILL) exceeds the 64000 stitch limit.\n") != std::string::npos)
         << r;

@@ -1,5 +1,5 @@
 // Fuzzes the order file as found on a card: any bytes as "Emb_OrdF.dat" on a folder mapped as E:,
-// then the read, the validation, the layout check and a folder rename over them.
+// then verify's repair, the read, the validation, the layout check and a folder rename over them.
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +15,7 @@
 #include "fuzz_support.h"
 #include "platform/messages.h"
 #include "platform/posix/posix_platform.h"
+#include "verify/card_verify.h"
 
 namespace {
 
@@ -77,6 +78,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string root = "E:\\";
     const bool valid = kx::ValidateOrderFile({data, size});
     KX_FUZZ_CHECK(valid == (size == kx::kOrderFileSize && std::memcmp(data, "VORLEXF1", 8) == 0));
+
+    // A repair leaves a valid file: this one untouched, any other rebuilt keeping readable names.
+    card.putOrderFile(data, size);
+    const auto salvaged = kx::SalvageDisplayNames({data, size});
+    kx::VerifyCard(root, {}, true);
+    kx::OrderFile repaired;
+    KX_FUZZ_CHECK(kx::ReadOrderFile(0, root, repaired) == kx::OrderFileRead::Valid);
+    if (valid) KX_FUZZ_CHECK(std::equal(data, data + size, repaired.bytes().begin()));
+    for (int i = 0; i < kx::kCardFolderCount; ++i) {
+        const std::string& name = salvaged[static_cast<std::size_t>(i)];
+        KX_FUZZ_CHECK(name.size() <= 8);
+        KX_FUZZ_CHECK(valid || repaired.displayName(i) == name ||
+                      repaired.displayName(i) == kx::DesignFolderNames[static_cast<std::size_t>(i)]);
+    }
 
     card.putOrderFile(data, size);
     kx::OrderFile orderFile;

@@ -160,7 +160,8 @@ std::string ResolveParts(const std::string& base, const std::vector<std::string>
     return parent + "/" + (found ? *found : parts[count - 1]);
 }
 
-// Marks a copy still being written beside its target; listings never show it.
+// Marks a copy still being written beside its target (see IsCopySideFileName). Listings show
+// it, as a FAT volume would, so that the leftover of an interrupted copy can be found.
 constexpr const char* kCopySuffix = ".kxcopy-";
 
 int DriveIndex(char letter) {
@@ -411,7 +412,7 @@ std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size
     if (namePattern.find_first_of("*?") == std::string::npos) {
         // One name: looked up directly instead of read from the whole folder.
         auto found = FindEntryIgnoringCase(*hostDir, namePattern);
-        if (found && !(isRoot && isDots(*found)) && found->find(kCopySuffix) == std::string::npos)
+        if (found && !(isRoot && isDots(*found)))
             result.push_back({*found, IsDirectory(*hostDir + "/" + *found)});
         return result;
     }
@@ -425,7 +426,7 @@ std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size
         dirent* e = ::readdir(d);
         if (!e) break;
         std::string name = e->d_name;
-        if (isDots(name) || name.find(kCopySuffix) != std::string::npos) continue;
+        if (isDots(name)) continue;
         if (!WildcardMatch(namePattern, name)) continue;
         bool isDir = e->d_type == DT_DIR ||
                      ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && IsDirectory(*hostDir + "/" + name));

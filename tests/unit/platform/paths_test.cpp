@@ -1,7 +1,8 @@
-// Windows path split/join and wildcard matching, as every naming rule depends on them.
+// Windows path split/join, wildcard matching and side-file names, as every naming rule depends on them.
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
+#include "platform/platform.h"
 
 namespace kx {
 namespace {
@@ -48,6 +49,14 @@ TEST(WildcardMatch, StarsQuestionMarksAndCase) {
     EXPECT_TRUE(WildcardMatch("**", ""));
     // A long hostile pattern still ends quickly.
     EXPECT_FALSE(WildcardMatch(std::string(200, '*') + "b", std::string(5000, 'a')));
+}
+
+TEST(IsCopySideFileName, TheSideFileNamesOfBothVersionsWithoutRegardToCase) {
+    for (const char* side : {"~kx0000beef.tmp", "~KX12AB34CD.TMP", "ROSE.kxd.kxcopy-42", "a.KXCOPY-7"})
+        EXPECT_TRUE(IsCopySideFileName(side)) << side;
+    for (const char* other : {"~kx0000bee.tmp", "~kx0000beefg.tmp", "~kx0000beeg.tmp", "~kx0000beef.kxd",
+                              "ROSE.kxd", "x.kxcopy-", "x.kxcopy-4a", ".kxcopy-42", "x.kxcopy-42.kxd"})
+        EXPECT_FALSE(IsCopySideFileName(other)) << other;
 }
 
 }  // namespace

@@ -96,5 +96,14 @@ TEST(ContainedFileName, NeverLeadsOutOfItsFolder) {
     EXPECT_EQ(ContainedBaseName("..\\"), "");
 }
 
+TEST(FatVolumeCanHoldName, NoForbiddenOrControlCharacterNoTrailingDotOrSpaceAtMost255) {
+    for (const std::string& held : {std::string("ROSE.kxd"), std::string("a b.c"), std::string(255, 'x'),
+                                    std::string("\xE9t\xE9.kxd")})
+        EXPECT_TRUE(FatVolumeCanHoldName(held)) << held;
+    for (const std::string& refused : {std::string(), std::string(256, 'x'), std::string("a?b"), std::string("a|b"),
+                                       std::string("tab\there"), std::string("dot."), std::string("space ")})
+        EXPECT_FALSE(FatVolumeCanHoldName(refused)) << refused;
+}
+
 }  // namespace
 }  // namespace kx

@@ -1,0 +1,68 @@
+// What is wrong with a card as it stands, read the way the machine and the write read it, and
+// the repairs that make it sound again without touching a design's stitches.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kx {
+
+enum class Problem {
+    OrderFileDamaged,        // missing, of the wrong size, or without its signature
+    OrderFileBlocked,        // a folder stands in its place
+    FolderMissing,
+    FolderBlocked,           // a file stands in its place, or the earlier layout is still to move
+    TooManyDesigns,          // more than the machine's 100
+    DesignUnreadable,
+    RecordLimit,
+    NoHoopFits,
+    HoopFieldsNotNormalised,
+    ThumbnailMissing,
+    ThumbnailDiffers,
+    ThumbnailWithoutDesign,
+    PairHalfAlone,           // a tandem-hoop half without its counterpart
+    PairHalfThumbnail,
+    CopyLeftover,            // the side file of an interrupted copy
+    ForeignEntry,            // neither a design nor a thumbnail
+    CaseClash,               // two names that differ only in case
+    UnholdableName,          // a name the card's FAT volume cannot hold
+};
+
+// The repair a problem gets; None for those that are only reported.
+enum class Repair { None, RebuildOrderFile, MakeFolder, NormaliseHoopFields, WriteThumbnail, Delete };
+
+enum class RepairOutcome { NotTried, Done, Failed };
+
+struct Finding {
+    std::string folder;  // "EmbF5"; empty for an entry of the card root
+    std::string file;    // the entry's name; empty for the folder itself
+    Problem problem;
+    std::string what;    // what is wrong, for a person
+    Repair repair = Repair::None;
+    RepairOutcome outcome = RepairOutcome::NotTried;
+
+    // "EmbF5/ROSE.kxt", "EmbF9" or "Emb_OrdF.dat".
+    std::string path() const;
+};
+
+struct VerifyReport {
+    std::vector<Finding> findings;
+    // Findings not (or not successfully) repaired: none means the card is sound.
+    int unrepaired() const;
+    int repaired() const;
+    int repairable() const;
+};
+
+// Reads the card at `root` ("E:\"): the order file, the earlier layout, side files at the root,
+// and the design folders `folders` (0 to 11; all of them when empty). Changes nothing unless
+// `repair`; then each repair is one file operation, or a record made in the temporary folder
+// and copied onto the card whole, so an interruption leaves the card no worse than it was.
+VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair);
+
+// Stable names for scripts ("thumbnail-missing") and what a repair did or failed to do.
+std::string_view ProblemName(Problem problem);
+std::string_view RepairName(Repair repair);
+std::string_view RepairOutcomeText(Repair repair, RepairOutcome outcome);
+
+}  // namespace kx

@@ -3,10 +3,12 @@
 
 #include <commctrl.h>
 
-#include "entry/dialog_procs.h"
 #include "entry/module_state.h"
 #include "transfer/default_name.h"
+#include "resource_ids.h"
 #include "transfer/work_folder.h"
+#include "ui/main_dialog.h"
+#include "ui/write_design_dialog.h"
 
 namespace kx {
 

@@ -112,7 +112,7 @@ void CardHalf::renameFolder(LPARAM point) {
     int folder = ListHitTest(folderList_, point);
     if (folder < 0) return;
     std::string name = ListText(folderList_, folder).substr(0, kDisplayNameLength);
-    if (!RunFolderRenameDialog(dialog_, folder, name)) return;
+    if (!RunRenameDialog(dialog_, name)) return;
     std::string root;
     GetCardDrive(root);
     if (!ApplyFolderRename(Owner(folderList_.hwnd()), root, folder, name, orderFile_)) return;

@@ -1,4 +1,5 @@
-// The dialog that asks for a card folder's new display name (template 106).
+// The folder rename dialog: template 106 under its own title and prompt, for the display name
+// of a card folder (at most 8 characters).
 #pragma once
 
 #include <windows.h>
@@ -7,9 +8,11 @@
 
 namespace kx {
 
-// Asks, owned by `owner`, for a new display name of card folder `folder` (0..11); `name` holds
-// the current one. True when the user confirmed a name that differs from it (compared case
-// for case); `name` then holds the new name. Nothing on the card is touched here.
-bool RunFolderRenameDialog(HWND owner, int folder, std::string& name);
+// Shows the dialog on `name`, owned by `owner`. True when the user confirmed a name that
+// differs from `name` (compared case-sensitively); `name` then holds it. False after Cancel,
+// Esc, the close box or the same name, and when the dialog could not be created.
+bool RunRenameDialog(HWND owner, std::string& name);
+
+INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace kx

@@ -125,7 +125,7 @@ TEST(DirectFilesWrite, AlwaysWritesTheDesignNameBack) {
         std::uint64_t before = LocalFileTimeNow();
         auto call = [&] { result = Kxcard().directFilesWrite(row.parent, name.data(), "C:\\kx-no-list.lst"); };
         if (row.parent) call();
-        else RunDriven(call, [](UiSync&) { ClickControl(WaitForDialog("Write a Design"), IDCANCEL); });
+        else RunDriven(call, [](UiSync&) { ClickControl(WaitForDialog("Write Designs"), IDCANCEL); });
         std::uint64_t after = LocalFileTimeNow();
         EXPECT_EQ(result, row.result);
         std::string text = WrittenBack(name);

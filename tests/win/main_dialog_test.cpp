@@ -5,11 +5,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <fstream>
 #include <stdexcept>
 
 #include "card/card_layout.h"
 #include "card/order_file.h"
+#include "harness/card_files.h"
 #include "harness/kxcard_library.h"
 #include "harness/screen_capture.h"
 #include "harness/ui_driver.h"
@@ -20,49 +20,6 @@ namespace {
 
 constexpr const char* kTitle = "Write Designs, Read and Erase";
 constexpr const char* kEraseQuestion = "Are you sure you want to delete the selected designs from the ATA PC Card?";
-
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Deletes what `folder` (ending with a backslash) holds, so each test starts on a blank card.
-void EmptyFolder(const std::string& folder) {
-    WIN32_FIND_DATAA found{};
-    HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string path = folder + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            EmptyFolder(path + "\\");
-            RemoveDirectoryA(path.c_str());
-        } else {
-            DeleteFileA(path.c_str());
-        }
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-}
-
-// Posts a press and release of the left button on item `index`'s picture or label, as a click does.
-void ClickListItem(HWND list, int index, int part, bool twice = false) {
-    RECT r{};
-    r.left = part;
-    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
-    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-    if (!twice) return;
-    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-}
 
 std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
@@ -270,16 +227,6 @@ TEST(MainDialog, DesignsWrittenByTheirPicturesPairsTickedTogetherAndReadBackInto
     }, pc, &workFolder);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(workFolder, sub);
-}
-
-// The text the dialog gives a tooltip asking about `control`; "(none)" when it leaves the request unanswered.
-std::string TooltipText(HWND dialog, HWND control) {
-    static char poison[] = "(none)";
-    NMTTDISPINFOA info{};
-    info.hdr = {control, static_cast<UINT_PTR>(reinterpret_cast<std::uintptr_t>(control)), TTN_NEEDTEXTA};
-    info.lpszText = poison;
-    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-    return info.lpszText;
 }
 
 HWND OwnedTree(HWND dialog) {

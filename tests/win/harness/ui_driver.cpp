@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 
@@ -75,6 +76,10 @@ HWND WaitForMessageBox(const std::string& caption, const std::string& text, DWOR
     }, timeoutMs);
 }
 
+bool WaitForHidden(HWND window, DWORD timeoutMs) {
+    return Poll([&] { return !IsWindowVisible(window); }, timeoutMs);
+}
+
 bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer, DWORD timeoutMs) {
     HWND box = WaitForMessageBox(caption, text, timeoutMs);
     if (box) ClickControl(box, answer);
@@ -85,7 +90,43 @@ void ClickControl(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+namespace {
+
+LPARAM ListItemMiddle(HWND list, int index, int part) {
+    RECT r{};
+    r.left = part;
+    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+}  // namespace
+
+void ClickListItem(HWND list, int index, int part, bool twice) {
+    LPARAM at = ListItemMiddle(list, index, part);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    if (!twice) return;
+    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+}
+
+void RightClickListItem(HWND list, int index) {
+    LPARAM at = ListItemMiddle(list, index, LVIR_LABEL);
+    PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    // The list keeps the capture through a modal loop the press opens until a button message comes.
+    PostMessageA(list, WM_RBUTTONUP, 0, at);
+}
+
 void CloseWithCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
+
+std::string TooltipText(HWND dialog, HWND control) {
+    static char poison[] = "(none)";
+    NMTTDISPINFOA info{};
+    info.hdr = {control, static_cast<UINT_PTR>(reinterpret_cast<std::uintptr_t>(control)), TTN_NEEDTEXTA};
+    info.lpszText = poison;
+    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText;
+}
 
 std::string WindowText(HWND window) {
     char text[1024];

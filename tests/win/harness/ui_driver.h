@@ -17,12 +17,24 @@ inline constexpr DWORD kWaitMs = 10000;
 // caption and text, once it is safe to act on; null after `timeoutMs`.
 HWND WaitForDialog(const std::string& title, DWORD timeoutMs = kWaitMs);
 HWND WaitForMessageBox(const std::string& caption, const std::string& text, DWORD timeoutMs = kWaitMs);
+// True once `window` is hidden or destroyed (a dialog that ended); false after `timeoutMs`.
+bool WaitForHidden(HWND window, DWORD timeoutMs = kWaitMs);
 // Clicks the box's button `answer` (IDOK, IDCANCEL, IDYES, IDNO): false when no such box appeared.
 bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer, DWORD timeoutMs = kWaitMs);
 
 // Post the click of control `id` (as a press of a push button does), or the close box's command.
 void ClickControl(HWND dialog, int id);
 void CloseWithCloseBox(HWND dialog);
+
+// Posts a press and release of the left button on item `index`'s part (LVIR_ICON, LVIR_LABEL)
+// of a list view, as a click does, optionally followed by a double click.
+void ClickListItem(HWND list, int index, int part, bool twice = false);
+// The same with the right button.
+void RightClickListItem(HWND list, int index);
+
+// The text the dialog gives a tooltip asking about `control` (TTN_NEEDTEXTA sent to the
+// dialog); "(none)" when it leaves the request unanswered.
+std::string TooltipText(HWND dialog, HWND control);
 
 std::string WindowText(HWND window);
 std::string ClassName(HWND window);

@@ -1,0 +1,14 @@
+// The name dialog (template 106, "Kxd Name"): the name the direct write stores the design under.
+#pragma once
+
+#include <windows.h>
+
+namespace kx {
+
+// Ends with 1 after a name was stored in DesignName, with 2 otherwise (DesignName unchanged).
+INT_PTR CALLBACK DesignNameDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs the dialog owned by `owner`: its end code, or a negative value when it could not be created.
+INT_PTR RunDesignNameDialog(HWND owner);
+
+}  // namespace kx

@@ -68,10 +68,7 @@ static HWND make_host_window(const char *command) {
     return window;
 }
 
-static int finish(const char *function, int result) {
-    printf("%s returned %d\n", function, result);
-    return result == KXCARD_DIALOG_FAILED ? 1 : 0;
-}
+static int exit_status(int result) { return result == KXCARD_DIALOG_FAILED ? 1 : 0; }
 
 static int run_connect(int argc, char **argv) {
     char folder[KXCARD_PATH_SIZE];
@@ -82,8 +79,9 @@ static int run_connect(int argc, char **argv) {
     host = make_host_window("connect");
     result = ConnectCardDlg(host, folder);
     DestroyWindow(host);
+    printf("ConnectCardDlg returned %d\n", result);
     print_buffer("folder", folder);
-    return finish("ConnectCardDlg", result);
+    return exit_status(result);
 }
 
 /* The whole file in memory; NULL when it cannot be read or is too large. */
@@ -131,10 +129,11 @@ static int run_write(int argc, char **argv) {
     host = make_host_window("write");
     result = DirectWriteCard(host, design, size, name);
     DestroyWindow(host);
+    printf("DirectWriteCard returned %d\n", result);
     print_design_changes(original, design, size);
     free(original);
     free(design);
-    return finish("DirectWriteCard", result);
+    return exit_status(result);
 }
 
 static int run_files(int argc, char **argv) {
@@ -148,8 +147,9 @@ static int run_files(int argc, char **argv) {
     host = make_host_window("files");
     result = DirectFilesWrite(host, name, list);
     DestroyWindow(host);
+    printf("DirectFilesWrite returned %d\n", result);
     print_buffer("name", name);
-    return finish("DirectFilesWrite", result);
+    return exit_status(result);
 }
 
 /* One record a FILE, its full path padded with NULs; the list is made whole or not at all. */

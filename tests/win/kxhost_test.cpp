@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "harness/ui_driver.h"
+#include "samples/sample_designs.h"
 
 namespace kx::wintest {
 namespace {
@@ -101,17 +102,21 @@ std::string RegexEscaped(const std::string& text) {
 
 // The dialog opens on the rig's card drive and is closed: result 1 and the buffers as documented.
 TEST(Kxhost, PrintsTheResultAndTheBuffersHandedBack) {
-    const std::string emptyList = TempPath("empty.lst");
+    const std::string emptyList = TempPath("empty.lst"), design = TempPath("ROSE.kxd");
     std::ofstream(emptyList, std::ios::binary).close();
+    const std::vector<std::uint8_t> bytes = samples::GenerateDesign(300, 2, 7);
+    std::ofstream(design, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const auto writeDialog = CloseDialog({"Write Designs", "Write a Design"});
     struct Row { std::vector<std::string> arguments; std::function<void(DWORD)> drive; std::string expected; };
     const Row rows[] = {
-        {{"files", emptyList}, writeDialog, "name: [0-9A-Z]{12}\\.kxd\r?\nDirectFilesWrite returned 1\r?\n"},
-        {{"files", emptyList, "ROSE.kxd"}, writeDialog, "name: ROSE\\.kxd\r?\nDirectFilesWrite returned 1\r?\n"},
+        {{"files", emptyList}, writeDialog, "DirectFilesWrite returned 1\r?\nname: [0-9A-Z]{12}\\.kxd\r?\n"},
+        {{"files", emptyList, "ROSE.kxd"}, writeDialog, "DirectFilesWrite returned 1\r?\nname: ROSE\\.kxd\r?\n"},
+        // Closed without a write: the host's bytes come back as they were.
+        {{"write", design}, CloseDialog({"Write a Design"}),
+         "DirectWriteCard returned 1\r?\ndesign: " + std::to_string(bytes.size()) + " bytes, 0 changed by the library\r?\n"},
         // A missing folder starts the dialog in the host's own folder, which comes back.
         {{"connect", "C:\\kx-no-such-folder\\"}, CloseDialog({"Write Designs, Read and Erase"}),
-         "folder: " + RegexEscaped(BuildFile("")) +
-             "\r?\nConnectCardDlg returned 1\r?\n"},
+         "ConnectCardDlg returned 1\r?\nfolder: " + RegexEscaped(BuildFile("")) + "\r?\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arguments.front() + " " + row.arguments.back());
@@ -120,6 +125,7 @@ TEST(Kxhost, PrintsTheResultAndTheBuffersHandedBack) {
         EXPECT_TRUE(std::regex_match(run.out, std::regex(row.expected))) << run.out;
     }
     DeleteFileA(emptyList.c_str());
+    DeleteFileA(design.c_str());
 }
 
 // Each refusal is one line on stderr and exit status 64, before any dialog.

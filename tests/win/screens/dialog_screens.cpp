@@ -5,9 +5,9 @@
 //
 // DESIGNS_FOLDER (ending with a backslash) is the PC folder of the main dialog and holds the
 // design used for the write dialog; the card is the first removable drive. Each state found is
-// saved as OUT_FOLDER\<name>.bmp and reported on stdout; a state whose window does not appear is
-// reported and skipped. Exit status: 0 when every picture was saved, 1 when some state was
-// missing, 2 when none could be saved or the arguments are wrong.
+// saved as OUT_FOLDER\<name>.bmp and reported on stdout; a state whose window does not appear,
+// or whose client area is not its template's size, is reported and skipped. Exit status: 0 when
+// every picture was saved, 1 when some state was not, 2 when none was or the arguments are wrong.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -63,10 +63,21 @@ std::vector<char> CaptureWindow(HWND window) {
     return copied ? file : std::vector<char>();
 }
 
-// Paints `window` and whatever it owns, then saves the screen under it as `name`.bmp.
-void Save(Walk& walk, UiSync& ui, HWND window, const char* name) {
-    if (!window) {
-        std::printf("%s: its window did not appear; not saved\n", name);
+// A dialog's template size in dialog units.
+struct TemplateSize { int width, height; };
+constexpr TemplateSize kMainDialog{433, 245}, kWriteDialog{268, 229}, kNameDialog{187, 63};
+
+// Paints `window` and saves the screen under it as `name`.bmp, once its client area has the
+// pixel size of `size` in its own font: a window of another size is not the template's.
+void Save(Walk& walk, UiSync& ui, HWND window, const char* name, TemplateSize size) {
+    RECT expected{0, 0, size.width, size.height}, client{};
+    if (!window || !MapDialogRect(window, &expected) || !GetClientRect(window, &client) ||
+        client.right != expected.right || client.bottom != expected.bottom) {
+        if (window)
+            std::printf("%s: %ld x %ld pixels inside, not %ld x %ld; not saved\n", name, client.right, client.bottom,
+                        expected.right, expected.bottom);
+        else
+            std::printf("%s: its window did not appear; not saved\n", name);
         ++walk.missing;
         return;
     }
@@ -105,9 +116,12 @@ void ClickRow(HWND list, int row, int area) {
     PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
-// Answers every message box the last action opened with its first button, so the walk goes on.
+// Answers the message boxes the last action opened (a few at most), each with OK or Yes where it
+// has one, so the walk goes on.
 void AnswerBoxes(UiSync& ui, const std::set<HWND>& dialogs) {
-    while (HWND box = WaitForProcessDialog(GetCurrentProcessId(), [&](HWND w) { return !dialogs.count(w); }, 500)) {
+    for (int boxes = 0; boxes < 4; ++boxes) {
+        HWND box = WaitForProcessDialog(GetCurrentProcessId(), [&](HWND w) { return !dialogs.count(w); }, 500);
+        if (!box) return;
         for (int id : {IDOK, IDYES, IDCANCEL})
             if (GetDlgItem(box, id)) {
                 ClickControl(box, id);
@@ -124,9 +138,9 @@ void WalkMainDialog(Walk& walk, const std::string& designs) {
     designs.copy(folder.data(), KXCARD_PATH_SIZE - 1);
     RunDriven([&] { Kxcard().connectCardDlg(nullptr, folder.data()); }, [&](UiSync& ui) {
         HWND dialog = WaitForDialog("Write Designs, Read and Erase");
-        if (!dialog) return Save(walk, ui, dialog, "main-dialog");
+        if (!dialog) return Save(walk, ui, dialog, "main-dialog", kMainDialog);
         ui.wait();
-        Save(walk, ui, dialog, "main-dialog");
+        Save(walk, ui, dialog, "main-dialog", kMainDialog);
 
         // The rename dialog runs inside the right press; the release goes after it closes.
         HWND folders = GetDlgItem(dialog, IDC_FOLDER_LIST);
@@ -136,7 +150,7 @@ void WalkMainDialog(Walk& walk, const std::string& designs) {
             PostMessageA(folders, WM_RBUTTONDOWN, MK_RBUTTON, point);
             rename = WaitForDialog("Rename folder", kOptionalWaitMs);
         }
-        Save(walk, ui, rename, "rename-folder");
+        Save(walk, ui, rename, "rename-folder", kNameDialog);
         if (rename) ClickControl(rename, IDCANCEL);
         ui.wait();
         PostMessageA(folders, WM_RBUTTONUP, 0, point);
@@ -161,7 +175,7 @@ void WalkMainDialog(Walk& walk, const std::string& designs) {
         }
         if (previewed >= 0) ClickRow(pcList, previewed, LVIR_LABEL);
         ui.wait();
-        Save(walk, ui, dialog, "main-dialog-designs");
+        Save(walk, ui, dialog, "main-dialog-designs", kMainDialog);
         ClickControl(dialog, IDCANCEL);
     });
 }
@@ -177,12 +191,12 @@ void WalkWriteDialog(Walk& walk, const std::string& designs) {
     RunDriven([&] { Kxcard().directWriteCard(nullptr, design.data(), static_cast<unsigned>(design.size()), ""); },
               [&](UiSync& ui) {
                   HWND dialog = WaitForDialog("Write a Design");
-                  Save(walk, ui, dialog, "write-design");
+                  Save(walk, ui, dialog, "write-design", kWriteDialog);
                   if (!dialog) return;
                   ClickControl(dialog, IDC_NAME_BUTTON);
                   HWND name = WaitForDialog("Kxd Name", kOptionalWaitMs);
                   if (name) SetDlgItemTextA(name, IDC_NAME_EDIT, "ROSE");
-                  Save(walk, ui, name, "design-name");
+                  Save(walk, ui, name, "design-name", kNameDialog);
                   if (name) ClickControl(name, IDCANCEL);
                   ui.wait();
                   ClickControl(dialog, IDCANCEL);

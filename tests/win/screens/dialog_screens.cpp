@@ -29,6 +29,8 @@ namespace {
 
 constexpr DWORD kOptionalWaitMs = 3000;
 constexpr int kUncheckedPicture = 10;
+// The demo's design that shows best in the preview; without it, the last one ticked.
+constexpr const char* kPreviewedDesign = "FLOWER.kxd";
 
 struct Walk {
     std::string out;
@@ -173,6 +175,8 @@ void WalkMainDialog(Walk& walk, const std::string& designs) {
             ++ticked;
             previewed = row;
         }
+        for (int row = 0; row < static_cast<int>(rows.size()); ++row)
+            if (rows[row].text == kPreviewedDesign) previewed = row;
         if (previewed >= 0) ClickRow(pcList, previewed, LVIR_LABEL);
         ui.wait();
         Save(walk, ui, dialog, "main-dialog-designs", kMainDialog);

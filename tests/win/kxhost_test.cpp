@@ -42,18 +42,24 @@ struct HostRun {
     std::string out, err;
 };
 
+// Wine's background programs, started by the first window, inherit that run's handles and keep
+// them open: every run gets files of its own, shared in every way.
 HANDLE InheritableFile(const std::string& path) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                       CREATE_ALWAYS, 0, nullptr);
 }
 
 // Runs kxhost with `arguments` (each quoted) while `drive` acts on its windows; a kxhost still
 // running 20 s after `drive` returns is ended and fails the test.
 HostRun RunKxhost(const std::vector<std::string>& arguments, const std::function<void(DWORD)>& drive) {
-    const std::string exe = BuildFile("kxhost.exe"), outPath = TempPath("kxhost.out"), errPath = TempPath("kxhost.err");
+    static int runs = 0;
+    const std::string exe = BuildFile("kxhost.exe"), serial = std::to_string(++runs);
+    const std::string outPath = TempPath("kxhost" + serial + ".out"), errPath = TempPath("kxhost" + serial + ".err");
     std::string commandLine = "\"" + exe + "\"";
     for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
     HANDLE out = InheritableFile(outPath), err = InheritableFile(errPath);
+    EXPECT_TRUE(out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) << "error " << GetLastError();
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

@@ -4,6 +4,7 @@
 #   kx_add_resources(kxcard)                                   # the DLL gets the templates, icons, bitmaps
 #   target_link_libraries(kx_ui PRIVATE kx_resource_ids)       # code that needs the ids:
 #                                                              #   #include "resource_ids.h"
+#   kx_add_version_info(kxhost "what it is")                   # a program's version resource
 #
 # kx_add_resources(<target>) turns every picture in resources/art into a .bmp or .ico with
 # tools/pixelart.py (rerun when the art or the tool changes; bad art fails the build) and compiles
@@ -51,4 +52,19 @@ function(kx_add_resources target)
     OBJECT_DEPENDS "${pictures};${KX_RESOURCE_DIR}/resource_ids.h"
     INCLUDE_DIRECTORIES "${out_dir};${KX_RESOURCE_DIR}")
   target_link_libraries(${target} PRIVATE kx_resource_ids)
+endfunction()
+
+# kx_add_version_info(<target> <description>): a VERSIONINFO resource carrying PROJECT_VERSION.
+function(kx_add_version_info target description)
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    set(kx_file_type VFT_DLL)
+    set(kx_file_name ${target}.dll)
+  else()
+    set(kx_file_type VFT_APP)
+    set(kx_file_name ${target}.exe)
+  endif()
+  set(kx_description "${description}")
+  configure_file(${KX_RESOURCE_DIR}/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
 endfunction()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: builds the three presets, runs the native suites, checks the product DLL's
-# exports, runs the Windows programs under Wine and the fuzz targets for a bounded time.
+# exports and the packages, runs the Windows programs under Wine and the fuzz targets for a
+# bounded time.
 # Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -23,7 +24,9 @@ build() {  # build PRESET
   return $rc
 }
 
+linux_built=0
 if build linux; then
+  linux_built=1
   echo "== native tests"
   ctest --test-dir build/linux --output-on-failure -j2 >build/ctest.log 2>&1
   grep -E 'tests passed|\*\*\*|Not Run' build/ctest.log | tail -n 40
@@ -38,6 +41,10 @@ if build win32; then
   if [ -f scripts/check-exports.sh ]; then
     echo "== product DLL exports"
     if bash scripts/check-exports.sh; then count exports 1 0; else count exports 0 1; fi
+  fi
+  if [ "$linux_built" -eq 1 ]; then
+    echo "== packages"
+    if bash scripts/package.sh; then count packages 1 0; else count packages 0 1; fi
   fi
 else
   count "win32 build" 0 1

@@ -178,6 +178,7 @@ int RunTool(int argc, char** argv) {
     app.footer(kExitStatuses);
     app.require_subcommand(1);
     app.fallthrough();
+    app.set_version_flag("--version", std::string("kxcard ") + KX_VERSION, "the tool's version");
 
     GlobalOptions global;
     bool yes = false, no = false;
@@ -194,6 +195,8 @@ int RunTool(int argc, char** argv) {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
     } catch (const CLI::ParseError& error) {
         return UsageError(app, error);
     }

@@ -1,5 +1,5 @@
 // The exports: record the host's values in ModuleState, run a modal dialog, hand results back.
-#include "entry/exports.h"
+#include <kxcard.h>
 
 #include <commctrl.h>
 
@@ -53,7 +53,7 @@ extern "C" int __cdecl ConnectCardDlg(HWND parent, char* folder) {
     });
 }
 
-extern "C" int __cdecl DirectWriteCard(HWND parent, std::uint8_t* design, std::uint32_t size, const char* name) {
+extern "C" int __cdecl DirectWriteCard(HWND parent, unsigned char* design, unsigned int size, const char* name) {
     return kx::Guarded([&] {
         kx::ModuleState& state = kx::moduleState();
         state.HostDesign = design;

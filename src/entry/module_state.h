@@ -1,6 +1,7 @@
 // The process-wide values the exports record for the dialogs and hand back to the host.
 #pragma once
 
+#include <kxcard.h>
 #include <windows.h>
 
 #include <array>
@@ -13,8 +14,9 @@
 
 namespace kx {
 
-// Every string buffer shared with the host is a path buffer.
+// Every string buffer shared with the host is a path buffer, of the size the public header gives.
 using HostString = std::array<char, kMaxPath>;
+static_assert(kMaxPath == KXCARD_PATH_SIZE);
 
 // Zero or empty at load; each export overwrites only the fields it sets.
 struct ModuleState {

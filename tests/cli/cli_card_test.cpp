@@ -7,7 +7,7 @@ namespace {
 constexpr const char* kEraseQuestion =
     "Confirm: Are you sure you want to delete the selected designs from the ATA PC Card?\n";
 
-TEST_F(ToolTest, MistakesExit64WithTheUsageOnStderrAndHelpGoesToStdout) {
+TEST_F(ToolTest, MistakesExit64WithTheUsageOnStderrAndHelpAndVersionGoToStdout) {
     std::string file = put(root / "plain.txt", {1}).string();
     const std::vector<std::vector<std::string>> mistakes{
         {}, {"dance"}, {"--card", file, "check"}, {"--card", (root / "missing").string(), "check"},
@@ -22,6 +22,7 @@ TEST_F(ToolTest, MistakesExit64WithTheUsageOnStderrAndHelpGoesToStdout) {
     EXPECT_TRUE(fs::is_empty(card));
     ToolRun help = run({"preview", "--help"});
     EXPECT_TRUE(help.status == 0 && help.err.empty() && help.out.find("--size") != std::string::npos) << help;
+    EXPECT_EQ(run({"--version"}), (ToolRun{0, "kxcard " KX_VERSION "\n", ""}));
 }
 
 TEST_F(ToolTest, WithoutACardTheQuestionThenHowToNameACardFolderAndExit3) {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "entry/exports.h"
+#include <kxcard.h>
 
 namespace kx::wintest {
 

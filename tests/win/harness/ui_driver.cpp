@@ -32,21 +32,6 @@ bool Poll(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-// The first visible top-level dialog of this process for which `match` holds.
-HWND WaitForOwnDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
-    HWND found = nullptr;
-    Poll([&] {
-        for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found;
-             found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(found, &process);
-            if (process == GetCurrentProcessId() && IsWindowVisible(found) && match(found)) return true;
-        }
-        return false;
-    }, timeoutMs);
-    return found;
-}
-
 void CollectTree(HWND tree, HTREEITEM node, int depth, std::vector<TreeItem>& items) {
     for (; node; node = TreeView_GetNextSibling(tree, node)) {
         char text[520] = {};
@@ -63,7 +48,25 @@ std::string DriveRoot(const char* variable) {
     return letter && *letter ? std::string(1, *letter) + ":\\" : std::string();
 }
 
+HWND WaitForOwnDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+    return WaitForProcessDialog(GetCurrentProcessId(), match, timeoutMs);
+}
+
 }  // namespace
+
+HWND WaitForProcessDialog(DWORD process, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+    HWND found = nullptr;
+    Poll([&] {
+        for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found;
+             found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == process && IsWindowVisible(found) && match(found)) return true;
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
 
 HWND WaitForDialog(const std::string& title, DWORD timeoutMs) {
     return WaitForOwnDialog([&](HWND w) { return WindowText(w) == title; }, timeoutMs);

@@ -19,6 +19,8 @@ HWND WaitForDialog(const std::string& title, DWORD timeoutMs = kWaitMs);
 HWND WaitForMessageBox(const std::string& caption, const std::string& text, DWORD timeoutMs = kWaitMs);
 // True once `window` is hidden or destroyed (a dialog that ended); false after `timeoutMs`.
 bool WaitForHidden(HWND window, DWORD timeoutMs = kWaitMs);
+// The first visible dialog of process `process` for which `match` holds, or null after `timeoutMs`.
+HWND WaitForProcessDialog(DWORD process, const std::function<bool(HWND)>& match, DWORD timeoutMs = kWaitMs);
 // Clicks the box's button `answer` (IDOK, IDCANCEL, IDYES, IDNO): false when no such box appeared.
 bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer, DWORD timeoutMs = kWaitMs);
 

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Shows the library's real dialogs under Wine: builds the win64 preset and the Linux tool, makes
+# the demo's card folder and sample designs, maps the card folder as removable drive E: of a
+# private Wine prefix and opens the main dialog through kxhost on the sample designs.
+#
+# Usage: scripts/dialogs.sh [--direct-write | --direct-files] [--screenshots DIR]
+#   --direct-write      open the write dialog on one sample design held in memory instead
+#   --direct-files      open the write dialog on a list file naming every sample design instead
+#   --screenshots DIR   run under Xvfb instead, walk the dialogs through their main states and
+#                       save a PNG of each window in DIR (docs/screens for the README)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+mode=connect
+shots=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --direct-write) mode=write ;;
+    --direct-files) mode=files ;;
+    --screenshots) [ $# -ge 2 ] || { echo "dialogs.sh: --screenshots needs a folder" >&2; exit 64; }
+                   shots=$2; shift ;;
+    -h|--help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "dialogs.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
+  esac
+  shift
+done
+
+if [ -z "$shots" ] && [ -z "${DISPLAY:-}" ]; then
+  cat >&2 <<'EOF'
+dialogs.sh: no display to show the dialogs on (DISPLAY is not set).
+Run it from a desktop session, or over ssh with X forwarding (ssh -X), or save pictures
+of the dialogs instead:  scripts/dialogs.sh --screenshots DIR
+EOF
+  exit 1
+fi
+
+work=$root/build/dialogs
+mkdir -p "$work"
+log=$work/dialogs.log
+: >"$log"
+quiet() { "$@" >>"$log" 2>&1 || { echo "dialogs.sh: '$*' failed; see $log" >&2; tail -n 20 "$log" >&2; exit 1; }; }
+
+bash scripts/deps.sh
+echo "dialogs.sh: building the Linux tool and the win64 preset (log: $log)"
+quiet cmake --preset linux
+quiet cmake --build --preset linux -j2 --target kxcard
+quiet cmake --preset win64
+targets=(kxcard kxhost)
+[ -z "$shots" ] || targets+=(dialog_screens)
+quiet cmake --build --preset win64 -j2 --target "${targets[@]}"
+
+# A fresh demo each run: the card as the tool leaves it after writing the samples.
+rm -rf "$work/demo"
+quiet build/linux/kxcard demo --dir "$work/demo"
+designs=$work/demo/designs
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+
+export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+export WINEPATH
+WINEPATH=$(windows_path "$root/build/win64")
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "dialogs.sh: making the Wine prefix $WINEPREFIX (first run only)"
+  quiet wine wineboot -i
+  # Wine's own TrueType faces (Marlett draws the caption buttons) where the prefix finds them.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  quiet wine reg add 'HKLM\Software\Wine\Drives' /v e: /t REG_SZ /d floppy /f
+  # The mount manager reads the drive types when it starts.
+  quiet wineserver -k
+fi
+ln -sfn "$work/demo/card" "$WINEPREFIX/dosdevices/e:"
+
+if [ -n "$shots" ]; then
+  mkdir -p "$shots"
+  bmp=$work/bmp
+  rm -rf "$bmp" && mkdir -p "$bmp"
+  # No window manager under Xvfb: unmanaged windows, drawn by Wine itself and never waited for.
+  quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+  echo "dialogs.sh: walking the dialogs under Xvfb"
+  set +e
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    wine "$1" "$2" "$3" >"$4" 2>&1; rc=$?; wineserver -k; exit $rc' _ \
+    "$root/build/win64/tests/win/dialog_screens.exe" "$(windows_path "$designs/")" "$(windows_path "$bmp")" \
+    "$work/walk.log"
+  walked=$?
+  set -e
+  grep -v '^$' "$work/walk.log" | sed 's/^/  /'
+  # The pictures decide: none, or a blank one, fails here; a state left out fails below.
+  python3 tools/screenshots.py "$bmp" "$shots" || exit 1
+  [ "$walked" -eq 0 ] || { echo "dialogs.sh: not every state was saved (walk status $walked)" >&2; exit 1; }
+  exit 0
+fi
+
+# On the user's display the window manager manages Wine's windows as usual.
+wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >>"$log" 2>&1 || true
+kxhost=$root/build/win64/kxhost.exe
+first_design=$(ls "$designs"/*.kxd | head -n 1)
+case $mode in
+  connect) args=(connect "$(windows_path "$designs/")") ;;
+  write) args=(write "$(windows_path "$first_design")") ;;
+  files)
+    list_args=()
+    for f in "$designs"/*.kxd; do list_args+=("$(windows_path "$f")"); done
+    wine "$kxhost" makelist "${list_args[@]}" -o "$(windows_path "$work/designs.lst")" 2>>"$log"
+    args=(files "$(windows_path "$work/designs.lst")") ;;
+esac
+echo "dialogs.sh: kxhost ${args[*]}   (the card is drive E:, $work/demo/card)"
+exec wine "$kxhost" "${args[@]}"

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes the packages from the built linux and win32 presets with cpack: the .deb of the tool and
+# the .zip of the host developer's kit, and checks that each holds what its users look for.
+# Builds nothing: build both presets first. Packages land in build/linux/packages and
+# build/win32/packages.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+failures=0
+check() {  # check PACKAGE LISTING ENTRY...
+  local package=$1 listing=$2 entry
+  shift 2
+  for entry in "$@"; do
+    grep -qE "$entry\$" <<<"$listing" || { echo "package: $package lacks $entry" >&2; failures=$((failures + 1)); }
+  done
+}
+
+for preset in linux win32; do
+  [ -f "build/$preset/CPackConfig.cmake" ] || { echo "package: build the $preset preset first" >&2; exit 1; }
+  rm -rf "build/$preset/packages"
+  (cd "build/$preset" && cpack >cpack.log 2>&1) || { tail -n 20 "build/$preset/cpack.log" >&2; exit 1; }
+done
+
+deb=$(ls build/linux/packages/*.deb)
+check "$deb" "$(dpkg-deb -c "$deb")" ./usr/bin/kxcard ./usr/share/man/man1/kxcard.1
+zip=$(ls build/win32/packages/*.zip)
+check "$zip" "$(python3 -m zipfile -l "$zip" | awk '{ print $1 }')" /bin/kxcard.dll /bin/kxhost.exe \
+  /include/kxcard.h /lib/libkxcard.dll.a /lib/kxcard.def /examples/kxhost/kxhost.c
+
+[ "$failures" -eq 0 ] || exit 1
+echo "package: $deb $zip"

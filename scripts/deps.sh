@@ -4,7 +4,9 @@
 set -euo pipefail
 
 linux=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev libpng-dev python3)
-everything=("${linux[@]}" clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
+# g++-multilib and qemu-user: the 32-bit build of the core and a way to run it on a kernel
+# without 32-bit support.
+everything=("${linux[@]}" g++-multilib qemu-user clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
             binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth help2man)
 if [ "${1:-}" = linux ]; then wanted=("${linux[@]}"); else wanted=("${everything[@]}"); fi
 

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: builds the three presets, runs the native suites, checks the product DLL's
-# exports and the packages, runs the Windows programs under Wine and the fuzz targets for a
-# bounded time.
-# Ends with one line: "N passed, N failed".
+# Runs every test: checks the layering of src/, builds the four presets, runs the native suites
+# as 64-bit and as 32-bit code, checks the product DLL's exports and the packages, runs the Windows programs
+# under Wine and the fuzz targets for a bounded time. Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,24 +23,26 @@ build() {  # build PRESET
   return $rc
 }
 
+run_ctest() {  # run_ctest PRESET STAGE
+  echo "== $2"
+  ctest --test-dir "build/$1" --output-on-failure -j2 >"build/ctest-$1.log" 2>&1
+  grep -E 'tests passed|\*\*\*|Not Run' "build/ctest-$1.log" | tail -n 40
+  local total bad
+  total=$(sed -nE 's/.* tests failed out of ([0-9]+).*/\1/p' "build/ctest-$1.log" | tail -n1)
+  bad=$(sed -nE 's/.*, ([0-9]+) tests failed out of.*/\1/p' "build/ctest-$1.log" | tail -n1)
+  count "$2" "$(( ${total:-0} - ${bad:-0} ))" "${bad:-1}"
+}
+
+echo "== layers"
+if bash scripts/check-layers.sh; then count layers 1 0; else count layers 0 1; fi
+
 linux_built=0
-if build linux; then
-  linux_built=1
-  echo "== native tests"
-  ctest --test-dir build/linux --output-on-failure -j2 >build/ctest.log 2>&1
-  grep -E 'tests passed|\*\*\*|Not Run' build/ctest.log | tail -n 40
-  total=$(sed -nE 's/.* tests failed out of ([0-9]+).*/\1/p' build/ctest.log | tail -n1)
-  bad=$(sed -nE 's/.*, ([0-9]+) tests failed out of.*/\1/p' build/ctest.log | tail -n1)
-  count native "$(( ${total:-0} - ${bad:-0} ))" "${bad:-1}"
-else
-  count "linux build" 0 1
-fi
+if build linux; then linux_built=1; run_ctest linux native; else count "linux build" 0 1; fi
+if build linux32; then run_ctest linux32 "native 32-bit"; else count "linux32 build" 0 1; fi
 
 if build win32; then
-  if [ -f scripts/check-exports.sh ]; then
-    echo "== product DLL exports"
-    if bash scripts/check-exports.sh; then count exports 1 0; else count exports 0 1; fi
-  fi
+  echo "== product DLL exports"
+  if bash scripts/check-exports.sh; then count exports 1 0; else count exports 0 1; fi
   if [ "$linux_built" -eq 1 ]; then
     echo "== packages"
     if bash scripts/package.sh; then count packages 1 0; else count packages 0 1; fi
@@ -51,21 +52,17 @@ else
 fi
 
 if build win64; then
-  if [ -f scripts/wine-tests.sh ]; then
-    echo "== Windows programs under Wine"
-    bash scripts/wine-tests.sh | tee build/wine.log
-    line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' build/wine.log | tail -n1)
-    p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
-    count wine "${p:-0}" "${f:-1}"
-  fi
+  echo "== Windows programs under Wine"
+  bash scripts/wine-tests.sh | tee build/wine.log
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' build/wine.log | tail -n1)
+  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
+  count wine "${p:-0}" "${f:-1}"
 else
   count "win64 build" 0 1
 fi
 
-if [ -f scripts/fuzz.sh ]; then
-  echo "== fuzz targets (${FUZZ_SECONDS:=45} s each)"
-  if FUZZ_SECONDS=$FUZZ_SECONDS bash scripts/fuzz.sh; then count fuzz 1 0; else count fuzz 0 1; fi
-fi
+echo "== fuzz targets (${FUZZ_SECONDS:=45} s each)"
+if FUZZ_SECONDS=$FUZZ_SECONDS bash scripts/fuzz.sh; then count fuzz 1 0; else count fuzz 0 1; fi
 
 [ ${#stage_failed[@]} -eq 0 ] || echo "failed stages: ${stage_failed[*]}"
 echo "$passed passed, $failed failed"

@@ -76,6 +76,9 @@ if [ -n "$shots" ]; then
   rm -rf "$bmp" && mkdir -p "$bmp"
   # No window manager under Xvfb: unmanaged windows, drawn by Wine itself and never waited for.
   quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+  # The reg call started Wine's desktop without a display; the walk must start its own under Xvfb.
+  quiet wineserver -k
+  wineserver -w
   echo "dialogs.sh: walking the dialogs under Xvfb"
   set +e
   xvfb-run -a -s "-screen 0 1024x768x24" bash -c '

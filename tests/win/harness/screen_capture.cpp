@@ -9,8 +9,9 @@
 
 namespace kx::wintest {
 
-bool SaveScreenBitmap(const std::string& path) {
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+bool SaveScreenBitmap(const std::string& path, const RECT& area) {
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) return false;
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     HDC screen = GetDC(nullptr);
@@ -20,7 +21,7 @@ bool SaveScreenBitmap(const std::string& path) {
     bool ok = false;
     if (memory && bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        const bool copied = BitBlt(memory, 0, 0, w, h, screen, area.left, area.top, SRCCOPY);
         SelectObject(memory, old);
         GdiFlush();
         DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
@@ -31,13 +32,17 @@ bool SaveScreenBitmap(const std::string& path) {
             ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
                  std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
                  std::fwrite(bits, size, 1, out) == 1;
-            ok = std::fclose(out) == 0 && ok;
+            ok = std::fclose(out) == 0 && ok && copied;
         }
     }
     if (bitmap) DeleteObject(bitmap);
     if (memory) DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return ok;
+}
+
+bool SaveScreenBitmap(const std::string& path) {
+    return SaveScreenBitmap(path, RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 void SaveScreenshotIfAsked(const std::string& name) {

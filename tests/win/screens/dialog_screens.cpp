@@ -13,7 +13,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -21,6 +20,7 @@
 #include <vector>
 
 #include "harness/kxcard_library.h"
+#include "harness/screen_capture.h"
 #include "harness/ui_driver.h"
 #include "resource_ids.h"
 
@@ -36,34 +36,6 @@ struct Walk {
     std::string out;
     int saved = 0, missing = 0;
 };
-
-// The bottom-up 24-bit BMP of what the screen shows inside `window`'s rectangle.
-std::vector<char> CaptureWindow(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<char> file(14 + sizeof info + static_cast<std::size_t>(stride) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool copied = bitmap && BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    if (copied) {
-        BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(file.size()), 0, 0, 14 + sizeof info};
-        std::memcpy(file.data(), &header, 14);
-        std::memcpy(file.data() + 14, &info, sizeof info);
-        std::memcpy(file.data() + 14 + sizeof info, bits, file.size() - 14 - sizeof info);
-    }
-    SelectObject(memory, old);
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return copied ? file : std::vector<char>();
-}
 
 // A dialog's template size in dialog units.
 struct TemplateSize { int width, height; };
@@ -89,10 +61,9 @@ void Save(Walk& walk, UiSync& ui, HWND window, const char* name, TemplateSize si
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     ui.wait();
     Sleep(300);
-    std::vector<char> picture = CaptureWindow(window);
+    RECT area{};
     const std::string path = walk.out + name + ".bmp";
-    std::ofstream file(path, std::ios::binary);
-    if (picture.empty() || !file.write(picture.data(), static_cast<std::streamsize>(picture.size()))) {
+    if (!GetWindowRect(window, &area) || !SaveScreenBitmap(path, area)) {
         std::printf("%s: the capture failed\n", name);
         ++walk.missing;
         return;

@@ -65,7 +65,7 @@ std::optional<CardSession> OpenCard(const GlobalOptions& options) {
     auto drive = nativePosixPlatform().drive((*root)[0]);
     auto lock = drive ? CardLock::Take(drive->folder) : std::nullopt;
     if (!lock) return std::nullopt;
-    CardSession session{*root, {}, std::move(*lock)};
+    CardSession session{*root, {}, std::move(*lock), KeptFolderListings(nativePosixPlatform())};
     MessageTally tally;
     if (CheckCardLayout(0, session.root, session.orderFile) == 1) return session;
     if (tally.shown() == 0) PrintFailure(session.root + std::string(kOrderFileName), platform().lastError());

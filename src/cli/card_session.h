@@ -7,6 +7,7 @@
 
 #include "card/order_file.h"
 #include "cli/card_lock.h"
+#include "platform/posix/posix_platform.h"
 
 namespace kx::cli {
 
@@ -24,6 +25,8 @@ struct CardSession {
     std::string root;
     OrderFile orderFile;
     CardLock lock;  // held for as long as the command works on the card
+    // Folder listings are read once while the lock is held: no other command changes the card.
+    KeptFolderListings listings;
     // Design folder `folder` (0 to 11) of the card, ending with a backslash.
     std::string folderPath(int folder) const;
 };

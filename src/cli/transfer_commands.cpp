@@ -22,6 +22,7 @@ namespace {
 // FAT volume does, without regard to case); names that match no row, or two rows differing only
 // in case (which no card holds, and which would both go), are reported.
 struct NamedDesigns {
+    CardSession session;  // the card stays locked until the command ends
     CardTarget card;
     std::vector<ListRow> rows;
     int unmatched = 0;
@@ -32,8 +33,8 @@ std::optional<NamedDesigns> NameDesigns(const GlobalOptions& options, int folder
                                         const std::vector<std::string>& names) {
     auto session = OpenCard(options);
     if (!session) return std::nullopt;
-    std::string cardFolder = session->folderPath(folder);
-    NamedDesigns named{{cardFolder, session->root}, ListDesignFiles(cardFolder), 0};
+    CardTarget card{session->folderPath(folder), session->root};
+    NamedDesigns named{std::move(*session), card, ListDesignFiles(*card.folder), 0};
     const std::string_view folderName = DesignFolderNames.at(static_cast<std::size_t>(folder));
     for (const std::string& name : names) {
         std::vector<ListRow*> matches;

@@ -116,22 +116,6 @@ bool Exists(const std::string& hostPath) {
     return ::lstat(hostPath.c_str(), &st) == 0;
 }
 
-// The entry of `dir` whose name equals `name` without regard to ASCII case, exact spelling first.
-std::optional<std::string> FindEntryIgnoringCase(const std::string& dir, const std::string& name) {
-    if (Exists(dir + "/" + name)) return name;
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) return std::nullopt;
-    std::optional<std::string> found;
-    while (dirent* e = ::readdir(d)) {
-        if (EqualsIgnoreCase(e->d_name, name)) {
-            found = e->d_name;
-            break;
-        }
-    }
-    ::closedir(d);
-    return found;
-}
-
 std::string UnescapeMountField(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -148,17 +132,25 @@ std::string UnescapeMountField(const std::string& s) {
     return out;
 }
 
-// `base` joined with the first `count` parts, each in its existing spelling. The exact path is
-// tried first (one lstat, the usual case); only a path that does not exist as spelled has its
-// parent resolved the same way and its last part looked up without regard to case.
-std::string ResolveParts(const std::string& base, const std::vector<std::string>& parts, std::size_t count) {
-    if (count == 0) return base;
-    std::string exact = base;
-    for (std::size_t i = 0; i < count; ++i) exact += "/" + parts[i];
-    if (Exists(exact)) return exact;
-    std::string parent = ResolveParts(base, parts, count - 1);
-    auto found = FindEntryIgnoringCase(parent.empty() ? "/" : parent, parts[count - 1]);
-    return parent + "/" + (found ? *found : parts[count - 1]);
+// The file type a folder's entry names; 0 when the folder does not say.
+mode_t EntryType(unsigned char dtype) {
+    switch (dtype) {
+        case DT_REG: return S_IFREG;
+        case DT_DIR: return S_IFDIR;
+        case DT_LNK: return S_IFLNK;
+        case DT_FIFO: return S_IFIFO;
+        case DT_SOCK: return S_IFSOCK;
+        case DT_CHR: return S_IFCHR;
+        case DT_BLK: return S_IFBLK;
+        default: return 0;
+    }
+}
+
+// A host path split at its last separator: the folder ("/" for the root's entries) and the name.
+std::pair<std::string, std::string> SplitHostPath(const std::string& hostPath) {
+    std::size_t slash = hostPath.rfind('/');
+    if (slash == std::string::npos) return {".", hostPath};
+    return {slash == 0 ? "/" : hostPath.substr(0, slash), hostPath.substr(slash + 1)};
 }
 
 // The words for what stands at a path instead of a regular file; null for a regular file.
@@ -188,6 +180,107 @@ int DriveIndex(char letter) {
 }  // namespace
 
 PosixPlatform::PosixPlatform() { mapDrive('Z', "/", DRIVE_TYPE_FIXED); }
+
+bool PosixPlatform::IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        auto lower = [](char c) { return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
+        return lower(x) < lower(y);
+    });
+}
+
+void PosixPlatform::keepListings(bool keep) {
+    keepDepth_ += keep ? 1 : -1;
+    if (keepDepth_ == 0) kept_.clear();
+}
+
+const PosixPlatform::Listing& PosixPlatform::listing(const std::string& hostFolder) const {
+    if (keepDepth_ > 0) {
+        auto found = kept_.find(hostFolder);
+        if (found != kept_.end()) return found->second;
+    }
+    Listing read;
+    DIR* d = ::opendir(hostFolder.c_str());
+    if (d) {
+        while (dirent* e = ::readdir(d)) {
+            std::string name = e->d_name;
+            if (name != "." && name != "..") read.emplace(std::move(name), EntryType(e->d_type));
+        }
+        ::closedir(d);
+    }
+    // A folder that could not be read is not kept: it may be made later.
+    if (keepDepth_ > 0 && d) return kept_[hostFolder] = std::move(read);
+    return unkept_ = std::move(read);
+}
+
+std::optional<PosixPlatform::Entry> PosixPlatform::lookup(const std::string& hostFolder, const std::string& name) const {
+    if (name == "." || name == "..") return Entry{name, S_IFDIR};
+    if (keepDepth_ == 0) {
+        struct stat st {};  // the usual case, an exact name, costs one lstat instead of a listing
+        if (::lstat((hostFolder + "/" + name).c_str(), &st) == 0) return Entry{name, st.st_mode & S_IFMT};
+    }
+    const Listing& entries = listing(hostFolder);
+    auto [first, last] = entries.equal_range(name);
+    if (first == last) return std::nullopt;
+    auto exact = std::find_if(first, last, [&](const auto& e) { return e.first == name; });
+    return exact != last ? Entry{exact->first, exact->second} : Entry{first->first, first->second};
+}
+
+std::optional<mode_t> PosixPlatform::typeAt(const std::string& hostPath) const {
+    struct stat st {};
+    auto [folder, name] = SplitHostPath(hostPath);
+    if (keepDepth_ > 0 && !name.empty()) {
+        auto entry = lookup(folder, name);
+        if (!entry || entry->name != name) return std::nullopt;
+        if (entry->type != 0) return entry->type;
+    }
+    if (::lstat(hostPath.c_str(), &st) != 0) return std::nullopt;
+    return st.st_mode & S_IFMT;
+}
+
+bool PosixPlatform::isFolder(const std::string& hostPath) const {
+    auto type = typeAt(hostPath);
+    return type && (*type == S_IFDIR || (*type == S_IFLNK && IsDirectory(hostPath)));
+}
+
+void PosixPlatform::noteAdded(const std::string& hostPath, mode_t type) {
+    auto [folder, name] = SplitHostPath(hostPath);
+    auto found = kept_.find(folder);
+    if (found == kept_.end()) return;
+    auto [first, last] = found->second.equal_range(name);
+    for (auto e = first; e != last; ++e)
+        if (e->first == name) return void(e->second = type);
+    found->second.emplace(name, type);
+}
+
+void PosixPlatform::noteRemoved(const std::string& hostPath) {
+    auto [folder, name] = SplitHostPath(hostPath);
+    // A folder removed or moved away takes its listing, and those of its folders, along.
+    std::erase_if(kept_, [&](const auto& kept) {
+        return kept.first.compare(0, hostPath.size(), hostPath) == 0 &&
+               (kept.first.size() == hostPath.size() || kept.first[hostPath.size()] == '/');
+    });
+    auto found = kept_.find(folder);
+    if (found == kept_.end()) return;
+    auto [first, last] = found->second.equal_range(name);
+    for (auto e = first; e != last; ++e)
+        if (e->first == name) return void(found->second.erase(e));
+}
+
+// `base` joined with the first `count` parts, each in its existing spelling. Without kept
+// listings the exact path is tried first (one lstat, the usual case); otherwise, and for a path
+// that does not exist as spelled, the parent is resolved the same way and the last part looked
+// up without regard to case.
+std::string PosixPlatform::resolve(const std::string& base, const std::vector<std::string>& parts, std::size_t count) const {
+    if (count == 0) return base;
+    if (keepDepth_ == 0) {
+        std::string exact = base;
+        for (std::size_t i = 0; i < count; ++i) exact += "/" + parts[i];
+        if (Exists(exact)) return exact;
+    }
+    std::string parent = resolve(base, parts, count - 1);
+    auto found = lookup(parent.empty() ? "/" : parent, parts[count - 1]);
+    return parent + "/" + (found ? found->name : parts[count - 1]);
+}
 
 void PosixPlatform::loadSystemDrives() {
     std::vector<std::string> removableDevices;
@@ -283,7 +376,7 @@ std::optional<std::string> PosixPlatform::toHostPath(const std::string& windowsP
         else current += (*abs)[i];
     }
     flushPart();
-    std::string host = ResolveParts(d->folder == "/" ? "" : d->folder, parts, parts.size());
+    std::string host = resolve(d->folder == "/" ? "" : d->folder, parts, parts.size());
     return host.empty() ? std::string("/") : host;
 }
 
@@ -339,13 +432,13 @@ std::optional<std::string> PosixPlatform::hostPathToChange(const std::string& wi
     for (std::size_t end = host->find('/', base.size() + 1);; end = host->find('/', end + 1)) {
         const bool last = end == std::string::npos;
         std::string prefix = host->substr(0, end);
-        struct stat st {};
-        if (::lstat(prefix.c_str(), &st) != 0) break;  // nothing below a missing entry exists
-        if (S_ISLNK(st.st_mode))
+        auto type = typeAt(prefix);
+        if (!type) break;  // nothing below a missing entry exists
+        if (S_ISLNK(*type))
             return refuse(last ? "Is a link" : "A link stands in its path: " + prefix.substr(prefix.rfind('/') + 1));
         if (last) {
-            if (what == Change::File && !S_ISREG(st.st_mode)) return refuse(NotAFileReason(st.st_mode));
-            if (what == Change::Folder && !S_ISDIR(st.st_mode)) return refuse(std::strerror(EEXIST));
+            if (what == Change::File && !S_ISREG(*type)) return refuse(NotAFileReason(*type));
+            if (what == Change::Folder && !S_ISDIR(*type)) return refuse(std::strerror(EEXIST));
             break;
         }
     }
@@ -355,9 +448,13 @@ std::optional<std::string> PosixPlatform::hostPathToChange(const std::string& wi
 std::optional<std::string> PosixPlatform::hostPathToRead(const std::string& windowsPath) {
     auto host = toHostPath(windowsPath);
     if (!host) return refuse("No such drive");
+    auto type = typeAt(*host);
     struct stat st {};
-    if (::stat(host->c_str(), &st) != 0) return std::nullopt;
-    if (const char* reason = NotAFileReason(st.st_mode)) return refuse(reason);
+    if (!type || *type != S_IFREG) {  // a link is followed
+        if (::stat(host->c_str(), &st) != 0) return std::nullopt;
+        type = st.st_mode & S_IFMT;
+    }
+    if (const char* reason = NotAFileReason(*type)) return refuse(reason);
     return host;
 }
 
@@ -394,7 +491,9 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
         refuse(reason);
         return nullptr;
     }
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    if (flags & O_CREAT) noteAdded(*host, S_IFREG);
+    // F_SETFL sets only the status flags, and of those only O_NONBLOCK was given: one call clears it.
+    ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
     return std::make_unique<PosixFile>(std::move(fd), false);
 }
 
@@ -433,6 +532,7 @@ bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {
         KeepErrno keep;
         ::unlink(side.c_str());
     }
+    if (ok) noteAdded(*dst, S_IFREG);
     return ok;
 }
 
@@ -441,36 +541,49 @@ bool PosixPlatform::moveFile(const std::string& from, const std::string& to) {
     auto src = hostPathToChange(from, Change::Entry);
     auto dst = src ? hostPathToChange(to, Change::Entry) : std::nullopt;
     if (!dst) return false;
-    if (!Exists(*src)) {
+    auto type = typeAt(*src);
+    if (!type) {
         errno = ENOENT;
         return false;
     }
     // MoveFileA never replaces; a new spelling of the same name is a rename all the same.
-    if (Exists(*dst) && !EqualsIgnoreCase(*src, *dst)) {
+    if (typeAt(*dst) && !EqualsIgnoreCase(*src, *dst)) {
         errno = EEXIST;
         return false;
     }
-    return ::rename(src->c_str(), dst->c_str()) == 0;
+    return renamed(*src, *dst, *type);
+}
+
+bool PosixPlatform::renamed(const std::string& from, const std::string& to, mode_t type) {
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    noteRemoved(from);
+    noteAdded(to, type);
+    return true;
 }
 
 bool PosixPlatform::moveFileReplacing(const std::string& from, const std::string& to) {
     refusal_.clear();
     auto src = hostPathToChange(from, Change::File);
     auto dst = src ? hostPathToChange(to, Change::File) : std::nullopt;
-    return dst && ::rename(src->c_str(), dst->c_str()) == 0;
+    return dst && renamed(*src, *dst, S_IFREG);
 }
 
 bool PosixPlatform::deleteFile(const std::string& path) {
     refusal_.clear();
     auto host = hostPathToChange(path, Change::File);
-    return host && ::unlink(host->c_str()) == 0;
+    if (!host || ::unlink(host->c_str()) != 0) return false;
+    noteRemoved(*host);
+    return true;
 }
 
 bool PosixPlatform::createDirectory(const std::string& path) {
     refusal_.clear();
     auto host = hostPathToChange(path, Change::Folder);
     if (!host) return false;
-    if (::mkdir(host->c_str(), 0777) == 0) return true;
+    if (::mkdir(host->c_str(), 0777) == 0) {
+        noteAdded(*host, S_IFDIR);
+        return true;
+    }
     return errno == EEXIST && IsDirectory(*host);
 }
 
@@ -485,36 +598,31 @@ std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size
     }
     if (namePattern.empty() || limit == 0) return result;
     auto hostDir = toHostPath(folder.empty() ? std::string(".") : folder);
-    if (!hostDir || !IsDirectory(*hostDir)) return result;
+    if (!hostDir || !isFolder(*hostDir)) return result;
     const bool isRoot = !folder.empty() && toHostPath(folder.substr(0, 2) + "\\") == hostDir;
     // A volume's root has no dot entries; any other folder lists them first, as FAT does.
     auto isDots = [](const std::string& n) { return n == "." || n == ".."; };
+    auto found = [&](const std::string& name, mode_t type) {
+        bool isDir = type == S_IFDIR || ((type == 0 || type == S_IFLNK) && IsDirectory(*hostDir + "/" + name));
+        result.push_back({name, isDir});
+    };
 
     if (namePattern.find_first_of("*?") == std::string::npos) {
-        // One name: looked up directly instead of read from the whole folder.
-        auto found = FindEntryIgnoringCase(*hostDir, namePattern);
-        if (found && !(isRoot && isDots(*found)))
-            result.push_back({*found, IsDirectory(*hostDir + "/" + *found)});
+        // One name: looked up directly instead of matched against the whole folder.
+        auto entry = lookup(*hostDir, namePattern);
+        if (entry && !(isRoot && isDots(entry->name))) found(entry->name, entry->type);
         return result;
     }
     if (!isRoot)
         for (const char* dots : {".", ".."})
             if (WildcardMatch(namePattern, dots) && result.size() < limit) result.push_back({dots, true});
-    DIR* d = ::opendir(hostDir->c_str());
-    if (!d) return result;
     const std::size_t dotCount = result.size();
-    while (result.size() < limit) {
-        dirent* e = ::readdir(d);
-        if (!e) break;
-        std::string name = e->d_name;
-        if (isDots(name)) continue;
-        if (!WildcardMatch(namePattern, name)) continue;
-        bool isDir = e->d_type == DT_DIR ||
-                     ((e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) && IsDirectory(*hostDir + "/" + name));
-        result.push_back({std::move(name), isDir});
+    for (const auto& [name, type] : listing(*hostDir)) {
+        if (result.size() >= limit) break;
+        if (WildcardMatch(namePattern, name)) found(name, type);
     }
-    ::closedir(d);
-    // A complete listing comes in a stable order; a limited one in the folder's own order.
+    // A complete listing comes in a stable order; which entries a limited one holds is the
+    // listing's affair.
     if (limit == SIZE_MAX)
         std::sort(result.begin() + static_cast<std::ptrdiff_t>(dotCount), result.end(),
                   [](const FoundFile& a, const FoundFile& b) { return a.name < b.name; });
@@ -598,7 +706,12 @@ std::string PosixPlatform::executablePath() {
 
 std::string PosixPlatform::lastError() { return refusal_.empty() ? std::strerror(errno) : refusal_; }
 
-std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }
+// Asked once: the side file's name takes it for every file a command writes, and nothing here
+// forks and goes on writing.
+std::uint32_t CurrentProcessId() {
+    static const auto pid = static_cast<std::uint32_t>(::getpid());
+    return pid;
+}
 
 PosixPlatform& nativePosixPlatform() {
     static PosixPlatform instance = [] {

@@ -2,9 +2,15 @@
 // and lookups behave like a card's FAT volume (names match without regard to ASCII case).
 #pragma once
 
+#include <sys/types.h>
+
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -57,7 +63,33 @@ public:
     std::string executablePath() override;
     std::string lastError() override;
 
+    // While kept (see KeptFolderListings), each folder is read once and its names answered
+    // from memory; the backend's own creates, renames and deletes keep the listings true.
+    void keepListings(bool keep);
+
 private:
+    // A folder's entries: spelling → type (S_IFREG, S_IFDIR, S_IFLNK...; 0 when the folder did
+    // not say), ordered without regard to case, equal names in the folder's own order.
+    struct IgnoreCaseLess {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    using Listing = std::multimap<std::string, mode_t, IgnoreCaseLess>;
+    struct Entry {
+        std::string name;  // its own spelling
+        mode_t type = 0;
+    };
+    const Listing& listing(const std::string& hostFolder) const;
+    // The entry of a folder named `name` without regard to ASCII case, exact spelling first.
+    std::optional<Entry> lookup(const std::string& hostFolder, const std::string& name) const;
+    // What stands at a host path, links not followed (lstat's file type), if anything.
+    std::optional<mode_t> typeAt(const std::string& hostPath) const;
+    bool isFolder(const std::string& hostPath) const;  // a link to a folder counts
+    std::string resolve(const std::string& base, const std::vector<std::string>& parts, std::size_t count) const;
+    // Keeps kept listings true after this backend's own change at a host path.
+    void noteAdded(const std::string& hostPath, mode_t type);
+    void noteRemoved(const std::string& hostPath);
+    bool renamed(const std::string& from, const std::string& to, mode_t type);  // ::rename, noted
+
     // What a command changes at a path: a file, a folder, or whichever stands there (a move).
     enum class Change { File, Folder, Entry };
     // The host path of something a command creates, replaces, moves or deletes; nothing when a
@@ -79,6 +111,27 @@ private:
     mutable std::string currentDirectory_;
     std::string tempFolder_;
     std::string refusal_;  // the reason of this backend's own last refusal, else errno speaks
+    int keepDepth_ = 0;
+    mutable std::unordered_map<std::string, Listing> kept_;  // by host folder, while kept
+    mutable Listing unkept_;                                 // the last listing read otherwise
+};
+
+// For as long as it lives, the backend keeps the folder listings it reads (nested scopes
+// share them): for a command that holds the folders it changes (the tool's card lock), so that
+// a design costs no lookups. What other processes change in those folders meanwhile goes unseen.
+class KeptFolderListings {
+public:
+    explicit KeptFolderListings(PosixPlatform& backend) : backend_(&backend) { backend.keepListings(true); }
+    ~KeptFolderListings() {
+        if (backend_) backend_->keepListings(false);
+    }
+    KeptFolderListings(KeptFolderListings&& other) noexcept : backend_(std::exchange(other.backend_, nullptr)) {}
+    KeptFolderListings& operator=(KeptFolderListings&&) = delete;
+    KeptFolderListings(const KeptFolderListings&) = delete;
+    KeptFolderListings& operator=(const KeptFolderListings&) = delete;
+
+private:
+    PosixPlatform* backend_;
 };
 
 // The process-wide backend as a PosixPlatform, for the tool and the tests to map drives.

@@ -13,14 +13,11 @@ public:
         : inner_(std::move(inner)), owner_(owner), path_(std::move(path)), drive_(drive), volume_(volume) {}
 
     std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
-        if (owner_.nextOperationFails("read " + path_)) return std::nullopt;
-        return inner_->read(into);
+        return owner_.nextOperationFails("read " + path_) ? std::nullopt : inner_->read(into);
     }
     std::optional<std::size_t> write(std::span<const std::uint8_t> from) override {
         if (owner_.nextOperationFails("write " + path_)) return std::nullopt;
-        std::size_t fits = owner_.takeBudget(drive_, from.size());
-        if (fits == 0 && !from.empty()) return std::size_t{0};
-        return inner_->write(from.first(fits));
+        return inner_->write(from.first(owner_.takeBudget(drive_, from.size())));
     }
     std::optional<std::uint64_t> size() override { return inner_->size(); }
     bool seek(std::int64_t offset, SeekFrom from) override { return inner_->seek(offset, from); }
@@ -38,23 +35,15 @@ private:
     bool volume_;
 };
 
-bool Writes(OpenMode mode) { return mode != OpenMode::Read && mode != OpenMode::Volume; }
-
 }  // namespace
-
-FaultPlatform::FaultPlatform(Platform& inner) : inner_(inner), scope_(*this) {}
-FaultPlatform::~FaultPlatform() = default;
 
 bool FaultPlatform::nextOperationFails(const std::string& what) {
     ++count_;
     ownError_ = nullptr;
-    if (failAt_ != 0 && count_ == failAt_) {
-        failedOnce_ = true;
-        failedWhat_ = what;
-        ownError_ = "Injected fault";
-        return true;
-    }
-    return false;
+    if (failAt_ == 0 || count_ != failAt_) return false;
+    failedWhat_ = what;
+    ownError_ = "Injected fault";
+    return true;
 }
 
 std::size_t FaultPlatform::takeBudget(char driveLetter, std::size_t wanted) {
@@ -79,50 +68,12 @@ char FaultPlatform::driveOf(const std::string& path) {
 
 std::unique_ptr<File> FaultPlatform::open(const std::string& path, OpenMode mode) {
     if (nextOperationFails("open " + path)) return nullptr;
-    if (Writes(mode) && isReadOnly(path)) return nullptr;
+    if (mode != OpenMode::Read && mode != OpenMode::Volume && isReadOnly(path)) return nullptr;
     auto file = inner_.open(path, mode);
     if (!file) return nullptr;
     bool volume = mode == OpenMode::Volume;
     char drive = volume && path.size() >= 5 ? Upper(path[4]) : driveOf(path);
     return std::make_unique<FaultFile>(std::move(file), *this, path, drive, volume);
-}
-
-bool FaultPlatform::copyFile(const std::string& from, const std::string& to) {
-    if (nextOperationFails("copy " + from + " " + to) || isReadOnly(to)) return false;
-    if (budgetDrive_ && driveOf(to) == budgetDrive_) {
-        auto source = inner_.open(from, OpenMode::Read);
-        auto size = source ? source->size() : std::nullopt;
-        if (!size) return false;
-        source.reset();
-        // A copy that does not fit fails whole, as the backends leave no part behind.
-        if (*size > budget_) {
-            budget_ = 0;
-            ownError_ = "No space left on device";
-            return false;
-        }
-        budget_ -= *size;
-    }
-    return inner_.copyFile(from, to);
-}
-
-bool FaultPlatform::moveFile(const std::string& from, const std::string& to) {
-    if (nextOperationFails("move " + from + " " + to) || isReadOnly(from) || isReadOnly(to)) return false;
-    return inner_.moveFile(from, to);
-}
-
-bool FaultPlatform::moveFileReplacing(const std::string& from, const std::string& to) {
-    if (nextOperationFails("rename " + from + " " + to) || isReadOnly(from) || isReadOnly(to)) return false;
-    return inner_.moveFileReplacing(from, to);
-}
-
-bool FaultPlatform::deleteFile(const std::string& path) {
-    if (nextOperationFails("delete " + path) || isReadOnly(path)) return false;
-    return inner_.deleteFile(path);
-}
-
-bool FaultPlatform::createDirectory(const std::string& path) {
-    if (nextOperationFails("mkdir " + path) || isReadOnly(path)) return false;
-    return inner_.createDirectory(path);
 }
 
 }  // namespace kx::test

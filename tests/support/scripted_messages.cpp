@@ -10,8 +10,7 @@ ScriptedMessages::~ScriptedMessages() {
     EXPECT_TRUE(answers_.empty()) << answers_.size() << " queued answer(s) never asked for";
 }
 
-int ScriptedMessages::show(WindowRef owner, const std::string& text, const std::string& caption,
-                           unsigned flags) {
+int ScriptedMessages::show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) {
     shown_.push_back({owner, text, caption, flags});
     if (!IsQuestion(flags)) return id::OK;
     if (answers_.empty()) {

@@ -26,8 +26,7 @@ public:
 
     // Queues the answer (id::YES, id::NO, id::OK, id::CANCEL) to the next question.
     void answer(int id) { answers_.push_back(id); }
-    int show(WindowRef owner, const std::string& text, const std::string& caption,
-             unsigned flags) override;
+    int show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) override;
 
     const std::vector<ShownMessage>& shown() const { return shown_; }
     std::vector<std::string> texts() const;

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <fstream>
 #include <iterator>
-#include <random>
+#include <stdexcept>
 
 namespace kx::test {
 
@@ -13,12 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 fs::path MakeTempRoot() {
-    std::random_device rd;
-    for (;;) {
-        fs::path p = fs::temp_directory_path() / ("kxtest-" + std::to_string(rd()));
-        std::error_code ec;
-        if (fs::create_directory(p, ec)) return p;
-    }
+    std::string pattern = (fs::temp_directory_path() / "kxtest-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make " + pattern);
+    return pattern;
 }
 }  // namespace
 
@@ -36,17 +35,10 @@ TestDrives::~TestDrives() {
     fs::remove_all(root_, ec);
 }
 
-std::string TestDrives::addCard(char letter) {
-    fs::path folder = root_ / (std::string("card-") + letter);
+std::string TestDrives::addDrive(char letter, const char* kind, int type) {
+    fs::path folder = root_ / (kind + std::string(1, letter));
     fs::create_directories(folder);
-    platform_.mapDrive(letter, folder.string(), DRIVE_TYPE_REMOVABLE);
-    return std::string(1, letter) + ":\\";
-}
-
-std::string TestDrives::addFixed(char letter) {
-    fs::path folder = root_ / (std::string("disk-") + letter);
-    fs::create_directories(folder);
-    platform_.mapDrive(letter, folder.string(), DRIVE_TYPE_FIXED);
+    platform_.mapDrive(letter, folder.string(), type);
     return std::string(1, letter) + ":\\";
 }
 

@@ -20,9 +20,9 @@ public:
     TestDrives& operator=(const TestDrives&) = delete;
 
     // A new empty folder mapped as a removable drive; returns its root ("E:\").
-    std::string addCard(char letter = 'E');
+    std::string addCard(char letter = 'E') { return addDrive(letter, "card-", DRIVE_TYPE_REMOVABLE); }
     // A PC folder mapped as a fixed drive with a size; returns its root ("C:\").
-    std::string addFixed(char letter = 'C');
+    std::string addFixed(char letter = 'C') { return addDrive(letter, "disk-", DRIVE_TYPE_FIXED); }
     // A letter of the given type with no media behind it.
     void addNoMedia(char letter, int type = DRIVE_TYPE_REMOVABLE);
 
@@ -35,10 +35,10 @@ public:
 
     const std::filesystem::path& root() const { return root_; }
     PosixPlatform& backend() { return platform_; }
-    // The temporary folder as the system sees it ("T:\"), and as a host folder.
-    std::string tempRoot() const { return "T:\\"; }
 
 private:
+    std::string addDrive(char letter, const char* kind, int type);
+
     std::filesystem::path root_;
     PosixPlatform platform_;
     ScopedPlatform scope_;

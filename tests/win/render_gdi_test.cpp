@@ -19,32 +19,24 @@ namespace {
 
 using Uniform = std::uniform_int_distribution<int>;
 
-// A filled compatible bitmap in a memory DC, drawn with solid pens of width 0.
+// A filled compatible bitmap of the 24-bit screen in a memory DC, drawn with solid pens of width 0.
 struct GdiCanvas {
-    GdiCanvas(int width, int height, COLORREF fill) {
+    GdiCanvas(int width, int height, COLORREF fill) : dc(CreateCompatibleDC(nullptr)) {
         HDC screen = GetDC(nullptr);
-        dc = CreateCompatibleDC(screen);
         bitmap = CreateCompatibleBitmap(screen, width, height);
         ReleaseDC(nullptr, screen);
         SelectObject(dc, bitmap);
         SetDCBrushColor(dc, fill);
         const RECT all{0, 0, width, height};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SelectObject(dc, GetStockObject(DC_PEN));
     }
     ~GdiCanvas() {
         DeleteDC(dc);
         DeleteObject(bitmap);
-        if (pen) DeleteObject(pen);
-    }
-    void setPen(COLORREF color) {
-        HPEN next = CreatePen(PS_SOLID, 0, color);
-        SelectObject(dc, next);
-        if (pen) DeleteObject(pen);
-        pen = next;
     }
     HDC dc;
     HBITMAP bitmap;
-    HPEN pen = nullptr;
 };
 
 // Polylines of 12 segments, each in its own colour: short steps, long lines, crossing the edges, far.
@@ -66,7 +58,7 @@ TEST(RasterAgainstGdi, SeededSegmentsSetTheSamePixels) {
             for (int k = 0; k < 12; ++k) {
                 x = maxStep ? x + step(random) : coordX(random);
                 y = maxStep ? y + step(random) : coordY(random);
-                gdi.setPen(RGB(20 * k, 200 - 15 * k, 0x40));
+                SetDCPenColor(gdi.dc, RGB(20 * k, 200 - 15 * k, 0x40));
                 ours.setPen(RGB(20 * k, 200 - 15 * k, 0x40));
                 LineTo(gdi.dc, x, y);
                 ours.lineTo(x, y);
@@ -99,7 +91,7 @@ TEST(ThumbnailAgainstGdi, GeneratedDesignsGiveTheSameBytes) {
         }
         GdiCanvas gdi(g.width, g.height, ThumbnailCodeColor(kThumbnailBackground));
         std::size_t next = 0;  // entries beyond the table draw code 0
-        auto nextPen = [&] { gdi.setPen(ThumbnailCodeColor(next < codes.size() ? codes[next++] : 0)); };
+        auto nextPen = [&] { SetDCPenColor(gdi.dc, ThumbnailCodeColor(next < codes.size() ? codes[next++] : 0)); };
         int s = std::max((g.areaWidth + g.width - 1) / g.width, (g.areaHeight + g.height - 1) / g.height);
         const int r = std::max((x1 + x2) * 10 / g.areaWidth, (y1 + y2) * 10 / g.areaHeight);
         if (r <= 8) s = s * 100 / (150 - 6 * std::max(r, 0));

@@ -2,9 +2,8 @@
 // search, folders, copies and renames. The dialog scenarios use the rest (drives, process values).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <algorithm>
+#include <tuple>
 
 #include "harness/harness.h"
 #include "platform/platform.h"
@@ -38,15 +37,13 @@ protected:
 
 TEST_F(Win32PlatformTest, OpenModesCreateTruncateOrKeepAndNeverShare) {
     EXPECT_FALSE(Open("a.bin", OpenMode::Read) || Open("a.bin", OpenMode::WriteExisting));
-    Put("a.bin", "0123456789");
-    Put("a.bin", "AB", OpenMode::WriteExisting);
-    EXPECT_EQ(Get("a.bin"), "AB23456789");
-    Put("a.bin", "!", OpenMode::WriteAlways);
-    EXPECT_EQ(Get("a.bin"), "!B23456789");
-    Put("a.bin", "short");
-    EXPECT_EQ(Get("a.bin"), "short");
-    Put("w.bin", "w", OpenMode::WriteAlways);
-    EXPECT_EQ(Get("w.bin"), "w");
+    for (auto [name, content, mode, after] : {std::tuple{"a.bin", "0123456789", OpenMode::Replace, "0123456789"},
+                                              {"a.bin", "AB", OpenMode::WriteExisting, "AB23456789"},
+                                              {"a.bin", "!", OpenMode::WriteAlways, "!B23456789"},
+                                              {"a.bin", "short", OpenMode::Replace, "short"}, {"w.bin", "w", OpenMode::WriteAlways, "w"}}) {
+        Put(name, content, mode);
+        EXPECT_EQ(Get(name), after) << name << " " << content;
+    }
     auto file = Open("rw.bin", OpenMode::ReadWriteAlways);
     ASSERT_TRUE(file && file->writeExactly({reinterpret_cast<const std::uint8_t*>("xyz"), 3}) && file->flush());
     ASSERT_TRUE(file->seek(1, SeekFrom::Begin));

@@ -1,6 +1,6 @@
-// Dialog 105 and the dialogs it opens, under Wine: the paths a user takes from the host's call to
-// the dialog's end, checked on the screen and on the card. With KX_SCREENSHOTS set the first
-// saves the README's pictures of these dialogs on the way.
+// Dialog 105 and the dialogs it opens, under Wine: the paths a user takes from the host's call to the
+// dialog's end, checked on the screen and on the card. With KX_SCREENSHOTS set the first saves the
+// README's pictures of these dialogs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,23 +22,23 @@ namespace {
 
 using samples::DesignBuilder;
 
-std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
-
-// Types `text` into the edit of a dialog on template 106 and presses OK.
-void EnterName(HWND dialog, const std::string& text, UiSync& ui) {
+// Types `text` into a dialog on template 106 and presses OK, answering the refusal `message` under
+// `caption` when one is expected: true when the dialog is still open after it.
+bool Enter(UiSync& ui, HWND dialog, const std::string& text, const char* caption = nullptr, const std::string& message = {}) {
     SetDlgItemTextA(dialog, IDC_NAME_EDIT, text.c_str());
     ClickControl(dialog, IDOK);
+    EXPECT_TRUE(!caption || AnswerMessageBox(caption, message, IDOK)) << message;
     ui.wait();
+    return IsWindowVisible(dialog);
 }
 
-// The name dialog from the Name button; it opens on the name the field shows.
-HWND OpenNameDialog(HWND writeDialog) {
-    ClickControl(writeDialog, IDC_NAME_BUTTON);
-    HWND nameDialog = WaitForDialog("Kxd Name");
-    EXPECT_NE(nameDialog, nullptr);
-    EXPECT_EQ(Text(nameDialog, IDC_NAME_EDIT), Text(writeDialog, IDC_DESIGN_NAME));
-    EXPECT_EQ(Text(nameDialog, IDC_NAME_PROMPT), "Enter the file name to save in ATA Card");
-    return nameDialog;
+// The dialog on template 106 that `open` brings up under `title`, its prompt and text checked.
+HWND OpenNameEntry(UiSync& ui, const std::function<void()>& open, const char* title, const char* prompt, const std::string& text) {
+    open();
+    HWND dialog = WaitForDialog(title);
+    ui.wait();
+    EXPECT_EQ(Text(dialog, IDC_NAME_PROMPT) + " | " + Text(dialog, IDC_NAME_EDIT), prompt + (" | " + text));
+    return dialog;
 }
 
 // Runs `call` (an export) on a blank card and drives dialog 105 under `title` once it is up.
@@ -53,21 +53,19 @@ void RunWriteDialog(const std::function<void()>& call, const std::string& title,
     });
 }
 
-// The host gives no name: the default shows; the user refuses a long name and a forbidden
-// character, takes a fresh default with an empty entry, then TULIP.old, and cancels a last change.
-// A right click on the third folder opens the rename dialog on its name: empty, long and forbidden
-// entries are refused and Cancel stores nothing; then Roses reaches the order file and the list at
-// once, the first folder staying current. A click makes the third folder current, and Write stores
-// the host's bytes, normalised, there.
+// The host gives no name. The name dialog refuses a long name and a forbidden character, takes a
+// fresh default for an empty entry, then TULIP.old; Cancel keeps it. The rename dialog (a right
+// click on the third folder) refuses empty, long and forbidden names and stores nothing on Cancel;
+// Roses reaches the order file and the list, the first folder staying current. Write stores the
+// host's bytes, normalised, in the folder clicked.
 TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
     const std::string card = CardRoot();
     if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
-    ASSERT_TRUE(Kxcard().complete());
     const std::regex defaultName("[0-9A-Z]{12}\\.kxd");
     Bytes host = DesignBuilder().move(0, 0).stitches(10, 60, 60).end().hoopCode(0).bytes();
     const std::string longName(37, 'L');
     int result = -1;
-    RunWriteDialog([&] { result = Kxcard().directWriteCard(nullptr, host.data(), static_cast<std::uint32_t>(host.size()), ""); },
+    RunWriteDialog([&] { result = DirectWriteCard(nullptr, host.data(), static_cast<std::uint32_t>(host.size()), ""); },
                    "Write a Design", [&](UiSync& ui, HWND dialog) {
         HWND folders = GetDlgItem(dialog, IDC_FOLDER_LIST);
         const std::string first = Text(dialog, IDC_DESIGN_NAME);
@@ -76,52 +74,42 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
         for (int id : {IDCANCEL, IDC_WRITE_ARROW, IDC_NAME_BUTTON, IDC_CARD_OPEN, IDC_FOLDER_LIST})
             EXPECT_EQ(TooltipText(dialog, GetDlgItem(dialog, id)), id == IDCANCEL ? "Cancel" : "(none)") << id;
         SaveWindowIfAsked(ui, dialog, "write-design");
-
-        HWND nameDialog = OpenNameDialog(dialog);
-        SaveWindowIfAsked(ui, nameDialog, "design-name");
-        EnterName(nameDialog, longName, ui);
-        EXPECT_TRUE(AnswerMessageBox("File Name Error", "The Open/Save Folder does not support the long file names such as \"" +
-                                     longName + "\".\nPlease shorten the file name to 32 characters or less.", IDOK));
-        EnterName(nameDialog, "ro?se", ui);
-        EXPECT_TRUE(AnswerMessageBox("Rename", kForbiddenCharactersMessage, IDOK));
-        ui.wait();
-        EXPECT_TRUE(IsWindowVisible(nameDialog));
+        auto openName = [&] {
+            return OpenNameEntry(ui, [&] { ClickControl(dialog, IDC_NAME_BUTTON); }, "Kxd Name",
+                                 "Enter the file name to save in ATA Card", Text(dialog, IDC_DESIGN_NAME));
+        };
+        HWND name = openName();
+        SaveWindowIfAsked(ui, name, "design-name");
+        EXPECT_TRUE(Enter(ui, name, longName, "File Name Error", "The Open/Save Folder does not support the long file names such as \"" +
+                          longName + "\".\nPlease shorten the file name to 32 characters or less."));
+        EXPECT_TRUE(Enter(ui, name, "ro?se", "Rename", kForbiddenCharactersMessage));
         EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), first);
         Sleep(2);  // the default name has millisecond resolution: the next one differs
-        EnterName(nameDialog, "", ui);
+        EXPECT_FALSE(Enter(ui, name, ""));
         const std::string fresh = Text(dialog, IDC_DESIGN_NAME);
         EXPECT_TRUE(std::regex_match(fresh, defaultName) && fresh != first) << fresh;
-        EnterName(OpenNameDialog(dialog), "TULIP.old", ui);
-        HWND cancelled = OpenNameDialog(dialog);
-        SetDlgItemTextA(cancelled, IDC_NAME_EDIT, "OTHER");
-        ClickControl(cancelled, IDCANCEL);
+        EXPECT_FALSE(Enter(ui, openName(), "TULIP.old"));
+        name = openName();
+        SetDlgItemTextA(name, IDC_NAME_EDIT, "OTHER");
+        ClickControl(name, IDCANCEL);
         ui.wait();
         EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), "TULIP.kxd");
 
         Bytes order = ReadFile(card + "Emb_OrdF.dat");
         auto openRename = [&] {
-            RightClickListItem(folders, 2);
-            HWND rename = WaitForDialog("Rename folder");
-            EXPECT_EQ(Text(rename, IDC_NAME_PROMPT), "To maximum 8 characters");
-            EXPECT_EQ(Text(rename, IDC_NAME_EDIT), "EmbF7");
-            ui.wait();
-            return rename;
+            return OpenNameEntry(ui, [&] { RightClickListItem(folders, 2); }, "Rename folder", "To maximum 8 characters", "EmbF7");
         };
         HWND rename = openRename();
         SaveWindowIfAsked(ui, rename, "rename-folder");
-        EnterName(rename, "", ui);
-        EnterName(rename, "ABCDEFGHI", ui);
-        EXPECT_TRUE(AnswerMessageBox("Rename", kFolderNameTooLongMessage, IDOK));
-        EnterName(rename, "Ro|es", ui);
-        EXPECT_TRUE(AnswerMessageBox("Rename", kForbiddenCharactersMessage, IDOK));
-        ui.wait();
-        EXPECT_TRUE(IsWindowVisible(rename));
+        EXPECT_TRUE(Enter(ui, rename, ""));
+        EXPECT_TRUE(Enter(ui, rename, "ABCDEFGHI", "Rename", kFolderNameTooLongMessage));
+        EXPECT_TRUE(Enter(ui, rename, "Ro|es", "Rename", kForbiddenCharactersMessage));
         EXPECT_EQ(Text(rename, IDC_NAME_EDIT), "Ro|es");
         ClickControl(rename, IDCANCEL);
         ui.wait();
         EXPECT_EQ(ReadFile(card + "Emb_OrdF.dat"), order);
         EXPECT_EQ(ListViewItems(folders)[2].text, "EmbF7");
-        EnterName(openRename(), "Roses", ui);
+        EXPECT_FALSE(Enter(ui, openRename(), "Roses"));
         std::vector<ListItem> items = ListViewItems(folders);
         EXPECT_EQ(items[2].text, "Roses");
         EXPECT_TRUE(items[0].image == 2 && items[2].image == 0) << items[0].image << ' ' << items[2].image;
@@ -141,33 +129,27 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
     EXPECT_FALSE(Exists(card + "EmbF5\\TULIP.kxd"));
 }
 
-Bytes ListFile(const std::vector<std::string>& paths) {
-    Bytes out;
-    for (const std::string& p : paths) {
-        out.insert(out.end(), p.begin(), p.end());
-        out.resize(out.size() + 260 - p.size());
-    }
-    return out;
-}
-
-// What a host may hand over badly, and a card that refuses a file, for both direct writes:
-// the message shown, whether Write closes the dialog, what lands in the first folder (never
-// outside it, never a crash), and the list write's name handed back whole. `blocked` is a card
-// file name taken by a folder before Write, so writing it fails as on a full card.
+// Both direct writes (a row with a `name` writes a host design, or none; the others a list file under
+// ROSE.kxd) on what a host may hand over badly and on a card that refuses a file (`blocked`, a name taken
+// by a folder, fails as on a full card): the message, whether Write closes the dialog, what lands in the
+// first folder (never outside it), the list write's name handed back whole.
 TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
     const std::string card = CardRoot();
     if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
-    ASSERT_TRUE(Kxcard().complete());
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string pc = temp + ("kx-list-" + std::to_string(GetCurrentProcessId())) + "\\", list = pc + "designs.lst";
     EmptyFolder(pc);
     WriteFile(pc + "A1.kxd", DesignBuilder().pairMark('A').move(0, 0).stitches(5, 3, 3).end().bytes());
     WriteFile(pc + "B.kxd", DesignBuilder().move(0, 0).stitches(5, -3, 3).end().normalized().bytes());
+    auto ListFile = [](std::initializer_list<std::string> paths) {  // a 260-byte record a path, NUL-padded
+        std::string records;
+        for (const std::string& p : paths) records += p + std::string(260 - p.size(), '\0');
+        return Bytes(records.begin(), records.end());
+    };
     Bytes shortList = ListFile({pc + "A1.kxd"}), design = DesignBuilder().move(0, 0).stitches(6, 9, 9).end().bytes();
     shortList.pop_back();
     using Strings = std::vector<std::string>;
-    // A host design (or none) under `name`, or else a list file (missing when empty) under "ROSE.kxd".
     struct Row { const char* what; std::optional<std::string> name; Bytes list; const char* blocked;
                  const char* caption; const char* message; bool closes; Strings onCard; bool noDesign = false; };
     const Row rows[] = {
@@ -190,24 +172,18 @@ TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
         std::strcpy(name, "ROSE.kxd");
         int result = -1;
         auto call = [&] {
-            result = row.name ? Kxcard().directWriteCard(nullptr, row.noDesign ? nullptr : design.data(), 500, row.name->c_str())
-                              : Kxcard().directFilesWrite(nullptr, name, list.c_str());
+            result = row.name ? DirectWriteCard(nullptr, row.noDesign ? nullptr : design.data(), 500, row.name->c_str())
+                              : DirectFilesWrite(nullptr, name, list.c_str());
         };
         RunWriteDialog(call, row.name ? "Write a Design" : "Write Designs", [&](UiSync& ui, HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), row.name.value_or("ROSE.kxd"));
             if (row.blocked) CreateDirectoryA((card + "EmbF5\\" + row.blocked).c_str(), nullptr);
             ClickControl(dialog, IDC_WRITE_ARROW);
-            if (row.message) {
-                EXPECT_TRUE(AnswerMessageBox(row.caption, row.message, IDOK));
-            }
-            if (row.closes) {
-                EXPECT_TRUE(WaitForHidden(dialog));
-                return;
-            }
-            ui.wait();
-            ui.wait();  // a WM_CLOSE the write posted would have come before this marker
-            EXPECT_TRUE(IsWindowVisible(dialog));
-            ClickControl(dialog, IDCANCEL);
+            EXPECT_TRUE(!row.message || AnswerMessageBox(row.caption, row.message, IDOK));
+            // A WM_CLOSE the write posted would come before the second marker.
+            const bool open = row.closes ? !WaitForHidden(dialog) : ui.wait() && ui.wait() && IsWindowVisible(dialog);
+            EXPECT_EQ(open, !row.closes);
+            if (open) ClickControl(dialog, IDCANCEL);
         });
         EXPECT_EQ(result, 1);
         EXPECT_STREQ(name, "ROSE.kxd");
@@ -217,9 +193,7 @@ TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
             if (Exists(card + "EmbF5\\" + file)) onCard.push_back(file);
         EXPECT_EQ(onCard, row.onCard);
         EXPECT_FALSE(Exists(card + "EVIL.kxd"));
-        if (row.noDesign) {
-            EXPECT_EQ(ReadFile(card + "EmbF5\\EVIL.kxd").size(), 0u) << "no design: no bytes";
-        }
+        EXPECT_TRUE(!row.noDesign || ReadFile(card + "EmbF5\\EVIL.kxd").empty()) << "no design: no bytes";
     }
     EmptyFolder(pc);
 }

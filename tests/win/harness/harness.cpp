@@ -56,35 +56,32 @@ void PostMouse(HWND list, int index, int part, std::initializer_list<std::pair<U
         PostMessageA(list, message, buttons, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
 }
 
-}  // namespace
-
-HWND WaitForProcessDialog(DWORD process, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+// This process's first visible dialog for which `match` holds.
+HWND WaitForOwnDialog(const std::function<bool(HWND)>& match) {
     HWND found = nullptr;
     Poll([&] {
         for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found;
              found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(found, &owner);
-            if (owner == process && IsWindowVisible(found) && match(found)) return true;
+            if (owner == GetCurrentProcessId() && IsWindowVisible(found) && match(found)) return true;
         }
         return false;
-    }, timeoutMs);
+    }, kWaitMs);
     return found;
 }
 
-HWND WaitForDialog(const std::string& title, DWORD timeoutMs) {
-    return WaitForProcessDialog(GetCurrentProcessId(), [&](HWND w) { return WindowText(w) == title; }, timeoutMs);
-}
+}  // namespace
 
-bool WaitForHidden(HWND window, DWORD timeoutMs) {
-    return Poll([&] { return !IsWindowVisible(window); }, timeoutMs);
-}
+HWND WaitForDialog(const std::string& title) { return WaitForOwnDialog([&](HWND w) { return WindowText(w) == title; }); }
 
-bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer, DWORD timeoutMs) {
-    HWND box = WaitForProcessDialog(GetCurrentProcessId(), [&](HWND w) {
+bool WaitForHidden(HWND window) { return Poll([&] { return !IsWindowVisible(window); }, kWaitMs); }
+
+bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer) {
+    HWND box = WaitForOwnDialog([&](HWND w) {
         HWND label = FindWindowExA(w, nullptr, "Static", text.c_str());  // found ignoring case, then compared exactly
         return WindowText(w) == caption && label && WindowText(label) == text;
-    }, timeoutMs);
+    });
     if (box) ClickControl(box, answer);
     return box != nullptr;
 }
@@ -124,10 +121,7 @@ std::vector<ListItem> ListViewItems(HWND list) {
     for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
         char text[520] = {};
         LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = i;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
+        item.mask = LVIF_TEXT | LVIF_IMAGE, item.iItem = i, item.pszText = text, item.cchTextMax = sizeof text;
         if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) break;
         items.push_back({item.pszText, item.iImage});
     }
@@ -141,14 +135,13 @@ std::vector<TreeItem> TreeViewItems(HWND tree) {
 }
 
 UiSync::UiSync()
-    : uiThread_(GetCurrentThreadId()), hook_(SetWindowsHookExA(WH_GETMESSAGE, MarkerHook, nullptr, uiThread_)) {}
-UiSync::~UiSync() { UnhookWindowsHookEx(hook_); }
+    : uiThread(GetCurrentThreadId()), hook(SetWindowsHookExA(WH_GETMESSAGE, MarkerHook, nullptr, uiThread)) {}
+UiSync::~UiSync() { UnhookWindowsHookEx(hook); }
 
-bool UiSync::wait(DWORD timeoutMs) {
-    if (!hook_) return false;
+bool UiSync::wait() {
     unsigned serial = ++g_markersPosted;
-    return PostThreadMessageA(uiThread_, kMarker, serial, 0) &&
-           Poll([&] { return g_markersSeen.load() >= serial; }, timeoutMs);
+    return hook && PostThreadMessageA(uiThread, kMarker, serial, 0) &&
+           Poll([&] { return g_markersSeen.load() >= serial; }, kWaitMs);
 }
 
 void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive) {
@@ -168,7 +161,7 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
             return TRUE;
         };
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
-            EnumThreadWindows(sync.uiThread(), closeOne, reinterpret_cast<LPARAM>(&leftOpen));
+            EnumThreadWindows(sync.uiThread, closeOne, reinterpret_cast<LPARAM>(&leftOpen));
     });
     call();
     callDone = true;

@@ -6,8 +6,8 @@
 # Usage: scripts/dialogs.sh [--direct-write | --direct-files] [--screenshots DIR]
 #   --direct-write      open the write dialog on one sample design held in memory instead
 #   --direct-files      open the write dialog on a list file naming every sample design instead
-#   --screenshots DIR   run under Xvfb instead, walk the dialogs through their main states and
-#                       save a PNG of each window in DIR (docs/screens for the README)
+#   --screenshots DIR   run the dialog scenarios of tests/win under Xvfb instead, on the sample
+#                       designs, and save a PNG of each window they picture in DIR (docs/screens)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -41,20 +41,48 @@ log=$work/dialogs.log
 : >"$log"
 quiet() { "$@" >>"$log" 2>&1 || { echo "dialogs.sh: '$*' failed; see $log" >&2; tail -n 20 "$log" >&2; exit 1; }; }
 
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
 bash scripts/deps.sh
+quiet cmake --preset win64
+
+if [ -n "$shots" ]; then
+  # The scenarios that walk the main dialog and the write dialog save their windows on the way.
+  echo "dialogs.sh: building the dialog scenarios (log: $log)"
+  quiet cmake --build --preset win64 -j2 --target kxcard kxhost main_dialog_test write_design_dialog_test
+  export KX_WINEPREFIX=$work/screens-wineprefix
+  if [ ! -f "$KX_WINEPREFIX/system.reg" ]; then
+    echo "dialogs.sh: making the Wine prefix $KX_WINEPREFIX (first run only)"
+    WINEPREFIX=$KX_WINEPREFIX WINEDEBUG=-all quiet wine wineboot -i
+    WINEPREFIX=$KX_WINEPREFIX quiet wineserver -w
+    # Wine's own TrueType faces (Marlett draws the caption buttons) where the prefix finds them.
+    cp /usr/share/wine/fonts/*.ttf "$KX_WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  bmp=$work/bmp
+  rm -rf "$bmp" && mkdir -p "$bmp" "$shots"
+  echo "dialogs.sh: walking the dialogs under Xvfb"
+  set +e
+  KX_SCREENSHOTS=$(windows_path "$bmp") bash scripts/wine-tests.sh main_dialog_test write_design_dialog_test |
+    sed 's/^/  /'
+  walked=${PIPESTATUS[0]}
+  set -e
+  # The pictures decide: none, or a blank one, fails here; a state left out fails below.
+  python3 tools/screenshots.py "$bmp" "$shots" || exit 1
+  for name in main-dialog main-dialog-designs write-design design-name rename-folder; do
+    [ -f "$bmp/$name.bmp" ] || { echo "dialogs.sh: no picture of $name" >&2; exit 1; }
+  done
+  [ "$walked" -eq 0 ] || { echo "dialogs.sh: a scenario failed (see build/win64/wine-logs)" >&2; exit 1; }
+  exit 0
+fi
+
 echo "dialogs.sh: building the Linux tool and the win64 preset (log: $log)"
 quiet cmake --preset linux
 quiet cmake --build --preset linux -j2 --target kxcard
-quiet cmake --preset win64
-targets=(kxcard kxhost)
-[ -z "$shots" ] || targets+=(dialog_screens)
-quiet cmake --build --preset win64 -j2 --target "${targets[@]}"
+quiet cmake --build --preset win64 -j2 --target kxcard kxhost
 
 # A fresh demo each run: the card as the tool leaves it after writing the samples.
 rm -rf "$work/demo"
 quiet build/linux/kxcard demo --dir "$work/demo"
 designs=$work/demo/designs
-windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
 
 export WINEPREFIX=$work/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 export WINEPATH
@@ -69,30 +97,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   quiet wineserver -k
 fi
 ln -sfn "$work/demo/card" "$WINEPREFIX/dosdevices/e:"
-
-if [ -n "$shots" ]; then
-  mkdir -p "$shots"
-  bmp=$work/bmp
-  rm -rf "$bmp" && mkdir -p "$bmp"
-  # No window manager under Xvfb: unmanaged windows, drawn by Wine itself and never waited for.
-  quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
-  # The reg call started Wine's desktop without a display; the walk must start its own under Xvfb.
-  quiet wineserver -k
-  wineserver -w
-  echo "dialogs.sh: walking the dialogs under Xvfb"
-  set +e
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    wine "$1" "$2" "$3" >"$4" 2>&1; rc=$?; wineserver -k; exit $rc' _ \
-    "$root/build/win64/tests/win/dialog_screens.exe" "$(windows_path "$designs/")" "$(windows_path "$bmp")" \
-    "$work/walk.log"
-  walked=$?
-  set -e
-  grep -v '^$' "$work/walk.log" | sed 's/^/  /'
-  # The pictures decide: none, or a blank one, fails here; a state left out fails below.
-  python3 tools/screenshots.py "$bmp" "$shots" || exit 1
-  [ "$walked" -eq 0 ] || { echo "dialogs.sh: not every state was saved (walk status $walked)" >&2; exit 1; }
-  exit 0
-fi
 
 # On the user's display the window manager manages Wine's windows as usual.
 wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >>"$log" 2>&1 || true

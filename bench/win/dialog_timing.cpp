@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/kxcard_library.h"
-#include "harness/ui_driver.h"
+#include "harness/harness.h"
 #include "samples/sample_designs.h"
 #include "ui/dialog_common.h"
 #include "ui/win/item_record.h"
@@ -73,7 +72,7 @@ int main(int argc, char** argv) {
     GetTempPathA(MAX_PATH, start);
     double fill = 0, selectAll = 0, tick = 0;
     int rows = 0, ticked = 0;
-    RunDriven([&] { Kxcard().connectCardDlg(nullptr, start); },
+    RunDriven([&] { ConnectCardDlg(nullptr, start); },
               [&](UiSync& ui) {
                   HWND dialog = WaitForDialog("Write Designs, Read and Erase");
                   ui.wait();

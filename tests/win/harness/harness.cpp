@@ -1,5 +1,5 @@
-// The dialog-driving harness of the Windows test programs.
-#include "harness/ui_driver.h"
+// The dialog-driving harness of the Windows test programs, and the window pictures.
+#include "harness/harness.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -35,10 +35,9 @@ bool Poll(const std::function<bool()>& done, DWORD timeoutMs) {
 void CollectTree(HWND tree, HTREEITEM node, int depth, std::vector<TreeItem>& items) {
     for (; node; node = TreeView_GetNextSibling(tree, node)) {
         char text[520] = {};
-        TVITEMA item{TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM, node, 0, 0, text,
-                     sizeof text, 0, 0, 0, 0};
+        TVITEMA item{TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE, node, 0, 0, text, sizeof text, 0, 0, 0, 0};
         if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return;
-        items.push_back({item.pszText, item.iImage, item.iSelectedImage, item.lParam, depth});
+        items.push_back({item.pszText, item.iImage, depth});
         CollectTree(tree, TreeView_GetChild(tree, node), depth + 1, items);
     }
 }
@@ -48,43 +47,41 @@ std::string DriveRoot(const char* variable) {
     return letter && *letter ? std::string(1, *letter) + ":\\" : std::string();
 }
 
-HWND WaitForOwnDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) {
-    return WaitForProcessDialog(GetCurrentProcessId(), match, timeoutMs);
+// Posts mouse messages (message, button state) at the middle of item `index`'s part of a list view.
+void PostMouse(HWND list, int index, int part, std::initializer_list<std::pair<UINT, WPARAM>> messages) {
+    RECT r{};
+    r.left = part;
+    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+    for (auto [message, buttons] : messages)
+        PostMessageA(list, message, buttons, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
 }
 
-}  // namespace
-
-HWND WaitForProcessDialog(DWORD process, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+// This process's first visible dialog for which `match` holds.
+HWND WaitForOwnDialog(const std::function<bool(HWND)>& match) {
     HWND found = nullptr;
     Poll([&] {
         for (found = FindWindowExA(nullptr, nullptr, "#32770", nullptr); found;
              found = FindWindowExA(nullptr, found, "#32770", nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(found, &owner);
-            if (owner == process && IsWindowVisible(found) && match(found)) return true;
+            if (owner == GetCurrentProcessId() && IsWindowVisible(found) && match(found)) return true;
         }
         return false;
-    }, timeoutMs);
+    }, kWaitMs);
     return found;
 }
 
-HWND WaitForDialog(const std::string& title, DWORD timeoutMs) {
-    return WaitForOwnDialog([&](HWND w) { return WindowText(w) == title; }, timeoutMs);
-}
+}  // namespace
 
-HWND WaitForMessageBox(const std::string& caption, const std::string& text, DWORD timeoutMs) {
-    return WaitForOwnDialog([&](HWND w) {
+HWND WaitForDialog(const std::string& title) { return WaitForOwnDialog([&](HWND w) { return WindowText(w) == title; }); }
+
+bool WaitForHidden(HWND window) { return Poll([&] { return !IsWindowVisible(window); }, kWaitMs); }
+
+bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer) {
+    HWND box = WaitForOwnDialog([&](HWND w) {
         HWND label = FindWindowExA(w, nullptr, "Static", text.c_str());  // found ignoring case, then compared exactly
         return WindowText(w) == caption && label && WindowText(label) == text;
-    }, timeoutMs);
-}
-
-bool WaitForHidden(HWND window, DWORD timeoutMs) {
-    return Poll([&] { return !IsWindowVisible(window); }, timeoutMs);
-}
-
-bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer, DWORD timeoutMs) {
-    HWND box = WaitForMessageBox(caption, text, timeoutMs);
+    });
     if (box) ClickControl(box, answer);
     return box != nullptr;
 }
@@ -93,34 +90,17 @@ void ClickControl(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-namespace {
-
-LPARAM ListItemMiddle(HWND list, int index, int part) {
-    RECT r{};
-    r.left = part;
-    SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
-    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-}
-
-}  // namespace
+void CloseWithCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 void ClickListItem(HWND list, int index, int part, bool twice) {
-    LPARAM at = ListItemMiddle(list, index, part);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-    if (!twice) return;
-    PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    PostMouse(list, index, part, {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
+    if (twice) PostMouse(list, index, part, {{WM_LBUTTONDBLCLK, MK_LBUTTON}, {WM_LBUTTONUP, 0}});
 }
 
+// The list keeps the capture through a modal loop the press opens until a button message comes.
 void RightClickListItem(HWND list, int index) {
-    LPARAM at = ListItemMiddle(list, index, LVIR_LABEL);
-    PostMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
-    // The list keeps the capture through a modal loop the press opens until a button message comes.
-    PostMessageA(list, WM_RBUTTONUP, 0, at);
+    PostMouse(list, index, LVIR_LABEL, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
 }
-
-void CloseWithCloseBox(HWND dialog) { PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }
 
 std::string TooltipText(HWND dialog, HWND control) {
     static char poison[] = "(none)";
@@ -136,31 +116,14 @@ std::string WindowText(HWND window) {
     return std::string(text, std::max(GetWindowTextA(window, text, sizeof text), 0));
 }
 
-std::string ClassName(HWND window) {
-    char name[256];
-    return std::string(name, std::max(GetClassNameA(window, name, sizeof name), 0));
-}
-
-bool EqualsClass(HWND window, const char* name) { return lstrcmpiA(ClassName(window).c_str(), name) == 0; }
-
-std::vector<HWND> ChildWindows(HWND dialog) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
 std::vector<ListItem> ListViewItems(HWND list) {
     std::vector<ListItem> items;
     for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
         char text[520] = {};
         LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = i;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
+        item.mask = LVIF_TEXT | LVIF_IMAGE, item.iItem = i, item.pszText = text, item.cchTextMax = sizeof text;
         if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) break;
-        items.push_back({item.pszText, item.iImage, item.lParam});
+        items.push_back({item.pszText, item.iImage});
     }
     return items;
 }
@@ -172,14 +135,13 @@ std::vector<TreeItem> TreeViewItems(HWND tree) {
 }
 
 UiSync::UiSync()
-    : uiThread_(GetCurrentThreadId()), hook_(SetWindowsHookExA(WH_GETMESSAGE, MarkerHook, nullptr, uiThread_)) {}
-UiSync::~UiSync() { UnhookWindowsHookEx(hook_); }
+    : uiThread(GetCurrentThreadId()), hook(SetWindowsHookExA(WH_GETMESSAGE, MarkerHook, nullptr, uiThread)) {}
+UiSync::~UiSync() { UnhookWindowsHookEx(hook); }
 
-bool UiSync::wait(DWORD timeoutMs) {
-    if (!hook_) return false;
+bool UiSync::wait() {
     unsigned serial = ++g_markersPosted;
-    return PostThreadMessageA(uiThread_, kMarker, serial, 0) &&
-           Poll([&] { return g_markersSeen.load() >= serial; }, timeoutMs);
+    return hook && PostThreadMessageA(uiThread, kMarker, serial, 0) &&
+           Poll([&] { return g_markersSeen.load() >= serial; }, kWaitMs);
 }
 
 void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive) {
@@ -199,7 +161,7 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
             return TRUE;
         };
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
-            EnumThreadWindows(sync.uiThread(), closeOne, reinterpret_cast<LPARAM>(&leftOpen));
+            EnumThreadWindows(sync.uiThread, closeOne, reinterpret_cast<LPARAM>(&leftOpen));
     });
     call();
     callDone = true;
@@ -214,6 +176,37 @@ std::string ExecutableFolder() {
     char path[MAX_PATH] = {};
     std::string folder(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+void SaveWindowIfAsked(UiSync& ui, HWND window, const std::string& name) {
+    const char* folder = std::getenv("KX_SCREENSHOTS");
+    if (!folder || !*folder || !window) return;
+    // Without a window manager a window may never be activated: draw it active.
+    SetForegroundWindow(window);
+    SendMessageA(window, WM_NCACTIVATE, TRUE, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ui.wait();
+    Sleep(300);
+    RECT r{};
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<char> bits(static_cast<std::size_t>((w * 3 + 3) & ~3) * static_cast<std::size_t>(h));
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(h), bits.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof header;
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(headers + bits.size()), 0, 0, headers};
+    std::ofstream(std::string(folder) + "\\" + name + ".bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(&file), sizeof file)
+        .write(reinterpret_cast<const char*>(&header), sizeof header)
+        .write(bits.data(), std::ssize(bits));
 }
 
 }  // namespace kx::wintest

@@ -1,0 +1,88 @@
+// The Windows test programs' harness (linked with kxcard.dll's import library, as a host is): a
+// driver thread that acts on this process's dialogs (find windows by title, act on controls by id,
+// read list and tree views, answer message boxes); the rig's drives; files; pictures of the dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <kxcard.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kx::wintest {
+
+inline constexpr DWORD kWaitMs = 10000;  // how long a helper waits for a window
+
+// This process's visible dialog titled exactly `title`, once it is safe to act on; null after kWaitMs.
+HWND WaitForDialog(const std::string& title);
+// True once `window` is hidden or destroyed (a dialog that ended); false after kWaitMs.
+bool WaitForHidden(HWND window);
+// Clicks button `answer` of the message box with this caption and text: false when none appeared.
+bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer);
+
+// Post the click of control `id` (as a push button does), or the close box's command.
+void ClickControl(HWND dialog, int id);
+void CloseWithCloseBox(HWND dialog);
+// Post a left click (and a double click) on item `index`'s part (LVIR_ICON, LVIR_LABEL); a right click.
+void ClickListItem(HWND list, int index, int part, bool twice = false);
+void RightClickListItem(HWND list, int index);
+
+// The text the dialog gives a tooltip asking about `control` (TTN_NEEDTEXTA); "(none)" when none.
+std::string TooltipText(HWND dialog, HWND control);
+std::string WindowText(HWND window);
+inline std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
+
+struct ListItem { std::string text; int image = -1; };
+std::vector<ListItem> ListViewItems(HWND list);
+// Every item, parents before their children, in display order; depth 0 for a root.
+struct TreeItem { std::string text; int image = -1, depth = 0; };
+std::vector<TreeItem> TreeViewItems(HWND tree);
+
+// Lets a driver thread wait until the UI thread (which made it and runs the modal dialog) has handled
+// all posted before: a marker taken from whichever message loop runs then (a message box's too).
+struct UiSync {
+    UiSync();
+    ~UiSync();
+    bool wait();
+    const DWORD uiThread;
+    const HHOOK hook;
+};
+
+// Runs `call` (an export running a modal dialog) while `drive` acts on it from a second thread. What
+// `drive` leaves open is closed so the call returns, and the test fails.
+void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive);
+
+// The rig's card drive and drive with no media ("E:\", from scripts/wine-tests.sh; empty outside the
+// rig); the folder of this program.
+std::string CardRoot();
+std::string NoMediaRoot();
+std::string ExecutableFolder();
+
+using Bytes = std::vector<std::uint8_t>;
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+}
+// The whole file; empty when it cannot be read.
+inline Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+inline bool Exists(const std::string& path) { std::error_code e; return std::filesystem::exists(path, e); }
+// Deletes what `folder` holds (and makes it when missing), so each test starts on a blank card.
+inline void EmptyFolder(const std::string& folder) {
+    std::error_code e;
+    std::filesystem::create_directories(folder, e);
+    for (const auto& entry : std::filesystem::directory_iterator(folder, e)) std::filesystem::remove_all(entry.path(), e);
+}
+
+// When KX_SCREENSHOTS names a folder: draws `window` active and saves what the screen shows of
+// it there as <name>.bmp (24-bit), for a person to look at and for the README's pictures.
+void SaveWindowIfAsked(UiSync& ui, HWND window, const std::string& name);
+
+}  // namespace kx::wintest

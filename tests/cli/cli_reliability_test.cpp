@@ -1,155 +1,74 @@
 // The tool under what once lost data or left the user without a reason: two processes at once,
 // a held card, names a card cannot hold, case twins, links, FIFOs and failures the card's own
 // messages leave unexplained.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "samples/sample_designs.h"
 #include "tool_runner.h"
 
 namespace kx::test {
 namespace {
 
-class ToolReliability : public ToolTest {
-protected:
-    // `commands` (argument lists) started at once as separate processes; their exit statuses.
-    std::vector<int> runAtOnce(const std::vector<std::vector<std::string>>& commands) const {
-        std::string script;
-        for (std::size_t i = 0; i < commands.size(); ++i) {
-            script += "(TMPDIR=" + Quote(root / "tmp") + " " + Quote(KXCARD_PATH) + " --card " + Quote(card);
-            for (const std::string& a : commands[i]) script += " " + Quote(a);
-            script += " </dev/null >/dev/null 2>&1; echo $? >" + Quote(root / ("status" + std::to_string(i))) + ") & ";
-        }
-        EXPECT_EQ(std::system((script + "wait").c_str()), 0);
-        std::vector<int> statuses;
-        for (std::size_t i = 0; i < commands.size(); ++i)
-            statuses.push_back(std::stoi("0" + Slurp(root / ("status" + std::to_string(i)))));
-        return statuses;
-    }
-    std::vector<std::string> cardFolder(const std::string& folder = "EmbF5") const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(card / folder)) names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
-
-TEST_F(ToolReliability, TwoWritersAtOnceKeepEveryDesignWholeAndTheHundredLimit) {
-    fs::path reference = root / "reference";
-    std::vector<std::string> first{"write", "0"}, second{"write", "0"};
-    for (std::uint32_t i = 0; i < 16; ++i) {
-        std::string name = (i < 8 ? "A" : "B") + std::to_string(i) + ".kxd";
-        (i < 8 ? first : second).push_back(put(pc / name, samples::GenerateDesign(400 + i * 50, 3, i)).string());
-    }
-    fs::create_directory(reference);
-    std::vector<std::string> all{"--card", reference.string(), "write", "0"};
-    all.insert(all.end(), first.begin() + 2, first.end());
-    all.insert(all.end(), second.begin() + 2, second.end());
-    ASSERT_EQ(run(all).status, 0);
-    for (int round = 0; round < 3; ++round) {
-        fs::remove_all(card);
-        for (int i = 0; i < 90; ++i) put(card / "EmbF5" / ("D" + std::to_string(i) + ".kxd"), {1});
-        std::vector<int> statuses = runAtOnce({first, second});
-        // One fills the folder; the other meets the limit (1) or writes only what fits.
-        for (int status : statuses) EXPECT_TRUE(status == 0 || status == 1) << status;
-        std::vector<std::string> names = cardFolder();
-        EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.ends_with(".kxd"); }), 100);
-        for (const std::string& name : names)
-            if (name[0] == 'A' || name[0] == 'B') {
-                EXPECT_EQ(Slurp(card / "EmbF5" / name), Slurp(reference / "EmbF5" / name)) << name;
-            }
-        EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& n) { return n[0] == '~'; }), 0);
-    }
-    for (int round = 0; round < 5; ++round) {
-        std::string a = "A" + std::to_string(round), b = "B" + std::to_string(round);
-        EXPECT_EQ(runAtOnce({{"rename", "0", a}, {"rename", "1", b}}), (std::vector<int>{0, 0}));
-        std::string folders = onCard({"folders"}).out;
-        EXPECT_NE(folders.find("0\tEmbF5\t" + a + "\t"), std::string::npos) << folders;
-        EXPECT_NE(folders.find("1\tEmbF6\t" + b + "\t"), std::string::npos) << folders;
-    }
+TEST_F(ToolTest, TwoWritersAtOnceKeepEveryDesignWholeAndTheHundredLimit) {
+    for (std::uint32_t i = 0; i < 16; ++i)
+        put("pc/" + std::string(i < 8 ? "A" : "B") + std::to_string(i) + ".kxd", samples::GenerateDesign(400 + i * 50, 3, i));
+    std::string renamed;
+    for (char round : std::string("01234"))
+        renamed += std::string("0\tEmbF5\tA") + round + "\t1\n1\tEmbF6\tB" + round + "\t0\n";
+    // 90 designs on the card: one writer fills the folder, the other meets the limit (1) or writes only
+    // what fits; every design there is whole (as the reference card has it) and no side file is left.
+    walk({{"mkdir reference && kxcard --card reference write 0 pc/A*.kxd pc/B*.kxd && for round in 1 2 3; do\n"
+           "  rm -rf card && mkdir -p card/EmbF5 && for i in $(seq 90); do printf 1 >card/EmbF5/D$i.kxd; done\n"
+           "  card write 0 pc/A*.kxd 2>/dev/null & card write 0 pc/B*.kxd 2>/dev/null; b=$?; wait $!\n"
+           "  [ $? -le 1 ] && [ $b -le 1 ] || exit\n"
+           "  for f in card/EmbF5/[AB]*; do cmp $f reference/EmbF5/${f##*/} || exit; done\n"
+           "  ls card/EmbF5 | grep -c 'kxd$' && ! ls card/EmbF5 | grep '^~' || exit\n"
+           "done",
+           {0, "100\n100\n100\n", ""}},
+          {"for round in 0 1 2 3 4; do\n"
+           "  card rename 0 A$round & card rename 1 B$round; b=$?; wait $! && [ $b = 0 ] || exit\n"
+           "  card folders | grep \"[AB]$round\t\"\n"
+           "done",
+           {0, renamed, ""}}});
 }
 
-TEST_F(ToolReliability, ACommandWaitsAMomentForAHeldCardThenRefusesWithExit3) {
-    ASSERT_EQ(onCard({"check"}).status, 0);
-    int held = ::open(card.c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);
-    ToolRun refused = onCard({"write", "0", sample("HEART.kxd")});
-    ::close(held);
-    EXPECT_EQ(refused.status, 3);
-    EXPECT_NE(refused.err.find("the card is in use by another kxcard command"), std::string::npos) << refused;
-    EXPECT_EQ(cardFolder(), std::vector<std::string>{});
-    EXPECT_EQ(onCard({"write", "0", sample("HEART.kxd")}).status, 0);
+TEST_F(ToolTest, ACommandWaitsAMomentForAHeldCardThenRefusesWithExit3) {
+    walk({{"card check >/dev/null && (flock 9 && card write 0 pc/HEART.kxd) 9<card",
+           {3, "", "kxcard: " + card.string() + ": the card is in use by another kxcard command; try again when it has ended\n"}},
+          {"ls card/EmbF5 && card write 0 pc/HEART.kxd && ls card/EmbF5", {0, "HEART.kxd\nHEART.kxt\n", ""}}});
 }
 
-TEST_F(ToolReliability, NamesACardCannotHoldAreRefusedByNameAndNothingElseIsTouched) {
-    ASSERT_EQ(onCard({"write", "0", sample("HEART.kxd")}).status, 0);
-    const std::string heart = Slurp(card / "EmbF5" / "HEART.kxd");
-    fs::create_directories(root / "outside");
-    std::vector<std::string> args{"write", "0"};
-    for (const char* name : {"x:HEART.kxd", "..\\outside\\HEART.kxd", "HEART.kxd.", "HEART.kxd "})
-        args.push_back(put(pc / name, samples::GenerateDesign(100, 1, 7)).string());
-    put(root / "outside" / "HEART.kxd", {1, 2, 3});
-    ToolRun r = onCard(args);
-    EXPECT_EQ(r.status, 1);
-    for (const char* name : {"x:HEART.kxd: ", "..\\outside\\HEART.kxd: ", "HEART.kxd.: ", "HEART.kxd : "})
-        EXPECT_NE(r.err.find(std::string("kxcard: ") + name + "The card cannot hold this name"), std::string::npos) << r;
-    EXPECT_EQ(cardFolder(), (std::vector<std::string>{"HEART.kxd", "HEART.kxt"}));
-    EXPECT_EQ(Slurp(card / "EmbF5" / "HEART.kxd"), heart);
+TEST_F(ToolTest, NamesACardCannotHoldAreRefusedByNameAndNothingElseIsTouched) {
+    std::string refusals;
+    for (const char* name : {"x:HEART.kxd", "..\\outside\\HEART.kxd", "HEART.kxd.", "HEART.kxd "}) {
+        put(std::string("pc/") + name, samples::GenerateDesign(100, 1, 7));
+        refusals += std::string("kxcard: ") + name + ": The card cannot hold this name (1 to 255 characters, none of "
+                    "\\ / : * ? \" < > |, no trailing dot or space)\n";
+    }
+    put("outside/HEART.kxd", {'x'});
+    walk({{"card write 0 pc/HEART.kxd && cp -r card before", {}},
+          {"card write 0 'pc/x:HEART.kxd' 'pc/..\\outside\\HEART.kxd' 'pc/HEART.kxd.' 'pc/HEART.kxd '", {1, "", refusals}},
+          {"diff -r before card && cat outside/HEART.kxd", {0, "x", ""}}});
 }
 
-TEST_F(ToolReliability, NamesDifferingOnlyInCaseAreRefusedForEraseAndRead) {
-    ASSERT_EQ(onCard({"check"}).status, 0);
-    for (const char* name : {"Rose.kxd", "rose.kxd", "rose.kxt"}) put(card / "EmbF5" / name, {1});
-    const std::string refusal = "kxcard: EmbF5/ROSE.kxd: 2 designs differ from this name only in case";
-    ToolRun erase = onCard({"--yes", "erase", "0", "ROSE.kxd"});
-    EXPECT_EQ(erase.status, 3);
-    EXPECT_TRUE(erase.err.starts_with(refusal)) << erase;
-    ToolRun read = onCard({"read", "0", "ROSE.kxd", "--to", pc.string()});
-    EXPECT_EQ(read.status, 3);
-    EXPECT_TRUE(read.err.starts_with(refusal)) << read;
-    EXPECT_EQ(cardFolder(), (std::vector<std::string>{"Rose.kxd", "rose.kxd", "rose.kxt"}));
-    EXPECT_TRUE(fs::is_empty(pc));
+TEST_F(ToolTest, NamesDifferingOnlyInCaseAreRefusedForEraseAndRead) {
+    const std::string refusal = "kxcard: EmbF5/ROSE.kxd: 2 designs differ from this name only in case, "
+                                "which a card cannot hold; none is touched\n";
+    walk({{"card check >/dev/null && cp -r pc before && cd card/EmbF5 && printf 1 | tee Rose.kxd rose.kxd >rose.kxt", {}},
+          {"card --yes erase 0 ROSE.kxd", {3, "", refusal}},
+          {"card read 0 ROSE.kxd --to pc", {3, "", refusal}},
+          {"ls card/EmbF5 && diff -r before pc", {0, "Rose.kxd\nrose.kxd\nrose.kxt\n", ""}}});
 }
 
-// Each case's set-up, command and what the tool says; files outside the card stay as they were.
-TEST_F(ToolReliability, FailuresTheCardLeavesUnexplainedGetTheToolsLine) {
-    const fs::path outside = root / "outside";
-    auto emptyCard = [&] {
-        fs::remove_all(card);
-        fs::create_directory(card);
-        fs::remove_all(outside);
-        put(outside / "keep", {7});
-    };
-    struct Case {
-        const char* what;
-        std::function<void()> setUp;
-        std::vector<std::string> args;
-        ToolRun expected;
-    };
-    const std::vector<Case> cases{
-        {"an order file that cannot be made", [&] { fs::create_directory(card / "Emb_OrdF.dat"); }, {"check"},
-         {3, "", "kxcard: Emb_OrdF.dat: Is a directory\n"}},
-        {"an order file reached through a link",
-         [&] {
-             ASSERT_EQ(onCard({"check"}).status, 0);
-             fs::rename(card / "Emb_OrdF.dat", outside / "Emb_OrdF.dat");
-             fs::create_symlink(outside / "Emb_OrdF.dat", card / "Emb_OrdF.dat");
-         },
-         {"rename", "0", "Roses"}, {1, "", "kxcard: Emb_OrdF.dat: Is a link\n"}},
-        {"a file where a design folder belongs", [&] { put(card / "EmbF5", {1}); }, {"write", "0", sample("HEART.kxd")},
-         {2, "", "kxcard: EmbF5/HEART.kxd: Not a directory\nError: Out of memory space.\n"}},
-        {"a FIFO to describe", [&] { ASSERT_EQ(::mkfifo((pc / "F.kxd").c_str(), 0666), 0); }, {"info", (pc / "F.kxd").string()},
-         {1, "", "kxcard: " + (pc / "F.kxd").string() + ": Is a FIFO\n"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        emptyCard();
-        c.setUp();
-        EXPECT_EQ(onCard(c.args), c.expected);
-        EXPECT_EQ(Slurp(outside / "keep"), "\x07");
+// Each case's set-up and command and what the tool says; files outside the card stay as they were.
+TEST_F(ToolTest, FailuresTheCardLeavesUnexplainedGetTheToolsLine) {
+    for (const auto& [script, expected] : std::vector<Step>{
+             {"mkdir card/Emb_OrdF.dat && card check", {3, "", "kxcard: Emb_OrdF.dat: Is a directory\n"}},
+             {"card check >/dev/null && mv card/Emb_OrdF.dat outside && ln -s \"$ROOT/outside/Emb_OrdF.dat\" card && "
+              "card rename 0 Roses",
+              {1, "", "kxcard: Emb_OrdF.dat: Is a link\n"}},
+             {"printf 1 >card/EmbF5 && card write 0 pc/HEART.kxd",
+              {2, "", "kxcard: EmbF5/HEART.kxd: Not a directory\nError: Out of memory space.\n"}},
+             {"mkfifo pc/F.kxd && card info pc/F.kxd", {1, "", "kxcard: pc/F.kxd: Is a FIFO\n"}}}) {
+        walk({{"rm -rf card outside && mkdir card outside && printf '\\7' >outside/keep\n" + script, expected}});
+        EXPECT_EQ(Slurp(root / "outside/keep"), "\7") << script;
     }
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: checks the layering of src/, builds the four presets, runs the native suites
 # as 64-bit and as 32-bit code, checks the product DLL's exports and the packages, runs the Windows programs
-# under Wine and the fuzz targets for a bounded time. Ends with one line: "N passed, N failed".
+# under Wine and the fuzz target for a bounded time. Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -61,7 +61,7 @@ else
   count "win64 build" 0 1
 fi
 
-echo "== fuzz targets (${FUZZ_SECONDS:=45} s each)"
+echo "== fuzz target (${FUZZ_SECONDS:=45} s)"
 if FUZZ_SECONDS=$FUZZ_SECONDS bash scripts/fuzz.sh; then count fuzz 1 0; else count fuzz 0 1; fi
 
 [ ${#stage_failed[@]} -eq 0 ] || echo "failed stages: ${stage_failed[*]}"

@@ -1,5 +1,5 @@
-// One libFuzzer target over the bytes kxcard takes from outside: the first byte says whether the rest
-// is a card's order file or a design (then its header, card conversion and drawings are checked).
+// One libFuzzer target over the bytes kxcard takes from outside: the first byte picks the check (a
+// card's order file, then a design's header, card conversion or drawings), the rest is its input.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -139,8 +139,6 @@ void CheckCardConversion(Bytes in) {
     KX_FUZZ_CHECK(SplitColorChanges(work, in.empty() ? 0 : static_cast<std::int8_t>(in.back())) || Same(work, in));
 }
 
-bool Has(const auto& table, auto value) { return std::ranges::find(table, value) != table.end(); }
-
 // The preview touches the canvas only where the pane shows it, or not at all when it refuses the
 // design: below the field the canvas is grey but for column 0, which keeps what it held; positions
 // pinned to the field's lower edge may draw on the row just below it. The thumbnail record keeps its
@@ -154,7 +152,7 @@ void CheckDrawings(Bytes design) {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const Color c = canvas.pixel(x, y), below = x == 0 ? kBefore : kLightGray;
-                const bool drawn = c == kWhite || c == kBlack || Has(kPreviewPalette, c);
+                const bool drawn = c == kWhite || c == kBlack || std::ranges::count(kPreviewPalette, c);
                 KX_FUZZ_CHECK(!result ? c == kBefore : y < field ? drawn : c == below || (y == field && drawn));
             }
     }
@@ -168,22 +166,16 @@ void CheckDrawings(Bytes design) {
     for (std::size_t i = 0; i + 60 < record->size(); ++i) {
         const std::uint8_t c = (*record)[48 + i];
         KX_FUZZ_CHECK(i % s >= h ? c == 0
-                                 : c == kThumbnailBackground || c == kThumbnailMissingColor || Has(kThumbnailThreadCodes, c));
+                                 : c == kThumbnailBackground || c == kThumbnailMissingColor || std::ranges::count(kThumbnailThreadCodes, c));
     }
     KX_FUZZ_CHECK(std::ranges::equal(BuildThumbnail(design), *record));
     ReleaseThumbnail();
 }
 
-// A design's bytes go through every design check.
-void CheckDesign(Bytes design) {
-    CheckDesignHeader(design);
-    CheckCardConversion(design);
-    CheckDrawings(design);
-}
+using Check = void (*)(Bytes);
+constexpr Check kChecks[] = {CheckOrderFile, CheckDesignHeader, CheckCardConversion, CheckDrawings};
 
-constexpr void (*kChecks[])(Bytes) = {CheckOrderFile, CheckDesign};
-
-// The seeds of each check, in the order of kChecks.
+// Seeds: order files, then designs (for every design check).
 std::vector<std::vector<Input>> Seeds() {
     Input renamed = DefaultImage(), shorter = DefaultImage();
     std::fill(renamed.begin() + 160, renamed.begin() + 172, 'R');
@@ -207,15 +199,16 @@ std::vector<std::vector<Input>> Seeds() {
 
 }  // namespace
 
-// With -kx_seed_dir=DIR as its one argument: the seeds into DIR, each behind its check's number, then exit.
+// With -kx_seed_dir=DIR as its one argument: the seeds into DIR, each behind the number of a check it
+// serves, then exit.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     const std::string_view flag = "-kx_seed_dir=", arg = *argc == 2 ? (*argv)[1] : "";
     if (!arg.starts_with(flag)) return 0;
     const std::filesystem::path dir = arg.substr(flag.size());
     std::filesystem::create_directories(dir);
     const auto seeds = Seeds();
-    for (std::size_t check = 0, n = 0; check < seeds.size(); ++check)
-        for (const Input& seed : seeds[check]) {
+    for (std::size_t check = 0, n = 0; check < std::size(kChecks); ++check)
+        for (const Input& seed : seeds[check == 0 ? 0 : 1]) {
             std::ofstream out(dir / ("seed-" + std::to_string(n++)), std::ios::binary);
             if (!out.put(static_cast<char>(check)).write(Text(seed).data(), std::ssize(seed))) std::exit(1);
         }

@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,14 +80,14 @@ struct Png {
     std::uint32_t pixel(int x, int y) const { return pixels.at(static_cast<std::size_t>(y * width + x)); }
 };
 
-// Nothing when the file is not a readable PNG (libpng frees the image on a failure).
-inline std::optional<Png> DecodePng(const fs::path& path) {
+// An empty picture when the file is not a readable PNG (libpng frees the image on a failure).
+inline Png DecodePng(const fs::path& path) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
     image.format = PNG_FORMAT_RGB;
     std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return std::nullopt;
+    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return {};
     Png png{static_cast<int>(image.width), static_cast<int>(image.height), {}};
     for (std::size_t at = 0; at + 2 < rgb.size(); at += 3)
         png.pixels.push_back(std::uint32_t{rgb[at]} << 16 | std::uint32_t{rgb[at + 1]} << 8 | rgb[at + 2]);

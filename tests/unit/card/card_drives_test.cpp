@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <tuple>
 
 #include "support/fault_platform.h"
 #include "support/scripted_messages.h"
@@ -60,22 +59,17 @@ TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
         {'J', {kRemovable, true, 1ull << 32}},     // exactly 4 GiB
         {'Z', {kFixed, false, 0}}};                // a failed query reads as zero
     const std::map<char, Drive> noRemovable = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};
-    struct Row { std::map<char, Drive> drives; Roots roots; int first; Roots queried; };
-    const Row rows[] = {
-        {mixed, {"D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}, 1, {"C:\\", "D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}},
-        {noRemovable, {"D:\\"}, -1, {"C:\\", "D:\\"}}};
     test::TestDrives base;
-    for (const Row& row : rows) {
-        for (bool ex : {true, false}) {
-            SCOPED_TRACE(::testing::Message() << "row " << (&row - rows) << (ex ? " ex" : " fall-back"));
-            ScriptedDrives p(base.backend(), row.drives, ex);
-            const CardDriveList list = ListCardDrives();
-            EXPECT_EQ(list.roots, row.roots);
-            EXPECT_EQ(list.firstRemovable, row.first);
-            EXPECT_EQ(list.joined(), row.first == 1 ? "D:\\,E:\\,F:\\,J:\\,Z:\\" : "D:\\");
-            EXPECT_EQ(ex ? p.exQueries : p.classicQueries, row.queried);
-            EXPECT_TRUE((ex ? p.classicQueries : p.exQueries).empty());
-        }
+    for (bool ex : {true, false}) {
+        SCOPED_TRACE(ex ? "ex" : "fall-back");
+        ScriptedDrives p(base.backend(), mixed, ex);
+        const CardDriveList list = ListCardDrives();
+        EXPECT_EQ(std::pair(list.joined(), list.firstRemovable), std::pair(std::string("D:\\,E:\\,F:\\,J:\\,Z:\\"), 1));
+        EXPECT_EQ(ex ? p.exQueries : p.classicQueries, (Roots{"C:\\", "D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}));
+        EXPECT_TRUE((ex ? p.classicQueries : p.exQueries).empty());
+        p.drives = noRemovable;
+        const CardDriveList fixed = ListCardDrives();
+        EXPECT_EQ(std::pair(fixed.roots, fixed.firstRemovable), std::pair(Roots{"D:\\"}, -1));
     }
     // The media test reads the total capacity, not the free space, and never from the ex query.
     ScriptedDrives p(base.backend(), mixed, true);
@@ -90,31 +84,23 @@ TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
     EXPECT_EQ(p.operationCount(), 2) << "one open of each volume, nothing else";
 }
 
-TEST(CardDrivesTest, TheNoCardQuestionPassesItsAnswerAndTheCardCheckNeedsMedia) {
+// The no-card question passes its answer on; a card check needs media and says so.
+TEST(CardDrivesTest, TheNoCardQuestionAndTheCardCheck) {
     test::ScriptedMessages messages;
-    using Shown = std::tuple<std::string, std::string, unsigned, WindowRef>;
-    auto last = [&] {
-        const test::ShownMessage& m = messages.shown().back();
-        return Shown{m.text, m.caption, m.flags, m.owner};
-    };
-    const std::string inserted = "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?";
-    for (int answer : {id::OK, id::CANCEL}) {
-        messages.answer(answer);
-        EXPECT_EQ(AskForCard(3), answer);
-        EXPECT_EQ(last(), (Shown{inserted + "\nIs the Card adapter connected to your PC correctly?", "Confirm",
-                                 mb::OKCANCEL | mb::ICONQUESTION, 3}));
-    }
-
-    messages.clear();
     test::TestDrives drives;
     drives.addCard('E');
     drives.addNoMedia('F');
-    EXPECT_TRUE(CheckCardReady(0, "E:\\"));
-    EXPECT_FALSE(CheckCardReady(0, ""));
-    EXPECT_TRUE(messages.shown().empty()) << "no drive chosen: silent";
+    messages.answer(id::CANCEL);
+    EXPECT_EQ(AskForCard(3), id::CANCEL);
+    EXPECT_TRUE(CheckCardReady(0, "E:\\") && !CheckCardReady(0, ""));  // no drive chosen: silent
     EXPECT_FALSE(CheckCardReady(5, "F:\\"));
-    EXPECT_EQ(messages.shown().size(), 1u);
-    EXPECT_EQ(last(), (Shown{"Failed to save a design.\n" + inserted, "SnapPort", mb::OK | mb::ICONHAND, 5}));
+    const std::string inserted = "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?";
+    const auto& m = messages.shown();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(std::tuple(m[0].text, m[0].caption, m[0].flags, m[0].owner),
+              std::tuple(inserted + "\nIs the Card adapter connected to your PC correctly?", "Confirm", mb::OKCANCEL | mb::ICONQUESTION, 3));
+    EXPECT_EQ(std::tuple(m[1].text, m[1].caption, m[1].flags, m[1].owner),
+              std::tuple("Failed to save a design.\n" + inserted, "SnapPort", mb::OK | mb::ICONHAND, 5));
 }
 
 }  // namespace

@@ -4,66 +4,47 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <tuple>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
+#include "support/fault_platform.h"
 #include "support/test_drives.h"
 
 namespace kx {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TestDrives;
+using Bytes = std::vector<std::uint8_t>;
+using Names = std::vector<std::string>;
 
-std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
-
-std::vector<std::string> Names(const std::vector<FoundFile>& found) {
-    std::vector<std::string> out;
+Bytes B(const std::string& s) { return {s.begin(), s.end()}; }
+Names NamesOf(const std::vector<FoundFile>& found) {
+    Names out;
     for (const auto& f : found) out.push_back(f.name);
     return out;
 }
 
-TEST(PosixDriveTable, MapsLettersToFoldersWithTheirTypes) {
-    TestDrives drives;
-    drives.addCard('E');
+TEST(PosixPlatform, DriveTableTypesMediaAndPathsThatStayInsideTheDrive) {
+    test::TestDrives drives;
+    const fs::path card = drives.host(drives.addCard('E'));
     drives.addFixed('C');
     drives.addNoMedia('F');
     Platform& p = platform();
-    std::uint32_t mask = p.logicalDrives();
-    EXPECT_EQ(mask, (1u << 2) | (1u << 4) | (1u << 5) | (1u << ('T' - 'A')) | (1u << ('Z' - 'A')));
-    EXPECT_EQ(p.driveType("E:\\"), DRIVE_TYPE_REMOVABLE);
-    EXPECT_EQ(p.driveType("c:\\"), DRIVE_TYPE_FIXED);
-    EXPECT_EQ(p.driveType("F:\\"), DRIVE_TYPE_REMOVABLE);
-    EXPECT_EQ(p.driveType("Q:\\"), DRIVE_TYPE_NO_ROOT_DIR);
-}
-
-TEST(PosixDriveTable, DriveWithoutMediaReportsNoSizeAndNoFiles) {
-    TestDrives drives;
-    drives.addCard('E');
-    drives.addNoMedia('F');
-    Platform& p = platform();
-    std::uint64_t total = 12345;
-    EXPECT_FALSE(p.diskFreeSpaceEx("F:\\", total));
+    EXPECT_EQ(p.logicalDrives(), (1u << 2) | (1u << 4) | (1u << 5) | (1u << ('T' - 'A')) | (1u << ('Z' - 'A')));
+    const std::pair<const char*, int> types[] = {{"E:\\", DRIVE_TYPE_REMOVABLE}, {"c:\\", DRIVE_TYPE_FIXED},
+                                                 {"F:\\", DRIVE_TYPE_REMOVABLE}, {"Q:\\", DRIVE_TYPE_NO_ROOT_DIR}};
+    for (auto [root, type] : types) EXPECT_EQ(p.driveType(root), type) << root;
+    std::uint64_t total = 0;
     DiskGeometry g;
-    EXPECT_FALSE(p.diskFreeSpace("F:\\", g));
+    EXPECT_FALSE(p.diskFreeSpaceEx("F:\\", total) || p.diskFreeSpace("F:\\", g) || p.open("F:\\x.kxd", OpenMode::Replace));
     EXPECT_TRUE(p.find("F:\\*").empty());
-    EXPECT_EQ(p.open("F:\\x.kxd", OpenMode::Replace), nullptr);
+    ASSERT_TRUE(p.diskFreeSpaceEx("E:\\", total) && p.diskFreeSpace("E:\\", g));
+    EXPECT_GT(total * g.totalClusters * g.bytesPerSector * g.sectorsPerCluster, 0u);
 
-    ASSERT_TRUE(p.diskFreeSpaceEx("E:\\", total));
-    EXPECT_GT(total, 0u);
-    ASSERT_TRUE(p.diskFreeSpace("E:\\", g));
-    EXPECT_GT(std::uint64_t{g.totalClusters} * g.bytesPerSector * g.sectorsPerCluster, 0u);
-}
-
-TEST(PosixPaths, TranslateBothWaysAndKeepInsideTheDrive) {
-    TestDrives drives;
-    drives.addCard('E');
     auto& b = drives.backend();
     drives.makeDir("E:\\EmbF5");
-    fs::path card = drives.host("E:\\");
     EXPECT_EQ(*b.toHostPath("E:\\embf5\\ROSE.KXD"), (card / "EmbF5" / "ROSE.KXD").string());
     EXPECT_EQ(*b.toHostPath("E:\\..\\..\\etc\\passwd"), (card / "etc" / "passwd").string());
     EXPECT_EQ(*b.toWindowsPath((card / "EmbF5").string()), "E:\\EmbF5");
@@ -71,133 +52,96 @@ TEST(PosixPaths, TranslateBothWaysAndKeepInsideTheDrive) {
     EXPECT_FALSE(b.toHostPath("Q:\\x").has_value());
 }
 
-TEST(PosixFind, MatchesWildcardsAndNamesWithoutRegardToCase) {
-    TestDrives drives;
+TEST(PosixPlatform, FindMatchesWithoutRegardToCaseAndListsDotEntriesOnlyBelowTheRoot) {
+    test::TestDrives drives;
     drives.addCard('E');
     drives.makeDir("E:\\EmbF5");
-    drives.write("E:\\EmbF5\\Rose.KXD", Bytes("r"));
-    drives.write("E:\\EmbF5\\tulip.kxd", Bytes("t"));
-    drives.write("E:\\EmbF5\\tulip.kxt", Bytes("t"));
-    drives.write("E:\\EmbF5\\notes.txt", Bytes("n"));
+    for (const char* name : {"Rose.KXD", "tulip.kxd", "tulip.kxt", "notes.txt"}) drives.write(std::string("E:\\EmbF5\\") + name, B("x"));
     Platform& p = platform();
-
-    EXPECT_EQ(Names(p.find("E:\\EMBF5\\*.kxd")), (std::vector<std::string>{"Rose.KXD", "tulip.kxd"}));
-    EXPECT_EQ(Names(p.find("e:\\embf5\\ROSE.kxd")), std::vector<std::string>{"Rose.KXD"});
-    EXPECT_EQ(Names(p.find("E:\\EmbF5\\t?lip.*")), (std::vector<std::string>{"tulip.kxd", "tulip.kxt"}));
+    EXPECT_EQ(NamesOf(p.find("E:\\EMBF5\\*.kxd")), (Names{"Rose.KXD", "tulip.kxd"}));
+    EXPECT_EQ(NamesOf(p.find("e:\\embf5\\ROSE.kxd")), Names{"Rose.KXD"});
+    EXPECT_EQ(NamesOf(p.find("E:\\EmbF5\\t?lip.*")), (Names{"tulip.kxd", "tulip.kxt"}));
     EXPECT_EQ(p.find("E:\\EmbF5\\*", 2).size(), 2u);
-    // A folder's listing starts with its dot entries; the root of a volume has none.
-    EXPECT_EQ(Names(p.find("E:\\EmbF5\\*")).front(), ".");
-    EXPECT_EQ(Names(p.find("E:\\*")), std::vector<std::string>{"EmbF5"});
-    EXPECT_TRUE(p.find("E:\\EmbF5\\*")[0].isDirectory);
-    // A file standing where a folder is expected has no contents.
-    EXPECT_TRUE(p.find("E:\\EmbF5\\notes.txt\\*").empty());
-    EXPECT_TRUE(p.find("E:\\EmbF6\\*").empty());
-    EXPECT_TRUE(p.find("E:\\EmbF5\\").empty());
+    EXPECT_TRUE(p.find("E:\\EmbF5\\*")[0].name == "." && p.find("E:\\EmbF5\\*")[0].isDirectory);
+    EXPECT_EQ(NamesOf(p.find("E:\\*")), Names{"EmbF5"});
+    for (const char* nothing : {"E:\\EmbF5\\notes.txt\\*", "E:\\EmbF6\\*", "E:\\EmbF5\\"}) EXPECT_TRUE(p.find(nothing).empty()) << nothing;
 }
 
-TEST(PosixFiles, OpenModesCreateTruncateOrKeep) {
-    TestDrives drives;
-    drives.addCard('E');
-    Platform& p = platform();
-    EXPECT_EQ(p.open("E:\\a.bin", OpenMode::Read), nullptr);
-    EXPECT_EQ(p.open("E:\\a.bin", OpenMode::WriteExisting), nullptr);
-    {
-        auto f = p.open("E:\\a.bin", OpenMode::Replace);
-        ASSERT_NE(f, nullptr);
-        EXPECT_TRUE(f->writeExactly(Bytes("abcdef")));
-    }
-    {
-        auto f = p.open("E:\\A.BIN", OpenMode::WriteExisting);
-        ASSERT_NE(f, nullptr);
-        EXPECT_TRUE(f->writeExactly(Bytes("XY")));
-    }
-    EXPECT_EQ(drives.read("E:\\a.bin"), Bytes("XYcdef"));
-    {
-        auto f = p.open("E:\\a.bin", OpenMode::ReadWriteAlways);
-        ASSERT_NE(f, nullptr);
-        EXPECT_EQ(f->size(), 6u);
-        ASSERT_TRUE(f->seek(-2, SeekFrom::End));
-        std::vector<std::uint8_t> tail(4);
-        EXPECT_EQ(f->read(tail), 2u);
-        EXPECT_FALSE(f->readExactly(tail));
-    }
-    {
-        auto f = p.open("E:\\b.bin", OpenMode::WriteAlways);
-        ASSERT_NE(f, nullptr);
-    }
-    EXPECT_TRUE(drives.exists("E:\\b.bin"));
-    drives.makeDir("E:\\dir");
-    EXPECT_EQ(p.open("E:\\dir", OpenMode::Read), nullptr);
-    EXPECT_EQ(p.open("E:\\dir\\", OpenMode::Replace), nullptr);
-}
-
-TEST(PosixFiles, CopyOverwritesAndKeepsTheExistingSpelling) {
-    TestDrives drives;
+// Open modes, copies onto an existing name keeping its spelling, moves that never replace.
+TEST(PosixPlatform, FileOperationsByTheSystemsRules) {
+    test::TestDrives drives;
     drives.addCard('E');
     drives.addFixed('C');
     Platform& p = platform();
-    drives.write("C:\\new.kxd", Bytes("new"));
-    drives.write("E:\\ROSE.KXD", Bytes("old and longer"));
-    ASSERT_TRUE(p.copyFile("C:\\new.kxd", "E:\\rose.kxd"));
-    EXPECT_EQ(Names(p.find("E:\\*")), std::vector<std::string>{"ROSE.KXD"});
-    EXPECT_EQ(drives.read("E:\\ROSE.KXD"), Bytes("new"));
-    EXPECT_FALSE(p.copyFile("C:\\missing.kxd", "E:\\x.kxd"));
-    drives.makeDir("E:\\taken");
-    EXPECT_FALSE(p.copyFile("C:\\new.kxd", "E:\\taken"));
-    EXPECT_FALSE(drives.exists("E:\\x.kxd"));
-}
+    EXPECT_FALSE(p.open("E:\\a.bin", OpenMode::Read) || p.open("E:\\a.bin", OpenMode::WriteExisting));
+    EXPECT_TRUE(p.open("E:\\a.bin", OpenMode::Replace)->writeExactly(B("abcdef")));
+    EXPECT_TRUE(p.open("E:\\A.BIN", OpenMode::WriteExisting)->writeExactly(B("XY")));
+    EXPECT_EQ(drives.read("E:\\a.bin"), B("XYcdef"));
+    {
+        auto f = p.open("E:\\a.bin", OpenMode::ReadWriteAlways);
+        ASSERT_TRUE(f && f->size() == 6 && f->seek(-2, SeekFrom::End));
+        Bytes tail(4);
+        EXPECT_EQ(f->read(tail), 2u);
+        EXPECT_FALSE(f->readExactly(tail));
+    }
+    EXPECT_TRUE(p.open("E:\\b.bin", OpenMode::WriteAlways) && drives.exists("E:\\b.bin"));
+    drives.makeDir("E:\\dir");
+    EXPECT_FALSE(p.open("E:\\dir", OpenMode::Read) || p.open("E:\\dir\\", OpenMode::Replace));
 
-TEST(PosixFiles, MoveRenamesFoldersButNeverReplaces) {
-    TestDrives drives;
-    drives.addCard('E');
-    Platform& p = platform();
+    drives.write("C:\\new.kxd", B("new"));
+    drives.write("E:\\ROSE.KXD", B("old and longer"));
+    ASSERT_TRUE(p.copyFile("C:\\new.kxd", "E:\\rose.kxd"));
+    EXPECT_EQ(NamesOf(p.find("E:\\*.kxd")), Names{"ROSE.KXD"});
+    EXPECT_EQ(drives.read("E:\\ROSE.KXD"), B("new"));
+    EXPECT_FALSE(p.copyFile("C:\\missing.kxd", "E:\\x.kxd") || p.copyFile("C:\\new.kxd", "E:\\dir"));
+    EXPECT_FALSE(drives.exists("E:\\x.kxd"));
+
     drives.makeDir("E:\\EMB_FILE");
-    drives.write("E:\\EMB_FILE\\a.kxd", Bytes("a"));
+    drives.write("E:\\EMB_FILE\\a.kxd", B("a"));
     drives.makeDir("E:\\PC_LINK");
     drives.makeDir("E:\\EmbF6");
     ASSERT_TRUE(p.moveFile("E:\\EMB_FILE", "E:\\EmbF5"));
-    EXPECT_EQ(drives.read("E:\\EmbF5\\a.kxd"), Bytes("a"));
-    EXPECT_FALSE(p.moveFile("E:\\PC_LINK", "E:\\EmbF6"));
+    EXPECT_EQ(drives.read("E:\\EmbF5\\a.kxd"), B("a"));
+    EXPECT_FALSE(p.moveFile("E:\\PC_LINK", "E:\\EmbF6") || p.moveFile("E:\\nothing", "E:\\EmbF7"));
     EXPECT_TRUE(drives.exists("E:\\PC_LINK"));
-    EXPECT_FALSE(p.moveFile("E:\\nothing", "E:\\EmbF7"));
-}
 
-TEST(PosixFiles, DeleteAndCreateDirectory) {
-    TestDrives drives;
-    drives.addCard('E');
-    Platform& p = platform();
-    EXPECT_TRUE(p.createDirectory("E:\\EmbF5\\"));
-    EXPECT_TRUE(p.createDirectory("E:\\embf5"));  // an existing folder is no error
-    drives.write("E:\\EmbF7", Bytes("file"));
-    EXPECT_FALSE(p.createDirectory("E:\\EmbF7\\"));
-    EXPECT_FALSE(p.deleteFile("E:\\EmbF5"));  // folders are not files
+    EXPECT_TRUE(p.createDirectory("E:\\EmbF8\\") && p.createDirectory("E:\\embf8"));  // an existing folder is no error
+    drives.write("E:\\EmbF7", B("file"));
+    EXPECT_FALSE(p.createDirectory("E:\\EmbF7\\") || p.deleteFile("E:\\EmbF8"));  // folders are not files
     EXPECT_TRUE(p.deleteFile("E:\\embf7"));
     EXPECT_FALSE(p.deleteFile("E:\\EmbF7"));
+
+    // A whole-file write that comes up short leaves neither its side file nor the target.
+    test::FaultPlatform full(drives.backend());
+    full.setWriteBudget('E', 2);
+    EXPECT_EQ(WriteWholeFile("E:\\EmbF8\\new.kxd", B("abcdef")).outcome, WholeFileWrite::Incomplete);
+    EXPECT_EQ(NamesOf(p.find("E:\\EmbF8\\*")), (Names{".", ".."}));
 }
 
 // A change never goes through a link nor lands on a FIFO, device or folder; reading follows a
 // link to a regular file but never opens a FIFO. Each refusal gives its reason.
-TEST(PosixFiles, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
-    TestDrives drives;
+TEST(PosixPlatform, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
+    test::TestDrives drives;
     drives.addCard('E');
     drives.addFixed('C');
-    drives.write("C:\\outside.kxd", Bytes("keep"));
-    fs::path card = drives.host("E:\\"), outside = drives.host("C:\\outside.kxd");
-    fs::create_symlink(outside, card / "link.kxd");
+    drives.write("C:\\outside.kxd", B("keep"));
+    fs::path card = drives.host("E:\\");
+    fs::create_symlink(drives.host("C:\\outside.kxd"), card / "link.kxd");
     fs::create_directory_symlink(drives.host("C:\\"), card / "EmbF5");
     ASSERT_EQ(::mkfifo((card / "pipe.kxd").c_str(), 0666), 0);
     fs::create_directory(card / "dir.kxd");
-    drives.write("E:\\plain.kxd", Bytes("new"));
+    drives.write("E:\\plain.kxd", B("new"));
     Platform& p = platform();
     auto opens = [&p](const char* path, OpenMode mode) { return [&p, path, mode] { return p.open(path, mode) != nullptr; }; };
-    const std::vector<std::tuple<const char*, std::function<bool()>, const char*>> cases{
-        {"replace link", opens("E:\\link.kxd", OpenMode::Replace), "Is a link"},
-        {"rewrite link", opens("E:\\link.kxd", OpenMode::WriteExisting), "Is a link"},
-        {"write into linked folder", opens("E:\\EmbF5\\new.kxd", OpenMode::Replace), "A link stands in its path: EmbF5"},
-        {"delete link", [&] { return p.deleteFile("E:\\link.kxd"); }, "Is a link"},
-        {"delete through linked folder", [&] { return p.deleteFile("E:\\EmbF5\\outside.kxd"); }, "A link stands in its path: EmbF5"},
-        {"copy onto link", [&] { return p.copyFile("E:\\plain.kxd", "E:\\link.kxd"); }, "Is a link"},
-        {"rename over link", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\link.kxd"); }, "Is a link"},
+    const std::string link = "Is a link", linkedFolder = "A link stands in its path: EmbF5";
+    const std::vector<std::tuple<const char*, std::function<bool()>, std::string>> cases{
+        {"replace link", opens("E:\\link.kxd", OpenMode::Replace), link},
+        {"rewrite link", opens("E:\\link.kxd", OpenMode::WriteExisting), link},
+        {"write into linked folder", opens("E:\\EmbF5\\new.kxd", OpenMode::Replace), linkedFolder},
+        {"delete link", [&] { return p.deleteFile("E:\\link.kxd"); }, link},
+        {"delete through linked folder", [&] { return p.deleteFile("E:\\EmbF5\\outside.kxd"); }, linkedFolder},
+        {"copy onto link", [&] { return p.copyFile("E:\\plain.kxd", "E:\\link.kxd"); }, link},
+        {"rename over link", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\link.kxd"); }, link},
         {"rename over folder", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\dir.kxd"); }, "Is a directory"},
         {"read FIFO", opens("E:\\pipe.kxd", OpenMode::Read), "Is a FIFO"},
         {"copy from FIFO", [&] { return p.copyFile("E:\\pipe.kxd", "E:\\x.kxd"); }, "Is a FIFO"},
@@ -208,33 +152,28 @@ TEST(PosixFiles, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
         EXPECT_FALSE(change()) << what;
         EXPECT_EQ(p.lastError(), reason) << what;
     }
-    EXPECT_EQ(drives.read("C:\\outside.kxd"), Bytes("keep"));
+    EXPECT_EQ(drives.read("C:\\outside.kxd"), B("keep"));
     EXPECT_TRUE(fs::is_symlink(card / "link.kxd"));
     auto read = p.open("E:\\link.kxd", OpenMode::Read);  // a link the user names is read
-    std::vector<std::uint8_t> got(4);
+    Bytes got(4);
     ASSERT_TRUE(read && read->readExactly(got));
-    EXPECT_EQ(got, Bytes("keep"));
+    EXPECT_EQ(got, B("keep"));
 }
 
-TEST(PosixProcess, TempPathCurrentDirectoryAndClock) {
-    TestDrives drives;
+TEST(PosixPlatform, TempPathCurrentDirectoryAndClock) {
+    test::TestDrives drives;
     drives.addFixed('C');
     Platform& p = platform();
     EXPECT_EQ(p.tempPath(), "T:\\");
     drives.makeDir("C:\\Designs\\Flowers");
-    ASSERT_TRUE(p.setCurrentDirectory("c:\\designs"));
-    EXPECT_EQ(p.currentDirectory(), "C:\\Designs\\");
-    ASSERT_TRUE(p.setCurrentDirectory("flowers"));
-    EXPECT_EQ(p.currentDirectory(), "C:\\Designs\\Flowers\\");
+    drives.write("C:\\Designs\\Flowers\\here.kxd", B("h"));
+    ASSERT_TRUE(p.setCurrentDirectory("c:\\designs") && p.setCurrentDirectory("flowers"));
     EXPECT_FALSE(p.setCurrentDirectory("C:\\nowhere"));
     EXPECT_EQ(p.currentDirectory(), "C:\\Designs\\Flowers\\");
-    drives.write("C:\\Designs\\Flowers\\here.kxd", Bytes("h"));
-    EXPECT_EQ(Names(p.find("*.kxd")), std::vector<std::string>{"here.kxd"});
-
+    EXPECT_EQ(NamesOf(p.find("*.kxd")), Names{"here.kxd"});
     // Milliseconds in 100 ns units, and a date after 2020.
-    std::uint64_t t = p.localFileTime();
-    EXPECT_EQ(t % 10000, 0u);
-    EXPECT_GT(t, 132223104000000000ull);
+    const std::uint64_t t = p.localFileTime();
+    EXPECT_TRUE(t % 10000 == 0 && t > 132223104000000000ull) << t;
     EXPECT_EQ(p.executablePath().substr(0, 3), "Z:\\");
 }
 

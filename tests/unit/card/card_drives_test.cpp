@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "support/fault_platform.h"
@@ -33,32 +34,30 @@ public:
     }
     int driveType(const std::string& root) override { return drives.at(root[0]).type; }
     bool hasDiskFreeSpaceEx() override { return ex; }
-    bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) override {
-        exQueries.push_back(root);
-        const Drive& d = drives.at(root[0]);
-        if (d.queryOk) totalBytes = d.totalBytes;
-        return d.queryOk;
+    bool diskFreeSpaceEx(const std::string& root, std::uint64_t& total) override {
+        return answer(exQueries, root, [&](const Drive& d) { total = d.totalBytes; });
     }
     // 4 KiB clusters: the 32-bit product of a 4 GiB drive's geometry wraps to zero.
-    bool diskFreeSpace(const std::string& root, DiskGeometry& geometry) override {
-        classicQueries.push_back(root);
-        const Drive& d = drives.at(root[0]);
-        if (d.queryOk) geometry = {8, 512, d.freeClusters, static_cast<std::uint32_t>(d.totalBytes / 4096)};
-        return d.queryOk;
+    bool diskFreeSpace(const std::string& root, DiskGeometry& g) override {
+        return answer(classicQueries, root, [&](const Drive& d) { g = {8, 512, d.freeClusters, static_cast<std::uint32_t>(d.totalBytes / 4096)}; });
+    }
+    bool answer(Roots& asked, const std::string& root, const std::function<void(const Drive&)>& set) {
+        asked.push_back(root);
+        if (drives.at(root[0]).queryOk) set(drives.at(root[0]));
+        return drives.at(root[0]).queryOk;
     }
 };
 
 TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
     const std::map<char, Drive> mixed = {
-        {'A', {kRemovable, true, 1 << 20}},        // never looked at
-        {'C', {kFixed, true, 1ull << 40}},         // a hard disk with a size
-        {'D', {kFixed, true, 0, 50}},              // free clusters but no total: reads as zero
-        {'E', {kRemovable, false, 1 << 20}},       // no media: listed and selected
-        {'F', {kRemovable, true, 1 << 20}},        {'G', {DRIVE_TYPE_CDROM, true, 0}},
-        {'H', {DRIVE_TYPE_REMOTE, true, 0}},       {'I', {DRIVE_TYPE_RAMDISK, true, 0}},
-        {'J', {kRemovable, true, 1ull << 32}},     // exactly 4 GiB
-        {'Z', {kFixed, false, 0}}};                // a failed query reads as zero
-    const std::map<char, Drive> noRemovable = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};
+        {'A', {kRemovable, true, 1 << 20}},     // never looked at
+        {'C', {kFixed, true, 1ull << 40}},      // a hard disk with a size
+        {'D', {kFixed, true, 0, 50}},           // free clusters but no total: reads as zero
+        {'E', {kRemovable, false, 1 << 20}},    // no media: listed and selected
+        {'F', {kRemovable, true, 1 << 20}},     {'G', {DRIVE_TYPE_CDROM, true, 0}},
+        {'H', {DRIVE_TYPE_REMOTE, true, 0}},    {'I', {DRIVE_TYPE_RAMDISK, true, 0}},
+        {'J', {kRemovable, true, 1ull << 32}},  // exactly 4 GiB
+        {'Z', {kFixed, false, 0}}};             // a failed query reads as zero
     test::TestDrives base;
     for (bool ex : {true, false}) {
         SCOPED_TRACE(ex ? "ex" : "fall-back");
@@ -67,16 +66,14 @@ TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
         EXPECT_EQ(std::pair(list.joined(), list.firstRemovable), std::pair(std::string("D:\\,E:\\,F:\\,J:\\,Z:\\"), 1));
         EXPECT_EQ(ex ? p.exQueries : p.classicQueries, (Roots{"C:\\", "D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}));
         EXPECT_TRUE((ex ? p.classicQueries : p.exQueries).empty());
-        p.drives = noRemovable;
+        p.drives = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};
         const CardDriveList fixed = ListCardDrives();
         EXPECT_EQ(std::pair(fixed.roots, fixed.firstRemovable), std::pair(Roots{"D:\\"}, -1));
     }
     // The media test reads the total capacity, not the free space, and never from the ex query.
     ScriptedDrives p(base.backend(), mixed, true);
     EXPECT_FALSE(DriveHasMedia("D:\\") || DriveHasMedia("E:\\"));
-    EXPECT_TRUE(DriveHasMedia("F:\\") && DriveHasMedia("J:\\"));
-    EXPECT_TRUE(p.exQueries.empty());
-
+    EXPECT_TRUE(DriveHasMedia("F:\\") && DriveHasMedia("J:\\") && p.exQueries.empty());
     // A flush opens the letter's volume through the backend, where F: and H: are folders.
     for (char card : {'F', 'H'}) base.addCard(card);
     for (char letter : {'F', 'Q'}) FlushVolume(letter);

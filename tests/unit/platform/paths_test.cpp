@@ -1,28 +1,11 @@
-// Windows path split/join, wildcard matching and side-file names, as every naming rule depends on them.
+// Wildcard matching and side-file names, as every listing and clean-up depends on them.
 #include <gtest/gtest.h>
-
-#include <array>
 
 #include "platform/paths.h"
 #include "platform/platform.h"
 
 namespace kx {
 namespace {
-
-TEST(Paths, SplitAndJoinByTheRuntimeRules) {
-    const struct { const char *path, *drive, *dir, *base, *ext; } splits[] = {
-        {"E:\\EmbF5\\my.rose.kxd", "E:", "\\EmbF5\\", "my.rose", ".kxd"}, {".kxd", "", "", "", ".kxd"},
-        {"C:/work\\TULIP1", "C:", "/work\\", "TULIP1", ""}, {"a.kxd..", "", "", "a.kxd.", "."}};
-    for (const auto& s : splits) {
-        const PathParts p = SplitPath(s.path);
-        EXPECT_EQ((std::array{p.drive, p.dir, p.base, p.ext}), (std::array<std::string, 4>{s.drive, s.dir, s.base, s.ext})) << s.path;
-    }
-    EXPECT_EQ(MakePath("E", "\\EmbF5", "ROSE", "kxt"), "E:\\EmbF5\\ROSE.kxt");
-    EXPECT_EQ(MakePath("", "", "ROSE", ""), "ROSE");
-    EXPECT_EQ(ReplaceExtension("E:\\EmbF5\\Rose.KXD", "kxt"), "E:\\EmbF5\\Rose.kxt");
-    for (const char* path : {"C:\\work\\TULIP1.kxd", "C:TULIP1.kxd", "..\\..\\TULIP1.kxd"})
-        EXPECT_EQ(FileNamePart(path), "TULIP1.kxd") << path;
-}
 
 TEST(Paths, WildcardsAndSideFileNamesIgnoreCase) {
     for (auto [pattern, name] : {std::pair{"*.kxd", "Rose.KXD"}, {"*", "."}, {"r?se*", "ROSE2.kxd"}, {"*a*b*c", "xxaxxbxxc"}, {"**", ""}})

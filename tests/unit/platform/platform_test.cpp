@@ -1,4 +1,5 @@
-// The POSIX backend on real files: path mapping, FAT-like name lookup, file operations.
+// Wildcards and side-file names; the POSIX backend on real files: path mapping, FAT-like name
+// lookup, file operations.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -7,6 +8,7 @@
 #include <functional>
 #include <tuple>
 
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_platform.h"
 #include "support/fault_platform.h"
@@ -24,6 +26,21 @@ Names NamesOf(const std::vector<FoundFile>& found) {
     Names out;
     for (const auto& f : found) out.push_back(f.name);
     return out;
+}
+
+TEST(Paths, WildcardsAndSideFileNamesIgnoreCase) {
+    for (auto [pattern, name] : {std::pair{"*.kxd", "Rose.KXD"}, {"*", "."}, {"r?se*", "ROSE2.kxd"}, {"*a*b*c", "xxaxxbxxc"}, {"**", ""}})
+        EXPECT_TRUE(WildcardMatch(pattern, name)) << pattern << " " << name;
+    for (auto [pattern, name] : {std::pair{"*.kxd", "Rose.kxt"}, {"*.kxd", "Rose.kxd1"}, {"*a*b*c", "xxaxxcxxb"}})
+        EXPECT_FALSE(WildcardMatch(pattern, name)) << pattern << " " << name;
+    // A long hostile pattern still ends quickly.
+    EXPECT_FALSE(WildcardMatch(std::string(200, '*') + "b", std::string(5000, 'a')));
+
+    for (const char* side : {"~kx0000beef.tmp", "~KX12AB34CD.TMP", "ROSE.kxd.kxcopy-42", "a.KXCOPY-7"})
+        EXPECT_TRUE(IsCopySideFileName(side)) << side;
+    for (const char* other : {"~kx0000bee.tmp", "~kx0000beefg.tmp", "~kx0000beeg.tmp", "~kx0000beef.kxd",
+                              "ROSE.kxd", "x.kxcopy-", "x.kxcopy-4a", ".kxcopy-42", "x.kxcopy-42.kxd"})
+        EXPECT_FALSE(IsCopySideFileName(other)) << other;
 }
 
 // Windows paths map to host paths without regard to case, and never climb out of their drive.

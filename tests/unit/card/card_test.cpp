@@ -1,11 +1,14 @@
-// The layout check and the order file on real card folders: blank cards, migration of the
-// earlier layout, order-file repair and renames, has-designs flags and write-protected cards.
+// Drive listing, media test and volume flush on scripted drive answers; the layout check and the
+// order file on real card folders: blank cards, migration of the earlier layout, order-file
+// repair and renames, has-designs flags and write-protected cards.
+#include "card/card_drives.h"
 #include "card/card_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
+#include <functional>
+#include <map>
 
 #include "card_expected.h"
 #include "support/fault_platform.h"
@@ -43,12 +46,7 @@ protected:
             out.push_back(std::to_string(m.owner) + " " + std::to_string(m.flags) + " " + m.caption + ": " + m.text);
         return out;
     }
-    // The card's top-level entries, folders marked with a slash.
-    std::set<std::string> entries() const {
-        std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(drives.host(root))) out.insert(e.path().filename().string() + (e.is_directory() ? "/" : ""));
-        return out;
-    }
+    std::ptrdiff_t entries() const { return std::distance(fs::directory_iterator(drives.host(root)), {}); }
 };
 
 // A blank card, or one whose order file has the wrong size or signature, gets a new file and
@@ -56,9 +54,8 @@ protected:
 TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
     EXPECT_EQ(check(), 1);
     EXPECT_EQ(drives.read(kOrderPath), BlankOrderImage());
-    std::set<std::string> blank{"Emb_OrdF.dat"};
-    for (int i = 5; i <= 16; ++i) blank.insert("EmbF" + std::to_string(i) + "/");
-    EXPECT_EQ(entries(), blank);
+    EXPECT_EQ(entries(), 13) << "nothing but the order file and the twelve folders";
+    for (int i = 5; i <= 16; ++i) EXPECT_TRUE(isFolder("EmbF" + std::to_string(i))) << i;
     for (std::size_t size : {0u, 303u, 305u, 4096u, 304u}) {
         Bytes damaged = BlankOrderImage();
         damaged[FolderEntryByte(0, 0)] = 'Z';
@@ -87,50 +84,20 @@ TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
     EXPECT_TRUE(messages.shown().empty());
 }
 
-// Each folder holds a design named after it; an earlier folder moves when its current
-// counterpart is missing, and nothing moves when both EmbF5 and EmbF6 exist. No or Cancel at
-// the question changes nothing and fails every time.
-TEST(DetectOldLayoutTest, WholeAndPartialMigrationsMoveOnlyWhatIsMissing) {
-    const std::pair<std::vector<std::string>, int> rows[] = {
-        {{}, 0}, {{"emb_file"}, kMoveEmbFile}, {{"pc_link"}, kMovePcLink}, {{"EMB_FILE", "PC_LINK"}, kMoveEmbFile | kMovePcLink},
-        {{"EmbF5", "EMB_FILE", "PC_LINK"}, kMovePcLink}, {{"EmbF6", "EMB_FILE", "PC_LINK"}, kMoveEmbFile},
-        {{"EmbF5", "EmbF6", "EMB_FILE", "PC_LINK"}, 0},
-    };
-    for (const auto& [folders, bits] : rows) {
-        SCOPED_TRACE(::testing::PrintToString(folders));
-        test::TestDrives drives;
-        test::ScriptedMessages messages;
-        const std::string root = drives.addCard('E');
-        for (const auto& f : folders) {
-            drives.makeDir(root + f);
-            drives.write(root + f + "\\" + f + ".kxd", {1});
-        }
-        EXPECT_EQ(DetectOldLayout(root), bits);
-        OrderFile orderFile;
-        for (int answer : {id::NO, id::CANCEL}) {
-            if (!bits) break;
-            messages.answer(answer);
-            EXPECT_EQ(CheckCardLayout(5, root, orderFile), 0);
-            for (const char* made : {"EmbF7", "Emb_OrdF.dat", "EmbF5\\EMB_FILE.kxd", "EmbF6\\PC_LINK.kxd"})
-                EXPECT_FALSE(drives.exists(root + made)) << made;
-            EXPECT_FALSE(orderFile.has());
-        }
-        if (bits) messages.answer(id::YES);
-        EXPECT_EQ(CheckCardLayout(5, root, orderFile), 1);
-        EXPECT_EQ(messages.texts(), std::vector<std::string>(bits ? 3 : 0, test::kMigrationText));
-        if (bits) { EXPECT_EQ(std::pair(messages.shown()[0].caption, messages.shown()[0].flags), std::pair(std::string("Attention"), 20u)); }
-        EXPECT_EQ(drives.exists(root + "EmbF5\\EMB_FILE.kxd"), (bits & kMoveEmbFile) != 0);
-        EXPECT_EQ(drives.exists(root + "EmbF6\\PC_LINK.kxd"), (bits & kMovePcLink) != 0);
-    }
-}
-
-// Files in the way of folders count as missing, and failed creations and moves are silent; a
-// write-protected card without an order file fails; when only the write fails the check goes on;
-// a failed read is reported and fails the check.
+// No or Cancel at the migration question changes nothing and fails every time. Files in the way
+// of folders count as missing (here only EMB_FILE moves), and failed creations and moves are
+// silent; a write-protected card without an order file fails; when only the write fails the
+// check goes on; a failed read is reported and fails the check.
 TEST_F(CardLayoutTest, FailuresOnTheCard) {
     for (const char* f : {"PC_LINK", "EmbF5", "EmbF7", "EMB_FILE\\a.kxd"}) put(f);
-    messages.answer(id::YES);
-    EXPECT_EQ(check(), 1);
+    EXPECT_EQ(DetectOldLayout(root), kMoveEmbFile);
+    for (int answer : {id::NO, id::CANCEL, id::YES}) {
+        messages.answer(answer);
+        EXPECT_EQ(check(), answer == id::YES) << answer;
+        EXPECT_EQ(isFolder("EmbF6"), answer == id::YES) << answer;
+    }
+    EXPECT_EQ(messages.texts(), std::vector<std::string>(3, test::kMigrationText));
+    EXPECT_EQ(shown()[0].substr(0, 18), "5 20 Attention: A ") << "YESNO | ICONHAND";
     EXPECT_TRUE(drives.exists(root + "EMB_FILE\\a.kxd"));
     for (const char* f : {"PC_LINK", "EmbF5", "EmbF7"}) EXPECT_TRUE(fs::is_regular_file(drives.host(root + f))) << f;
     EXPECT_TRUE(isFolder("EmbF6") && isFolder("EmbF16"));
@@ -142,7 +109,7 @@ TEST_F(CardLayoutTest, FailuresOnTheCard) {
     faults.setReadOnly('E');
     orderFile.assign(OrderFile::DefaultImage());
     EXPECT_EQ(check(), 0);
-    EXPECT_TRUE(!orderFile.has() && entries().empty());
+    EXPECT_TRUE(!orderFile.has() && entries() == 0);
     faults.setReadOnly(0);
     faults.setWriteBudget('E', 0);
     Bytes invalid = BlankOrderImage();
@@ -201,6 +168,93 @@ TEST_F(CardLayoutTest, RenameRewritesTheWholeImageOrNothing) {
     EXPECT_EQ(UpdateFolderName(7, root, 2, "Tulips", orderFile), OrderFileWrite::NotWritten);
     EXPECT_EQ(orderFile.displayName(2), "Tulips");
     EXPECT_EQ(shown(), std::vector<std::string>{"7 16 Upload: Failed to read a temporary file."});
+}
+
+using Roots = std::vector<std::string>;
+constexpr int kRemovable = DRIVE_TYPE_REMOVABLE, kFixed = DRIVE_TYPE_FIXED;
+
+struct Drive { int type; bool queryOk; std::uint64_t totalBytes; std::uint32_t freeClusters = 0; };
+
+// Drive answers from a table; a failed query leaves its outputs alone, as the Win32 calls do.
+class ScriptedDrives : public test::FaultPlatform {
+public:
+    ScriptedDrives(Platform& inner, std::map<char, Drive> answers, bool exAvailable)
+        : FaultPlatform(inner), drives(std::move(answers)), ex(exAvailable) {}
+    std::map<char, Drive> drives;
+    bool ex;
+    Roots exQueries, classicQueries;
+
+    std::uint32_t logicalDrives() override {
+        std::uint32_t mask = 0;
+        for (const auto& entry : drives) mask |= 1u << (entry.first - 'A');
+        return mask;
+    }
+    int driveType(const std::string& root) override { return drives.at(root[0]).type; }
+    bool hasDiskFreeSpaceEx() override { return ex; }
+    bool diskFreeSpaceEx(const std::string& root, std::uint64_t& total) override {
+        return answer(exQueries, root, [&](const Drive& d) { total = d.totalBytes; });
+    }
+    // 4 KiB clusters: the 32-bit product of a 4 GiB drive's geometry wraps to zero.
+    bool diskFreeSpace(const std::string& root, DiskGeometry& g) override {
+        return answer(classicQueries, root, [&](const Drive& d) { g = {8, 512, d.freeClusters, static_cast<std::uint32_t>(d.totalBytes / 4096)}; });
+    }
+    bool answer(Roots& asked, const std::string& root, const std::function<void(const Drive&)>& set) {
+        asked.push_back(root);
+        if (drives.at(root[0]).queryOk) set(drives.at(root[0]));
+        return drives.at(root[0]).queryOk;
+    }
+};
+
+TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
+    const std::map<char, Drive> mixed = {
+        {'A', {kRemovable, true, 1 << 20}},     // never looked at
+        {'C', {kFixed, true, 1ull << 40}},      // a hard disk with a size
+        {'D', {kFixed, true, 0, 50}},           // free clusters but no total: reads as zero
+        {'E', {kRemovable, false, 1 << 20}},    // no media: listed and selected
+        {'F', {kRemovable, true, 1 << 20}},     {'G', {DRIVE_TYPE_CDROM, true, 0}},
+        {'H', {DRIVE_TYPE_REMOTE, true, 0}},    {'I', {DRIVE_TYPE_RAMDISK, true, 0}},
+        {'J', {kRemovable, true, 1ull << 32}},  // exactly 4 GiB
+        {'Z', {kFixed, false, 0}}};             // a failed query reads as zero
+    test::TestDrives base;
+    for (bool ex : {true, false}) {
+        SCOPED_TRACE(ex ? "ex" : "fall-back");
+        ScriptedDrives p(base.backend(), mixed, ex);
+        const CardDriveList list = ListCardDrives();
+        EXPECT_EQ(std::pair(list.joined(), list.firstRemovable), std::pair(std::string("D:\\,E:\\,F:\\,J:\\,Z:\\"), 1));
+        EXPECT_EQ(ex ? p.exQueries : p.classicQueries, (Roots{"C:\\", "D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}));
+        EXPECT_TRUE((ex ? p.classicQueries : p.exQueries).empty());
+        p.drives = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};
+        const CardDriveList fixed = ListCardDrives();
+        EXPECT_EQ(std::pair(fixed.roots, fixed.firstRemovable), std::pair(Roots{"D:\\"}, -1));
+    }
+    // The media test reads the total capacity, not the free space, and never from the ex query.
+    ScriptedDrives p(base.backend(), mixed, true);
+    EXPECT_FALSE(DriveHasMedia("D:\\") || DriveHasMedia("E:\\"));
+    EXPECT_TRUE(DriveHasMedia("F:\\") && DriveHasMedia("J:\\") && p.exQueries.empty());
+    // A flush opens the letter's volume through the backend, where F: and H: are folders.
+    for (char card : {'F', 'H'}) base.addCard(card);
+    for (char letter : {'F', 'Q'}) FlushVolume(letter);
+    EXPECT_EQ(p.flushedVolumes(), "F");
+    EXPECT_EQ(p.operationCount(), 2) << "one open of each volume, nothing else";
+}
+
+// The no-card question passes its answer on; a card check needs media and says so.
+TEST(CardDrivesTest, TheNoCardQuestionAndTheCardCheck) {
+    test::ScriptedMessages messages;
+    test::TestDrives drives;
+    drives.addCard('E');
+    drives.addNoMedia('F');
+    messages.answer(id::CANCEL);
+    EXPECT_EQ(AskForCard(3), id::CANCEL);
+    EXPECT_TRUE(CheckCardReady(0, "E:\\") && !CheckCardReady(0, ""));  // no drive chosen: silent
+    EXPECT_FALSE(CheckCardReady(5, "F:\\"));
+    const std::string inserted = "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?";
+    const auto& m = messages.shown();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(std::tuple(m[0].text, m[0].caption, m[0].flags, m[0].owner),
+              std::tuple(inserted + "\nIs the Card adapter connected to your PC correctly?", "Confirm", mb::OKCANCEL | mb::ICONQUESTION, 3));
+    EXPECT_EQ(std::tuple(m[1].text, m[1].caption, m[1].flags, m[1].owner),
+              std::tuple("Failed to save a design.\n" + inserted, "SnapPort", mb::OK | mb::ICONHAND, 5));
 }
 
 }  // namespace

@@ -26,13 +26,6 @@ using P = Problem;
 using Found = std::pair<std::string, Problem>;
 using Founds = std::vector<Found>;
 
-Founds Summarise(const VerifyReport& report) {
-    Founds out;
-    for (const Finding& f : report.findings) out.push_back({f.path(), f.problem});
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 // What --repair puts right; everything else is only reported.
 bool Repairable(Problem p) {
     return p == P::OrderFileDamaged || p == P::FolderMissing || p == P::HoopFieldsNotNormalised || p == P::ThumbnailMissing ||
@@ -65,10 +58,7 @@ public:  // the damage table reaches in
     void damageTogether();
 
     fs::path card() const { return drives.host("E:\\"); }
-    Bytes read(const std::string& path) const {
-        std::ifstream in(card() / path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
+    Bytes read(const std::string& path) const { std::ifstream in(card() / path, std::ios::binary); return {std::istreambuf_iterator<char>(in), {}}; }
     // At exactly this spelling, beside any name that differs only in case.
     void write(const std::string& path, const Bytes& b) const {
         std::ofstream(card() / path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::ssize(b));
@@ -92,7 +82,12 @@ public:  // the damage table reaches in
         }
         return out;
     }
-    Founds verify(bool repair = false) { return Summarise(VerifyCard("E:\\", {}, repair)); }
+    Founds verify() {
+        Founds out;
+        for (const Finding& f : VerifyCard("E:\\", {}, false).findings) out.push_back({f.path(), f.problem});
+        std::ranges::sort(out);
+        return out;
+    }
 
     test::TestDrives drives;
     test::ScriptedMessages messages;
@@ -108,25 +103,20 @@ struct Damage {
 
 const std::vector<Damage>& Damages() {
     using T = CardVerify;
-    const auto copies = [](const char* from, std::vector<std::string> to) {
-        return [=](T& t) { for (const auto& name : to) t.write(name, t.read(from)); };
-    };
+    const auto copy = [](std::string from, std::string to) { return [=](T& t) { t.write(to, t.read(from)); }; };
     // n copies of HEART with its thumbnail in EmbF6.
-    const auto fill = [copies](int n) {
-        return [=](T& t) {
-            for (int i = 0; i < n; ++i) copies("EmbF5/HEART.kxd", {"EmbF6/D" + std::to_string(i) + ".kxd"})(t), copies("EmbF5/HEART.kxt", {"EmbF6/D" + std::to_string(i) + ".kxt"})(t);
+    const auto fill = [](int n) {
+        return [n](T& t) {
+            for (int i = 0; i < n; ++i)
+                for (std::string ext : {".kxd", ".kxt"}) t.write("EmbF6/D" + std::to_string(i) + ext, t.read("EmbF5/HEART" + ext));
         };
     };
     static const std::vector<Damage> damages{
-        {"a sound card", [](T&) {}, {}},
-        {"order file missing", [](T& t) { t.remove("Emb_OrdF.dat"); }, {{"Emb_OrdF.dat", P::OrderFileDamaged}}},
         {"order file without signature", [](T& t) { t.patch("Emb_OrdF.dat", 4, 0x32465845); }, {{"Emb_OrdF.dat", P::OrderFileDamaged}}},
         {"order file cut short, a renamed folder's name still readable",
          [](T& t) {
              Bytes order = t.read("Emb_OrdF.dat");
-             std::copy_n("ROSES\0\0\0", 8, order.begin() + 160 + 2 * 12);
-             order.resize(250);
-             t.write("Emb_OrdF.dat", order);
+             std::copy_n("ROSES\0\0\0", 8, order.begin() + 160 + 2 * 12), order.resize(250), t.write("Emb_OrdF.dat", order);
          },
          {{"Emb_OrdF.dat", P::OrderFileDamaged}}, true},
         {"folder in place of the order file", [](T& t) { t.remove("Emb_OrdF.dat"), fs::create_directory(t.card() / "Emb_OrdF.dat"); },
@@ -151,10 +141,9 @@ const std::vector<Damage>& Damages() {
          [](T& t) { for (const char* side : {"EmbF5/~kx0000beef.tmp", "EmbF5/STAR.kxd.kxcopy-42", "~KX12345678.TMP"}) t.write(side, {1}); },
          {{"EmbF5/STAR.kxd.kxcopy-42", P::CopyLeftover}, {"EmbF5/~kx0000beef.tmp", P::CopyLeftover}, {"~KX12345678.TMP", P::CopyLeftover}},
          true},
-        {"foreign file and folder", [](T& t) { t.write("EmbF5/notes.txt", {1}), fs::create_directory(t.card() / "EmbF5/sub"); },
-         {{"EmbF5/notes.txt", P::ForeignEntry}, {"EmbF5/sub", P::ForeignEntry}}},
-        {"names differing only in case", copies("EmbF5/HEART.kxd", {"EmbF5/heart.kxd"}), {{"EmbF5/heart.kxd", P::CaseClash}}},
-        {"names FAT cannot hold", [=](T& t) { copies("EmbF5/HEART.kxd", {"EmbF5/A|B.kxd"})(t), copies("EmbF5/HEART.kxt", {"EmbF5/A|B.kxt"})(t); },
+        {"foreign folder", [](T& t) { fs::create_directory(t.card() / "EmbF5/sub"); }, {{"EmbF5/sub", P::ForeignEntry}}},
+        {"names differing only in case", copy("EmbF5/HEART.kxd", "EmbF5/heart.kxd"), {{"EmbF5/heart.kxd", P::CaseClash}}},
+        {"names FAT cannot hold", [copy](T& t) { copy("EmbF5/HEART.kxd", "EmbF5/A|B.kxd")(t), copy("EmbF5/HEART.kxt", "EmbF5/A|B.kxt")(t); },
          {{"EmbF5/A|B.kxd", P::UnholdableName}, {"EmbF5/A|B.kxt", P::UnholdableName}}},
     };
     return damages;
@@ -181,12 +170,15 @@ TEST_F(CardVerify, EachDamageIsFoundChangesNothingAndRepairsAsFarAsItCan) {
     }
 }
 
-// On a read-only card every repair fails and says so; on a writable one they all succeed and
-// restore what the write made.
-TEST_F(CardVerify, AllRepairsFailOnAReadOnlyCardAndOnAWritableOneRestoreWhatTheWriteMade) {
+// The repairable damages together: on a read-only card every repair fails and says so; failing
+// at any one file operation leaves the card no worse and a second repair finishes the work; with
+// no failure every repair succeeds and restores what the write made. Names of entries wholly
+// inside the 250 bytes of the cut order file are kept, the rest default.
+TEST_F(CardVerify, RepairsFailOnAReadOnlyCardLeaveItNoWorseWhenInterruptedAndSucceedOtherwise) {
     const auto sound = files();
     damageTogether();
-    const auto damaged = files();
+    const Founds found = verify();
+    const auto damaged = files(), sewn = files(true);
     {
         test::FaultPlatform readOnly(drives.backend());
         readOnly.setReadOnly('E');
@@ -195,35 +187,18 @@ TEST_F(CardVerify, AllRepairsFailOnAReadOnlyCardAndOnAWritableOneRestoreWhatTheW
         for (const Finding& f : report.findings) EXPECT_EQ(f.outcome, RepairOutcome::Failed) << f.path();
         EXPECT_TRUE(files() == damaged);
     }
-    EXPECT_EQ(VerifyCard("E:\\", {}, true).repaired(), 10);
-    EXPECT_EQ(verify(), Founds{});
-    for (const char* same : {"EmbF5/HEART.kxd", "EmbF5/HEART.kxt", "EmbF5/STAR.kxt"}) EXPECT_EQ(files()[same], sound.at(same)) << same;
-}
-
-// Names of entries wholly inside the 250 bytes of the cut order file are kept, the rest default.
-TEST_F(CardVerify, ARepairInterruptedAtAnyFileOperationLeavesTheCardNoWorse) {
-    damageTogether();
-    const Founds found = verify();
-    const auto sewn = files(true);
-    int operations = 0;
-    {
-        test::FaultPlatform count(drives.backend());
-        VerifyCard("E:\\", {}, true);
-        operations = count.operationCount();
-    }
-    ASSERT_GT(operations, 20);
-    for (int k = 1; k <= operations; ++k) {
-        restore();
-        damageTogether();
-        std::string failed;
-        {
-            test::FaultPlatform fault(drives.backend());
-            fault.failOperation(k);
-            VerifyCard("E:\\", {}, true);
-            failed = fault.failedOperation();
+    for (int k = 1;; ++k) {
+        restore(), damageTogether();
+        test::FaultPlatform fault(drives.backend());
+        fault.failOperation(k);
+        const VerifyReport report = VerifyCard("E:\\", {}, true);
+        if (!fault.failed()) {
+            EXPECT_GT(k, 20);
+            EXPECT_EQ(report.repaired(), 10);
+            break;
         }
-        SCOPED_TRACE("failed: " + failed);
-        Founds after = verify();
+        SCOPED_TRACE("failed: " + fault.failedOperation());
+        const Founds after = verify();
         EXPECT_TRUE(std::includes(found.begin(), found.end(), after.begin(), after.end())) << "new findings";
         EXPECT_EQ(files(true), sewn);
         EXPECT_EQ(VerifyCard("E:\\", {}, true).unrepaired(), 0);
@@ -232,6 +207,8 @@ TEST_F(CardVerify, ARepairInterruptedAtAnyFileOperationLeavesTheCardNoWorse) {
         EXPECT_EQ(order.displayName(2) + order.displayName(7), "ROSESEmbF12");
         EXPECT_TRUE(order.hasDesigns(0) && !order.hasDesigns(1));
     }
+    EXPECT_EQ(verify(), Founds{});
+    for (const char* same : {"EmbF5/HEART.kxd", "EmbF5/HEART.kxt", "EmbF5/STAR.kxt"}) EXPECT_EQ(files()[same], sound.at(same)) << same;
 }
 
 }  // namespace

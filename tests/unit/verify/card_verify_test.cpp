@@ -34,19 +34,16 @@ bool Repairable(Problem p) {
 
 class CardVerify : public ::testing::Test {
 public:  // the damage table reaches in
-    // A blank card through the layout check, then HEART, STAR and the tandem pair TANDEM1/TANDEM2
-    // (no thumbnails) written to EmbF5; kept aside to restore, as the write ends with a flush.
+    // A blank card through the layout check, then HEART, STAR, CARD and the tandem pair (no
+    // thumbnails) written to EmbF5; kept aside to restore, as the write ends with a flush.
     void SetUp() override {
-        drives.addCard('E');
-        drives.addFixed('C');
+        drives.addCard('E'), drives.addFixed('C');
         OrderFile orderFile;
         ASSERT_EQ(CheckCardLayout(0, "E:\\", orderFile), 1);
         std::vector<ListRow> rows;
-        for (const samples::SampleDesign& s : samples::MakeSampleDesigns()) {
-            if (s.fileName == "GIANT.kxd" || s.fileName == "FILL.kxd" || s.fileName == "FLOWER.kxd") continue;
-            drives.write("C:\\" + s.fileName, s.bytes);
-            rows.push_back({s.fileName, "C:\\" + s.fileName, true});
-        }
+        for (const samples::SampleDesign& s : samples::MakeSampleDesigns())
+            if (s.fileName != "GIANT.kxd" && s.fileName != "FILL.kxd" && s.fileName != "FLOWER.kxd")
+                drives.write("C:\\" + s.fileName, s.bytes), rows.push_back({s.fileName, "C:\\" + s.fileName, true});
         ASSERT_EQ(WriteSelectedToCard(0, rows, {"E:\\EmbF5\\", "E:\\"}), kTransferRan);
         fs::copy(card(), sound, fs::copy_options::recursive);
     }
@@ -76,9 +73,8 @@ public:  // the damage table reaches in
         for (const auto& entry : fs::recursive_directory_iterator(card())) {
             std::string path = entry.path().lexically_relative(card()).string();
             if (!entry.is_regular_file() || (stitchesOnly && !path.ends_with(".kxd"))) continue;
-            Bytes bytes = read(path);
+            Bytes& bytes = out[path] = read(path);
             if (stitchesOnly) bytes.erase(bytes.begin(), bytes.begin() + std::min<std::ptrdiff_t>(116, std::ssize(bytes)));
-            out[path] = bytes;
         }
         return out;
     }

@@ -59,20 +59,14 @@ TEST(CardConversion, RewritesMovesSplitsColourChangesAndDropsWhatFollowsTheEnd) 
         {d().stitch(1, 0).moveSecondForm(4, 4).colorChange(1, 2).stitch(0, 1).end().trailing({0x80, 0x10, 0x80}),
          d().move(0, 0).stitch(1, 0).move(4, 4).colorChange(0, 0).move(1, 2).stitch(0, 1).end()},
     };
-    for (const auto& [in, expected] : cases) {
-        CardConversion c = ConvertDesignForCard(in.bytes());
-        EXPECT_EQ(std::pair(c.outcome, c.bytes), std::pair(Outcome::Converted, expected.bytes())) << in.records();
-    }
+    const auto converted = [](const DesignBuilder& in) { const CardConversion c = ConvertDesignForCard(in.bytes()); return std::pair(c.outcome, c.bytes); };
+    for (const auto& [in, expected] : cases) EXPECT_EQ(converted(in), std::pair(Outcome::Converted, expected.bytes())) << in.records();
     // Hundreds of splits; a stored record count that disagrees is raised by the records added.
     DesignBuilder design = DesignBuilder().move(0, 0), expected = DesignBuilder().move(0, 0);
-    for (int i = 0; i < 400; ++i) {
-        design.stitch(1, 1).colorChange(2, -2);
-        expected.stitch(1, 1).colorChange(0, 0).move(2, -2);
-    }
-    EXPECT_EQ(ConvertDesignForCard(design.end().trailing({9, 9}).bytes()).bytes, expected.end().bytes());
+    for (int i = 0; i < 400; ++i) design.stitch(1, 1).colorChange(2, -2), expected.stitch(1, 1).colorChange(0, 0).move(2, -2);
+    EXPECT_EQ(converted(design.end().trailing({9, 9})), std::pair(Outcome::Converted, expected.end().bytes()));
     for (std::int32_t stored : {0, 500, -40, INT32_MIN})
-        EXPECT_EQ(ConvertDesignForCard(DesignBuilder(design).recordCount(stored).bytes()).bytes,
-                  DesignBuilder(expected).recordCount(stored + 800).bytes());
+        EXPECT_EQ(converted(DesignBuilder(design).recordCount(stored)).second, DesignBuilder(expected).recordCount(stored + 800).bytes());
 }
 
 // No end record (or half of one, or one as a parameter), a stream beyond the file or in the

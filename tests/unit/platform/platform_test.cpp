@@ -10,7 +10,6 @@
 
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "platform/posix/posix_platform.h"
 #include "support/fault_platform.h"
 #include "support/test_drives.h"
 

@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "render/preview.h"
 #include "render/raster.h"
@@ -91,28 +88,9 @@ struct Preview {
 };
 std::string Times(char letter, int n) { return std::string(static_cast<std::size_t>(n), letter); }
 
-// Designs that cannot be read leave the canvas untouched. (The field, the label and the hoop's
-// choice are checked through the tool's preview and the hoop checks.)
-TEST(PreviewHoop, UnreadableDesignsLeaveTheCanvasUntouched) {
-    const std::vector<std::uint8_t> refused[] = {
-        {}, std::vector<std::uint8_t>(115),  // shorter than the header
-        Hoop1().colorCount(0xFFFF).end().bytes(), Hoop1().colorCount(0x00018000).end().bytes(),  // counts -1, -32768
-        Hoop1({1, 2}).colorCount(500).end().bytes(),                                              // beyond the bytes
-        Hoop1().stitch(1, 1).end().stitchOffset(0x7FFFFFFF).bytes(),
-    };
-    for (const auto& design : refused) {
-        const Preview p(design);
-        EXPECT_FALSE(p.result);
-        EXPECT_EQ(std::ranges::count(p.canvas.pixels(), kBefore), kW * kH);
-    }
-    // Only the low 16 bits count, and a stream that starts at the very end is just empty.
-    EXPECT_TRUE(Preview(Hoop1({1, 2}).colorCount(0x00050002).end().bytes()).result);
-    EXPECT_TRUE(Preview(Hoop1().stitchOffset(static_cast<std::uint32_t>(Hoop1().bytes().size())).bytes()).result);
-}
-
 // Rows of 30 pixels from x = 45: stitches of 50 from the origin cover 9 pixels each, a move of
 // 50 up goes to row 39; colour changes without a displacement stay on the pixel.
-TEST(PreviewDrawing, ColourListCodesTheRecordCountAndTheFieldsEdge) {
+TEST(PreviewDrawing, ColourListCodesRecordCountFieldsEdgeAndUnreadableDesigns) {
     const auto three = [](std::initializer_list<std::uint32_t> colors) {
         return Hoop1(colors).stitch(50, 0).colorChange().stitch(50, 0).colorChange().stitch(50, 0).end();
     };
@@ -138,6 +116,20 @@ TEST(PreviewDrawing, ColourListCodesTheRecordCountAndTheFieldsEdge) {
     for (int n = 0; n < 3; ++n) far.move(-127, 0);
     for (int n = 0; n < 4; ++n) far.stitch(0, -127);
     EXPECT_EQ(Preview(far.end().bytes()).at(0, 0, kH, true), Times('W', 49) + Times('R', 49) + Times('.', 30));
+    // Designs that cannot be read (short; colour counts -1, -32768 or beyond the bytes; a stream
+    // beyond the file) leave the canvas untouched.
+    const std::vector<std::uint8_t> refused[] = {
+        {}, std::vector<std::uint8_t>(115), Hoop1().colorCount(0xFFFF).end().bytes(), Hoop1().colorCount(0x00018000).end().bytes(),
+        Hoop1({1, 2}).colorCount(500).end().bytes(), Hoop1().stitch(1, 1).end().stitchOffset(0x7FFFFFFF).bytes(),
+    };
+    for (const auto& design : refused) {
+        const Preview p(design);
+        EXPECT_FALSE(p.result);
+        EXPECT_EQ(std::ranges::count(p.canvas.pixels(), kBefore), kW * kH);
+    }
+    // Only the low 16 bits count, and a stream that starts at the very end is just empty.
+    EXPECT_TRUE(Preview(Hoop1({1, 2}).colorCount(0x00050002).end().bytes()).result);
+    EXPECT_TRUE(Preview(Hoop1().stitchOffset(static_cast<std::uint32_t>(Hoop1().bytes().size())).bytes()).result);
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <map>
 
 #include "card/card_layout.h"
-#include "card/order_file.h"
 #include "samples/sample_designs.h"
 #include "support/fault_platform.h"
 #include "support/scripted_messages.h"

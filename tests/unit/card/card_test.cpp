@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <numeric>
 
 #include "card_expected.h"
 #include "support/fault_platform.h"
@@ -177,9 +178,7 @@ public:
     Roots exQueries, classicQueries;
 
     std::uint32_t logicalDrives() override {
-        std::uint32_t mask = 0;
-        for (const auto& entry : drives) mask |= 1u << (entry.first - 'A');
-        return mask;
+        return std::accumulate(drives.begin(), drives.end(), 0u, [](std::uint32_t mask, const auto& d) { return mask | 1u << (d.first - 'A'); });
     }
     int driveType(const std::string& root) override { return drives.at(root[0]).type; }
     bool hasDiskFreeSpaceEx() override { return ex; }
@@ -215,9 +214,8 @@ TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
         EXPECT_EQ(std::pair(list.joined(), list.firstRemovable), std::pair(std::string("D:\\,E:\\,F:\\,J:\\,Z:\\"), 1));
         EXPECT_EQ(ex ? p.exQueries : p.classicQueries, (Roots{"C:\\", "D:\\", "E:\\", "F:\\", "J:\\", "Z:\\"}));
         EXPECT_TRUE((ex ? p.classicQueries : p.exQueries).empty());
-        p.drives = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};
-        const CardDriveList fixed = ListCardDrives();
-        EXPECT_EQ(std::pair(fixed.roots, fixed.firstRemovable), std::pair(Roots{"D:\\"}, -1));
+        p.drives = {{'C', {kFixed, true, 1 << 30}}, {'D', {kFixed, false, 1 << 30}}};  // no removable drive: none selected
+        EXPECT_EQ(ListCardDrives().firstRemovable, -1);
     }
     // The media test reads the total capacity, not the free space, and never from the ex query.
     ScriptedDrives p(base.backend(), mixed, true);

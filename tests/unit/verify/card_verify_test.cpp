@@ -107,7 +107,6 @@ const std::vector<Damage>& Damages() {
         };
     };
     static const std::vector<Damage> damages{
-        {"order file without signature", [](T& t) { t.patch("Emb_OrdF.dat", 4, 0x32465845); }, {{"Emb_OrdF.dat", P::OrderFileDamaged}}},
         {"order file cut short, a renamed folder's name still readable",
          [](T& t) {
              Bytes order = t.read("Emb_OrdF.dat");

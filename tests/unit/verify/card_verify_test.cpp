@@ -89,12 +89,8 @@ public:  // the damage table reaches in
     const fs::path sound = drives.root() / "sound";
 };
 
-struct Damage {
-    const char* name;
-    std::function<void(CardVerify&)> apply;
-    Founds found;
-    bool together = false;  // one of the damages put on one card at once
-};
+// A damage, what verify finds, and whether it is one of the repairable damages put on one card at once.
+struct Damage { const char* name; std::function<void(CardVerify&)> apply; Founds found; bool together = false; };
 
 const std::vector<Damage>& Damages() {
     using T = CardVerify;
@@ -125,9 +121,9 @@ const std::vector<Damage>& Damages() {
          [](T& t) { t.patch("EmbF5/HEART.kxd", 0x20, 0), t.patch("EmbF5/HEART.kxd", 0x24, 701); },
          {{"EmbF5/HEART.kxd", P::NoHoopFits}, {"EmbF5/HEART.kxt", P::ThumbnailDiffers}}},
         {"hoop code not set", [](T& t) { t.patch("EmbF5/HEART.kxd", 0x20, 0); }, {{"EmbF5/HEART.kxd", P::HoopFieldsNotNormalised}}, true},
-        {"thumbnail missing", [](T& t) { t.remove("EmbF5/STAR.kxt"); }, {{"EmbF5/STAR.kxd", P::ThumbnailMissing}}, true},
-        {"thumbnail differs", [](T& t) { t.patch("EmbF5/HEART.kxt", 100, 0x40404040); }, {{"EmbF5/HEART.kxt", P::ThumbnailDiffers}}, true},
-        {"thumbnail without design", [](T& t) { t.write("EmbF5/GONE.kxt", {1}); }, {{"EmbF5/GONE.kxt", P::ThumbnailWithoutDesign}}, true},
+        {"thumbnails: one missing, one differing, one without its design",
+         [](T& t) { t.remove("EmbF5/STAR.kxt"), t.patch("EmbF5/HEART.kxt", 100, 0x40404040), t.write("EmbF5/GONE.kxt", {1}); },
+         {{"EmbF5/GONE.kxt", P::ThumbnailWithoutDesign}, {"EmbF5/HEART.kxt", P::ThumbnailDiffers}, {"EmbF5/STAR.kxd", P::ThumbnailMissing}}, true},
         {"pair half alone", [](T& t) { t.remove("EmbF5/TANDEM2.kxd"); }, {{"EmbF5/TANDEM1.kxd", P::PairHalfAlone}}},
         {"pair half with a thumbnail", [](T& t) { t.write("EmbF5/TANDEM1.kxt", {1}); }, {{"EmbF5/TANDEM1.kxt", P::PairHalfThumbnail}}, true},
         {"copy leftovers of both versions, in a folder and at the root",

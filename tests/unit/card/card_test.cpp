@@ -1,6 +1,4 @@
-// Drive listing, media test and volume flush on scripted drive answers; the layout check and the
-// order file on real card folders: blank cards, migration of the earlier layout, order-file
-// repair and renames, has-designs flags and write-protected cards.
+// The card's layout check and order file on real folders; its drive listing on scripted answers.
 #include "card/card_drives.h"
 #include "card/card_layout.h"
 
@@ -50,8 +48,7 @@ protected:
     std::ptrdiff_t entries() const { return std::distance(fs::directory_iterator(drives.host(root)), {}); }
 };
 
-// A blank card, or one whose order file has the wrong size or signature, gets a new file and
-// the twelve folders silently; a valid file is kept, its flags reach the card only with a rename.
+// New order file and folders, silently, on a blank card or for a wrong size or signature; a valid file is kept.
 TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
     EXPECT_EQ(check(), 1);
     EXPECT_EQ(drives.read(kOrderPath), BlankOrderImage());
@@ -83,10 +80,8 @@ TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
     EXPECT_TRUE(messages.shown().empty());
 }
 
-// No or Cancel at the migration question changes nothing and fails every time. Files in the way
-// of folders count as missing (here only EMB_FILE moves), and failed creations and moves are
-// silent; a write-protected card without an order file fails; when only the write fails the
-// check goes on; a failed read is reported and fails the check.
+// No or Cancel at the migration question changes nothing; files in the way fail silently (only
+// EMB_FILE moves); no order file on a write-protected card fails, a failed write does not, a failed read is reported.
 TEST_F(CardLayoutTest, FailuresOnTheCard) {
     for (const char* f : {"PC_LINK", "EmbF5", "EmbF7", "EMB_FILE\\a.kxd"}) put(f);
     EXPECT_EQ(DetectOldLayout(root), kMoveEmbFile);
@@ -124,8 +119,7 @@ TEST_F(CardLayoutTest, FailuresOnTheCard) {
     EXPECT_EQ(shown(), std::vector<std::string>{"5 16 Upload: Failed to read a temporary file."});
 }
 
-// Reserved bytes, the order-name table and the in-memory flags go to the card with the name; an
-// eight-letter name has no terminator. Nothing is written without a usable file, image or index.
+// The whole image with the name and the in-memory flags, an 8-letter name unterminated; or nothing.
 TEST_F(CardLayoutTest, RenameRewritesTheWholeImageOrNothing) {
     orderFile.assign(OrderFile::DefaultImage());
     for (bool wrongSize : {false, true}) {
@@ -139,8 +133,6 @@ TEST_F(CardLayoutTest, RenameRewritesTheWholeImageOrNothing) {
     card[204] = 0x7E;  // the byte after folder 3's name
     card[FolderEntryByte(5, 11)] = 1;
     drives.write(kOrderPath, card);
-    OrderFile none;
-    EXPECT_EQ(UpdateFolderName(0, root, 1, "X", none), OrderFileWrite::NotWritten);
     ASSERT_EQ(ReadOrderFile(0, root, orderFile), OrderFileRead::Valid);
     EXPECT_EQ(UpdateFolderName(0, root, 12, "X", orderFile), OrderFileWrite::NotWritten);
     orderFile.setHasDesigns(0, true), orderFile.setHasDesigns(5, false);
@@ -232,7 +224,8 @@ TEST_F(CardLayoutTest, TheCardCheckNeedsMedia) {
     drives.addNoMedia('F');
     EXPECT_TRUE(CheckCardReady(0, "E:\\") && !CheckCardReady(0, ""));  // no drive chosen: silent
     EXPECT_FALSE(CheckCardReady(5, "F:\\"));
-    EXPECT_EQ(shown(), std::vector<std::string>{"5 16 SnapPort: Failed to save a design.\nIs the ATA PC Card correctly inserted into your PC or Adapter's card slot?"});
+    EXPECT_EQ(shown(), std::vector<std::string>{"5 16 SnapPort: Failed to save a design.\n"
+                                                "Is the ATA PC Card correctly inserted into your PC or Adapter's card slot?"});
 }
 
 }  // namespace

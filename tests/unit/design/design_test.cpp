@@ -1,5 +1,4 @@
-// The header's layout, the builder's encoding, the card conversion's stream rules and limits; the
-// name, hoop, margin, pair-mark and record-count checks, on real files.
+// The header's bytes, the card conversion's rules and limits, and the design checks on real files.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -39,7 +38,6 @@ TEST(DesignHeader, GoldenBytesOfTheHeaderAndTheBuildersStream) {
     const DesignHeader parsed = DesignHeader::parse(expected).value_or(DesignHeader());
     EXPECT_TRUE(std::ranges::equal(parsed.bytes(), std::span(expected).first(116)));
     EXPECT_EQ(std::pair(DesignHeader::parse(Bytes(115)).has_value(), DesignHeader::parse(Bytes(116)).has_value()), std::pair(false, true));
-    EXPECT_EQ(std::pair(h.recordCount(), h.marginX1()), std::pair(-2, -1));
     Bytes file = DesignBuilder().colors({0x11, 0x22}).stitch(10, -5).move(-30, 0).colorChange(0, 40).moveSecondForm(1, 1).end().bytes();
     EXPECT_EQ(Bytes(file.begin() + 0x74, file.end()),
               (Bytes{0x11, 0, 0, 0, 0x22, 0, 0, 0, 10, 0xFB, 0x80, 0x02, 0xE2, 0, 0x80, 0x01, 0, 40, 0x80, 0x04, 1, 1, 0x80, 0x10}));
@@ -58,7 +56,7 @@ TEST(CardConversion, RewritesMovesSplitsColourChangesAndDropsWhatFollowsTheEnd) 
         {d().stitch(1, 0).moveSecondForm(4, 4).colorChange(1, 2).stitch(0, 1).end().trailing({0x80, 0x10, 0x80}),
          d().move(0, 0).stitch(1, 0).move(4, 4).colorChange(0, 0).move(1, 2).stitch(0, 1).end()},
     };
-    const auto converted = [](const DesignBuilder& in) { const CardConversion c = ConvertDesignForCard(in.bytes()); return std::pair(c.outcome, c.bytes); };
+    const auto converted = [](const DesignBuilder& d) { auto c = ConvertDesignForCard(d.bytes()); return std::pair(c.outcome, c.bytes); };
     for (const auto& [in, expected] : cases) EXPECT_EQ(converted(in), std::pair(Outcome::Converted, expected.bytes())) << in.records();
     // Hundreds of splits; a stored record count that disagrees is raised by the records added.
     DesignBuilder design = DesignBuilder().move(0, 0), expected = DesignBuilder().move(0, 0);
@@ -101,8 +99,8 @@ TEST(FileNameChecks, DesignExtensionInAnyCase) {
     for (const char* no : {"a.kxdx", "kxd", "a.", "", "...", "a.txt", "a.kx", "C:\\a.kxd\\b", "akxd"}) EXPECT_FALSE(IsDesignFileName(no)) << no;
 }
 
-// The smallest hoop that holds the extents; the file form classifies only when no hoop is set,
-// the in-memory form sets A(F) for code 0; margins in that hoop, all -1 when any is negative.
+// The smallest hoop that holds; the file form classifies only code 0, the in-memory form sets A(F)
+// for it; margins in that hoop, all -1 when any is negative.
 TEST(HoopFields, ClassifiedAndNormalisedAtEveryBound) {
     std::tuple<Box, HoopCode> hoops[] = {
         {{250, 250, 250, 250}, HOOP_C},  {{251, 100, 100, 100}, HOOP_AF}, {{630, 550, 630, 550}, HOOP_AF},
@@ -141,9 +139,8 @@ protected:
     test::TestDrives drives;
 };
 
-// Hoop fields are normalised, and a pair mark is kept only under a pair name (the target's: the
-// file's own name says nothing) and cleared otherwise; the file is rewritten only when its bytes
-// change. A design no hoop holds, or a file shorter than the header, is left as it was.
+// Hoop fields normalised; a pair mark kept only under the target's pair name. The file is rewritten
+// only when its bytes change; one no hoop holds, or shorter than the header, is left alone.
 TEST_F(DesignFileTest, HoopAndPairChecksRewriteTheHeaderOnlyWhenItChanges) {
     DesignBuilder rose = DesignBuilder().colors({4}).extents(250, 250, 250, 250).headerByte(0x05, 0xAB).stitch(1, 1).end().trailing({9});
     DesignBuilder hoopB = DesignBuilder().hoopCode(2).extents(640, 0, 0, 0).end(), normal = DesignBuilder().stitch(10, 10).end().normalized();

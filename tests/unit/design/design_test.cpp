@@ -56,7 +56,7 @@ TEST(CardConversion, RewritesMovesSplitsColourChangesAndDropsWhatFollowsTheEnd) 
         {d().stitch(1, 0).moveSecondForm(4, 4).colorChange(1, 2).stitch(0, 1).end().trailing({0x80, 0x10, 0x80}),
          d().move(0, 0).stitch(1, 0).move(4, 4).colorChange(0, 0).move(1, 2).stitch(0, 1).end()},
     };
-    const auto converted = [](const DesignBuilder& d) { auto c = ConvertDesignForCard(d.bytes()); return std::pair(c.outcome, c.bytes); };
+    const auto converted = [](const DesignBuilder& b) { auto c = ConvertDesignForCard(b.bytes()); return std::pair(c.outcome, c.bytes); };
     for (const auto& [in, expected] : cases) EXPECT_EQ(converted(in), std::pair(Outcome::Converted, expected.bytes())) << in.records();
     // Hundreds of splits; a stored record count that disagrees is raised by the records added.
     DesignBuilder design = DesignBuilder().move(0, 0), expected = DesignBuilder().move(0, 0);

@@ -1,0 +1,137 @@
+// Wildcards and side-file names, and the POSIX backend's Windows rules on real files.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <tuple>
+
+#include "platform/paths.h"
+#include "platform/platform.h"
+#include "support/fault_platform.h"
+#include "support/test_drives.h"
+
+namespace kx {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes B(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(Paths, WildcardsAndSideFileNamesIgnoreCase) {
+    for (auto [pattern, name] : {std::pair{"*.kxd", "Rose.KXD"}, {"*", "."}, {"r?se*", "ROSE2.kxd"}, {"*a*b*c", "xxaxxbxxc"}, {"**", ""}})
+        EXPECT_TRUE(WildcardMatch(pattern, name)) << pattern << " " << name;
+    for (auto [pattern, name] : {std::pair{"*.kxd", "Rose.kxt"}, {"*.kxd", "Rose.kxd1"}, {"*a*b*c", "xxaxxcxxb"}})
+        EXPECT_FALSE(WildcardMatch(pattern, name)) << pattern << " " << name;
+    // A long hostile pattern still ends quickly.
+    EXPECT_FALSE(WildcardMatch(std::string(200, '*') + "b", std::string(5000, 'a')));
+
+    for (const char* side : {"~kx0000beef.tmp", "~KX12AB34CD.TMP", "ROSE.kxd.kxcopy-42", "a.KXCOPY-7"})
+        EXPECT_TRUE(IsCopySideFileName(side)) << side;
+    for (const char* other : {"~kx0000bee.tmp", "~kx0000beefg.tmp", "~kx0000beeg.tmp", "~kx0000beef.kxd",
+                              "ROSE.kxd", "x.kxcopy-", "x.kxcopy-4a", ".kxcopy-42", "x.kxcopy-42.kxd"})
+        EXPECT_FALSE(IsCopySideFileName(other)) << other;
+}
+
+// Windows paths map to host paths without regard to case and never climb out of their drive;
+// open modes, copies onto an existing name keeping its spelling, moves that never replace.
+TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
+    test::TestDrives drives;
+    const fs::path card = drives.host(drives.addCard('E'));
+    drives.addFixed('C'), drives.makeDir("E:\\EmbF4");
+    auto& b = drives.backend();
+    EXPECT_EQ(*b.toHostPath("e:\\embf4\\ROSE.KXD"), (card / "EmbF4" / "ROSE.KXD").string());
+    EXPECT_EQ(*b.toHostPath("E:\\..\\..\\etc\\passwd"), (card / "etc" / "passwd").string());
+    EXPECT_TRUE(b.toWindowsPath((card / "EmbF4").string()) == "E:\\EmbF4" && !b.toHostPath("Q:\\x"));
+    Platform& p = platform();
+    EXPECT_FALSE(p.open("E:\\a.bin", OpenMode::Read) || p.open("E:\\a.bin", OpenMode::WriteExisting));
+    for (auto [path, mode, bytes] : {std::tuple{"E:\\a.bin", OpenMode::Replace, "abcdef"}, {"E:\\A.BIN", OpenMode::WriteExisting, "XY"}}) {
+        auto f = p.open(path, mode);
+        EXPECT_TRUE(f && f->writeExactly(B(bytes))) << path;
+    }
+    EXPECT_EQ(drives.read("E:\\a.bin"), B("XYcdef"));
+    drives.makeDir("E:\\dir");
+    EXPECT_FALSE(p.open("E:\\dir", OpenMode::Read) || p.open("E:\\dir\\", OpenMode::Replace));
+
+    drives.write("C:\\new.kxd", B("new"));
+    drives.write("E:\\ROSE.KXD", B("old and longer"));
+    ASSERT_TRUE(p.copyFile("C:\\new.kxd", "E:\\rose.kxd"));
+    EXPECT_TRUE(p.find("E:\\*.kxd").size() == 1 && p.find("E:\\*.kxd")[0].name == "ROSE.KXD");
+    EXPECT_EQ(drives.read("E:\\ROSE.KXD"), B("new"));
+    EXPECT_FALSE(p.copyFile("C:\\missing.kxd", "E:\\x.kxd") || p.copyFile("C:\\new.kxd", "E:\\dir"));
+    EXPECT_FALSE(drives.exists("E:\\x.kxd"));
+
+    for (const char* folder : {"E:\\EMB_FILE", "E:\\PC_LINK", "E:\\EmbF6"}) drives.makeDir(folder);
+    drives.write("E:\\EMB_FILE\\a.kxd", B("a"));
+    ASSERT_TRUE(p.moveFile("E:\\EMB_FILE", "E:\\EmbF5"));
+    EXPECT_EQ(drives.read("E:\\EmbF5\\a.kxd"), B("a"));
+    EXPECT_FALSE(p.moveFile("E:\\PC_LINK", "E:\\EmbF6") || p.moveFile("E:\\nothing", "E:\\EmbF7"));
+    EXPECT_TRUE(drives.exists("E:\\PC_LINK"));
+    EXPECT_TRUE(p.createDirectory("E:\\EmbF8\\") && p.createDirectory("E:\\embf8"));  // an existing folder is no error
+
+    // A whole-file write that comes up short leaves neither its side file nor the target.
+    test::FaultPlatform full(drives.backend());
+    full.setWriteBudget('E', 2);
+    EXPECT_EQ(WriteWholeFile("E:\\EmbF8\\new.kxd", B("abcdef")).outcome, WholeFileWrite::Incomplete);
+    EXPECT_EQ(p.find("E:\\EmbF8\\*").size(), 2u) << "only the dot entries";
+}
+
+// No change goes through a link or lands on a FIFO, device or folder, and no read opens a FIFO.
+TEST(PosixPlatform, ChangesNeverGoThroughLinksAndReadsNeverOpenFifos) {
+    test::TestDrives drives;
+    drives.addCard('E'), drives.addFixed('C');
+    drives.write("C:\\outside.kxd", B("keep"));
+    fs::path card = drives.host("E:\\");
+    fs::create_symlink(drives.host("C:\\outside.kxd"), card / "link.kxd");
+    fs::create_directory_symlink(drives.host("C:\\"), card / "EmbF5");
+    ASSERT_EQ(::mkfifo((card / "pipe.kxd").c_str(), 0666), 0);
+    fs::create_directory(card / "dir.kxd");
+    drives.write("E:\\plain.kxd", B("new"));
+    Platform& p = platform();
+    auto opens = [&p](const char* path, OpenMode mode) { return [&p, path, mode] { return p.open(path, mode) != nullptr; }; };
+    const std::string link = "Is a link", linkedFolder = "A link stands in its path: EmbF5";
+    const std::vector<std::tuple<const char*, std::function<bool()>, std::string>> cases{
+        {"replace link", opens("E:\\link.kxd", OpenMode::Replace), link}, {"rewrite link", opens("E:\\link.kxd", OpenMode::WriteExisting), link},
+        {"write into linked folder", opens("E:\\EmbF5\\new.kxd", OpenMode::Replace), linkedFolder},
+        {"delete link", [&] { return p.deleteFile("E:\\link.kxd"); }, link},
+        {"delete through linked folder", [&] { return p.deleteFile("E:\\EmbF5\\outside.kxd"); }, linkedFolder},
+        {"copy onto link", [&] { return p.copyFile("E:\\plain.kxd", "E:\\link.kxd"); }, link},
+        {"rename over link", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\link.kxd"); }, link},
+        {"rename over folder", [&] { return p.moveFileReplacing("E:\\plain.kxd", "E:\\dir.kxd"); }, "Is a directory"},
+        {"read FIFO", opens("E:\\pipe.kxd", OpenMode::Read), "Is a FIFO"}, {"write FIFO", opens("E:\\pipe.kxd", OpenMode::WriteAlways), "Is a FIFO"},
+        {"copy from FIFO", [&] { return p.copyFile("E:\\pipe.kxd", "E:\\x.kxd"); }, "Is a FIFO"},
+        {"read device", opens("Z:\\dev\\null", OpenMode::Read), "Is a device"},
+    };
+    for (const auto& [what, change, reason] : cases) {
+        const bool done = change();  // before the reason is read
+        EXPECT_EQ(std::pair(done, p.lastError()), std::pair(false, reason)) << what;
+    }
+    EXPECT_TRUE(drives.read("C:\\outside.kxd") == B("keep") && fs::is_symlink(card / "link.kxd"));
+    auto read = p.open("E:\\link.kxd", OpenMode::Read);  // a link the user names is read
+    Bytes got(4);
+    EXPECT_TRUE(read && read->readExactly(got) && got == B("keep"));
+}
+
+// Sparse files past 2 and 4 GiB: offsets and sizes travel in 64 bits, in 32-bit builds too.
+TEST(PosixPlatform, SizeAndSeekPastTwoAndFourGiB) {
+    test::TestDrives drives;
+    drives.addFixed('C');
+    Platform& p = platform();
+    for (std::uint64_t offset : {(3ull << 30), (5ull << 30)}) {
+        {
+            auto f = p.open("C:\\big.bin", OpenMode::Replace);
+            ASSERT_TRUE(f && f->seek(static_cast<std::int64_t>(offset), SeekFrom::Begin) && f->writeExactly(B("end"))) << offset;
+        }
+        auto f = p.open("C:\\big.bin", OpenMode::Read);
+        Bytes read(3);
+        ASSERT_TRUE(f && f->seek(-3, SeekFrom::End) && f->readExactly(read));
+        EXPECT_EQ(std::pair(f->size(), read), std::pair(std::optional(offset + 3), B("end")));
+    }
+    // Past the 32 bits the system reads a size with, a file is no design: refused, never cut short.
+    EXPECT_EQ(ReadWholeFile("C:\\big.bin"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace kx

@@ -14,6 +14,7 @@
 #include <ctime>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "platform/paths.h"
 
@@ -193,36 +194,64 @@ void PosixPlatform::keepListings(bool keep) {
     if (keepDepth_ == 0) kept_.clear();
 }
 
-const PosixPlatform::Listing& PosixPlatform::listing(const std::string& hostFolder) const {
-    if (keepDepth_ > 0) {
-        auto found = kept_.find(hostFolder);
-        if (found != kept_.end()) return found->second;
-    }
-    Listing read;
+namespace {
+
+// Calls visit(name, type) for a folder's entries but its dot entries, in the folder's order,
+// until it answers false; false when the folder cannot be read.
+template <class Visit>
+bool ReadFolder(const std::string& hostFolder, Visit&& visit) {
     DIR* d = ::opendir(hostFolder.c_str());
-    if (d) {
-        while (dirent* e = ::readdir(d)) {
-            std::string name = e->d_name;
-            if (name != "." && name != "..") read.emplace(std::move(name), EntryType(e->d_type));
-        }
-        ::closedir(d);
+    if (!d) return false;
+    while (dirent* e = ::readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name != "." && name != ".." && !visit(name, EntryType(e->d_type))) break;
     }
+    ::closedir(d);
+    return true;
+}
+
+}  // namespace
+
+const PosixPlatform::Listing* PosixPlatform::keptListing(const std::string& hostFolder) const {
+    auto found = kept_.find(hostFolder);
+    if (found != kept_.end()) return &found->second;
+    Listing read;
+    auto keep = [&](std::string_view name, mode_t type) {
+        read.emplace(std::string(name), type);
+        return true;
+    };
     // A folder that could not be read is not kept: it may be made later.
-    if (keepDepth_ > 0 && d) return kept_[hostFolder] = std::move(read);
-    return unkept_ = std::move(read);
+    if (!ReadFolder(hostFolder, keep)) return nullptr;
+    return &(kept_[hostFolder] = std::move(read));
+}
+
+template <class Visit>
+void PosixPlatform::visitEntries(const std::string& hostFolder, Visit&& visit) const {
+    // Without kept listings a search reads only as far as it needs.
+    if (keepDepth_ == 0) return void(ReadFolder(hostFolder, visit));
+    if (const Listing* entries = keptListing(hostFolder))
+        for (const auto& [name, type] : *entries)
+            if (!visit(std::string_view(name), type)) return;
 }
 
 std::optional<PosixPlatform::Entry> PosixPlatform::lookup(const std::string& hostFolder, const std::string& name) const {
     if (name == "." || name == "..") return Entry{name, S_IFDIR};
-    if (keepDepth_ == 0) {
-        struct stat st {};  // the usual case, an exact name, costs one lstat instead of a listing
-        if (::lstat((hostFolder + "/" + name).c_str(), &st) == 0) return Entry{name, st.st_mode & S_IFMT};
+    if (keepDepth_ > 0) {
+        const Listing* entries = keptListing(hostFolder);
+        if (!entries) return std::nullopt;
+        auto [first, last] = entries->equal_range(name);
+        if (first == last) return std::nullopt;
+        auto exact = std::find_if(first, last, [&](const auto& e) { return e.first == name; });
+        return exact != last ? Entry{exact->first, exact->second} : Entry{first->first, first->second};
     }
-    const Listing& entries = listing(hostFolder);
-    auto [first, last] = entries.equal_range(name);
-    if (first == last) return std::nullopt;
-    auto exact = std::find_if(first, last, [&](const auto& e) { return e.first == name; });
-    return exact != last ? Entry{exact->first, exact->second} : Entry{first->first, first->second};
+    struct stat st {};  // the usual case, an exact name, costs one lstat instead of a listing
+    if (::lstat((hostFolder + "/" + name).c_str(), &st) == 0) return Entry{name, st.st_mode & S_IFMT};
+    std::optional<Entry> found;
+    ReadFolder(hostFolder, [&](std::string_view entry, mode_t type) {
+        if (EqualsIgnoreCase(entry, name)) found = Entry{std::string(entry), type};
+        return !found;
+    });
+    return found;
 }
 
 std::optional<mode_t> PosixPlatform::typeAt(const std::string& hostPath) const {
@@ -617,10 +646,10 @@ std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size
         for (const char* dots : {".", ".."})
             if (WildcardMatch(namePattern, dots) && result.size() < limit) result.push_back({dots, true});
     const std::size_t dotCount = result.size();
-    for (const auto& [name, type] : listing(*hostDir)) {
-        if (result.size() >= limit) break;
-        if (WildcardMatch(namePattern, name)) found(name, type);
-    }
+    if (result.size() < limit) visitEntries(*hostDir, [&](std::string_view name, mode_t type) {
+        if (WildcardMatch(namePattern, name)) found(std::string(name), type);
+        return result.size() < limit;
+    });
     // A complete listing comes in a stable order; which entries a limited one holds is the
     // listing's affair.
     if (limit == SIZE_MAX)

@@ -78,7 +78,13 @@ private:
         std::string name;  // its own spelling
         mode_t type = 0;
     };
-    const Listing& listing(const std::string& hostFolder) const;
+    // The kept listing of a folder, read at first use; null when the folder cannot be read.
+    const Listing* keptListing(const std::string& hostFolder) const;
+    // Calls visit(std::string_view name, mode_t type) for a folder's entries but its dot
+    // entries until it answers false: from the kept listing while listings are kept, else
+    // straight from the folder.
+    template <class Visit>
+    void visitEntries(const std::string& hostFolder, Visit&& visit) const;
     // The entry of a folder named `name` without regard to ASCII case, exact spelling first.
     std::optional<Entry> lookup(const std::string& hostFolder, const std::string& name) const;
     // What stands at a host path, links not followed (lstat's file type), if anything.
@@ -113,7 +119,6 @@ private:
     std::string refusal_;  // the reason of this backend's own last refusal, else errno speaks
     int keepDepth_ = 0;
     mutable std::unordered_map<std::string, Listing> kept_;  // by host folder, while kept
-    mutable Listing unkept_;                                 // the last listing read otherwise
 };
 
 // For as long as it lives, the backend keeps the folder listings it reads (nested scopes

@@ -182,17 +182,6 @@ ThumbnailRecord Assemble(const DesignHeader& header, const Raster& canvas, const
     return record;
 }
 
-ThumbnailRecord& CurrentRecord() {
-    static ThumbnailRecord current;
-    return current;
-}
-
-std::span<const std::uint8_t> Hold(std::optional<ThumbnailRecord> record) {
-    if (!record) return {};
-    CurrentRecord() = std::move(*record);
-    return CurrentRecord();
-}
-
 }  // namespace
 
 const std::array<std::uint8_t, 79> kThumbnailThreadCodes{
@@ -234,27 +223,6 @@ std::optional<ThumbnailRecord> MakeThumbnailRecord(std::span<const std::uint8_t>
     auto geometry = FindThumbnailGeometry(header->hoopCode());
     if (!geometry) return std::nullopt;
     return Assemble(*header, DrawThumbnail(design, *header, *geometry), *geometry);
-}
-
-std::span<const std::uint8_t> BuildThumbnail(std::span<const std::uint8_t> design) {
-    ReleaseThumbnail();
-    return Hold(MakeThumbnailRecord(design));
-}
-
-std::span<const std::uint8_t> BuildThumbnailFromFile(const std::string& path) {
-    ReleaseThumbnail();
-    try {
-        auto image = ReadWholeFile(path);
-        if (!image || image->empty()) return {};
-        return Hold(MakeThumbnailRecord(*image));
-    } catch (const std::bad_alloc&) {
-        return {};  // a file too big to hold in memory makes no thumbnail
-    }
-}
-
-int ReleaseThumbnail() {
-    ThumbnailRecord().swap(CurrentRecord());
-    return 1;
 }
 
 }  // namespace kx

@@ -56,12 +56,4 @@ int ThumbnailScale(const ThumbnailGeometry& geometry, std::int32_t extentX1, std
 // kThumbnailMissingColor.
 std::optional<ThumbnailRecord> MakeThumbnailRecord(std::span<const std::uint8_t> design);
 
-// The write paths hold one current record at a time. Each build releases the previous record
-// first; an empty span means no record. No window is needed: the canvas never touches a display.
-std::span<const std::uint8_t> BuildThumbnail(std::span<const std::uint8_t> design);
-// The same from a design file; none when it cannot be opened, is empty or cannot be read whole.
-std::span<const std::uint8_t> BuildThumbnailFromFile(const std::string& path);
-// Frees the current record, if any → 1.
-int ReleaseThumbnail();
-
 }  // namespace kx

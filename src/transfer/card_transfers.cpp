@@ -72,11 +72,10 @@ Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> de
         Explain(observer, cardFile, written.reason);
         return written.outcome == WholeFileWrite::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
     }
-    std::span<const std::uint8_t> record = withThumbnail ? BuildThumbnail(design) : std::span<const std::uint8_t>();
-    if (record.empty()) return Stored::Done;
+    std::optional<ThumbnailRecord> record = withThumbnail ? MakeThumbnailRecord(design) : std::nullopt;
+    if (!record) return Stored::Done;
     std::string thumbnailFile = ReplaceExtension(cardFile, "kxt");
-    written = WriteWholeFile(thumbnailFile, record);
-    ReleaseThumbnail();
+    written = WriteWholeFile(thumbnailFile, *record);
     if (written) return Stored::Done;
     Explain(observer, thumbnailFile, written.reason);
     RemoveDesignAndThumbnail(cardFile);

@@ -132,11 +132,10 @@ TEST(ThumbnailAgainstGdi, GeneratedDesignsGiveTheSameBytes) {
         for (int v : {g.height, g.width, g.columnSize})
             expected.insert(expected.end(), {0, 0, 0, static_cast<std::uint8_t>(v)});
 
-        const std::span<const std::uint8_t> ours = BuildThumbnail(b.end().bytes());
+        const ThumbnailRecord ours = MakeThumbnailRecord(b.end().bytes()).value_or(ThumbnailRecord{});
         EXPECT_TRUE(std::ranges::equal(ours, expected))
             << "design " << n << " differs first at byte " << std::ranges::mismatch(ours, expected).in1 - ours.begin();
     }
-    ReleaseThumbnail();
 }
 
 }  // namespace

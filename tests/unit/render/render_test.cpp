@@ -62,7 +62,8 @@ TEST(ThumbnailDrawing, LinesBetweenStitchesWithYUp) {
     EXPECT_EQ(DrawnPixels(Hoop1().stitch(22, 0).stitch(22, 0).end()), (Drawn{{{17, 15}, k10}, {{18, 15}, k10}}));
     EXPECT_EQ(DrawnPixels(Hoop1().stitch(0, 0).stitch(0, 22).end()), (Drawn{{{15, 15}, k10}, {{15, 14}, k10}}));
     // Nothing for a hoop without a thumbnail or a header cut short.
-    EXPECT_TRUE(BuildThumbnail(Hoop1().hoopCode(6).end().bytes()).empty() && BuildThumbnail(std::vector<std::uint8_t>(115)).empty());
+    EXPECT_EQ(MakeThumbnailRecord(Hoop1().hoopCode(6).end().bytes()), std::nullopt);
+    EXPECT_EQ(MakeThumbnailRecord(std::vector<std::uint8_t>(115)), std::nullopt);
 }
 
 // The dialog's canvas at 96 dpi, in a colour no render uses. Hoop C: a 92 × 98 field for 500 units

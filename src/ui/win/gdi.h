@@ -1,5 +1,5 @@
-// Owners for GDI objects, image lists, icons and device contexts, and scopes that put back
-// what they selected.
+// Owners for GDI objects, image lists, icons and device contexts, and scopes that pair a
+// DC's acquisition with its release.
 #pragma once
 
 #include <windows.h>
@@ -42,26 +42,10 @@ inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 inline void DeleteDc(HDC dc) { DeleteDC(dc); }
 
 using Bitmap = Owned<HBITMAP, DeleteGdiObject>;
-using Pen = Owned<HPEN, DeleteGdiObject>;
 using Brush = Owned<HBRUSH, DeleteGdiObject>;
 using ImageList = Owned<HIMAGELIST, DestroyImageList>;
 using Icon = Owned<HICON, DestroyIconHandle>;
 using MemoryDcHandle = Owned<HDC, DeleteDc>;
-
-// Selects an object into a DC for the scope's life.
-class SelectScope {
-public:
-    SelectScope(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
-    ~SelectScope() {
-        if (old_) SelectObject(dc_, old_);
-    }
-    SelectScope(const SelectScope&) = delete;
-    SelectScope& operator=(const SelectScope&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 // BeginPaint and EndPaint as a pair.
 class PaintScope {

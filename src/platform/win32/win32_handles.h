@@ -1,4 +1,5 @@
-// Move-only owners of the kernel handles the Win32 backend opens.
+// Move-only owners of Windows handles: the kernel handles the Win32 backend opens, and the GDI
+// objects, image lists and icons of the dialogs.
 #pragma once
 
 #include <windows.h>
@@ -7,38 +8,37 @@
 
 namespace kx {
 
-// Owns a handle whose "none" value is `Invalid` and that `Close` releases.
-template <auto Invalid, BOOL(WINAPI* Close)(HANDLE)>
-class OwnedHandle {
+// Owns a handle of type H that `Release` frees; `None` is the value that owns nothing (0, or
+// -1 for the functions that fail with INVALID_HANDLE_VALUE).
+template <class H, auto Release, INT_PTR None = 0>
+class Owned {
 public:
-    OwnedHandle() = default;
-    explicit OwnedHandle(HANDLE h) : h_(h) {}
-    ~OwnedHandle() { reset(); }
-    OwnedHandle(OwnedHandle&& o) noexcept : h_(std::exchange(o.h_, invalid())) {}
-    OwnedHandle& operator=(OwnedHandle&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = std::exchange(o.h_, invalid());
-        }
+    Owned() = default;
+    explicit Owned(H h) : h_(h) {}
+    ~Owned() { reset(); }
+    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, none())) {}
+    Owned& operator=(Owned&& o) noexcept {
+        if (this != &o) reset(std::exchange(o.h_, none()));
         return *this;
     }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
 
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != invalid(); }
-    void reset() {
-        if (h_ != invalid()) Close(h_);
-        h_ = invalid();
+    H get() const { return h_; }
+    explicit operator bool() const { return h_ != none(); }
+    H release() { return std::exchange(h_, none()); }
+    void reset(H h = none()) {
+        if (h_ != none()) Release(h_);
+        h_ = h;
     }
 
 private:
-    static HANDLE invalid() { return reinterpret_cast<HANDLE>(Invalid); }
-    HANDLE h_ = invalid();
+    static H none() { return reinterpret_cast<H>(None); }
+    H h_ = none();
 };
 
 // CreateFileA fails with INVALID_HANDLE_VALUE (-1), as does FindFirstFileA.
-using FileHandle = OwnedHandle<static_cast<INT_PTR>(-1), &CloseHandle>;
-using FindHandle = OwnedHandle<static_cast<INT_PTR>(-1), &FindClose>;
+using FileHandle = Owned<HANDLE, &CloseHandle, -1>;
+using FindHandle = Owned<HANDLE, &FindClose, -1>;
 
 }  // namespace kx

@@ -7,34 +7,9 @@
 
 #include <utility>
 
+#include "platform/win32/win32_handles.h"
+
 namespace kx::win {
-
-// A move-only owner of a handle of type H released by Release.
-template <class H, auto Release>
-class Owned {
-public:
-    Owned() = default;
-    explicit Owned(H h) : h_(h) {}
-    ~Owned() { reset(); }
-    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    Owned& operator=(Owned&& o) noexcept {
-        if (this != &o) reset(std::exchange(o.h_, nullptr));
-        return *this;
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-
-    H get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    H release() { return std::exchange(h_, nullptr); }
-    void reset(H h = nullptr) {
-        if (h_) Release(h_);
-        h_ = h;
-    }
-
-private:
-    H h_ = nullptr;
-};
 
 inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }

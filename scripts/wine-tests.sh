@@ -34,10 +34,14 @@ prepare_prefix() {
   fi
   if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
      ! grep -q "\"$card_letter:\"=\"floppy\"" "$WINEPREFIX/system.reg" 2>/dev/null ||
-     ! grep -q "\"$no_media_letter:\"=\"floppy\"" "$WINEPREFIX/system.reg" 2>/dev/null; then
+     ! grep -q "\"$no_media_letter:\"=\"floppy\"" "$WINEPREFIX/system.reg" 2>/dev/null ||
+     ! grep -q '"COM1"="/dev/zero"' "$WINEPREFIX/system.reg" 2>/dev/null; then
     run_quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
     run_quiet wine reg add 'HKLM\Software\Wine\Drives' /v "$card_letter:" /t REG_SZ /d floppy /f
     run_quiet wine reg add 'HKLM\Software\Wine\Drives' /v "$no_media_letter:" /t REG_SZ /d floppy /f
+    # COM1 a device that answers every read at once: a test that opened it as a file ends
+    # (and fails) instead of waiting for good on a serial port.
+    run_quiet wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d /dev/zero /f
     # The mount manager reads the drive types when it starts.
     run_quiet wineserver -k
     run_quiet wineserver -w

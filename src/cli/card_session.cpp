@@ -16,11 +16,18 @@ namespace kx::cli {
 
 namespace {
 
+// The card folder's drive, or nothing after one line saying why there is no card there (the
+// no-card question would only offer the folder the user has just named).
 std::optional<std::string> MapCardFolder(const std::string& hostFolder) {
     PosixPlatform& drives = nativePosixPlatform();
     std::error_code error;
     std::filesystem::path folder = std::filesystem::canonical(hostFolder, error);
-    if (error) return std::nullopt;
+    if (!error && !std::filesystem::is_directory(folder, error) && !error)
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error) {
+        std::cerr << "kxcard: " << hostFolder << ": no card there (" << error.message() << ")" << std::endl;
+        return std::nullopt;
+    }
     // A folder already standing as a removable drive (a mounted card, or an earlier command of
     // the same run) keeps its letter.
     std::optional<char> free;
@@ -30,7 +37,10 @@ std::optional<std::string> MapCardFolder(const std::string& hostFolder) {
         if (drive && drive->type == DRIVE_TYPE_REMOVABLE && drive->folder == folder.string())
             return std::string(1, letter) + ":\\";
     }
-    if (!free) return std::nullopt;
+    if (!free) {
+        std::cerr << "kxcard: " << hostFolder << ": no card there (no drive letter is free for it)" << std::endl;
+        return std::nullopt;
+    }
     drives.mapDrive(*free, folder.string(), DRIVE_TYPE_REMOVABLE);
     return std::string(1, *free) + ":\\";
 }
@@ -38,21 +48,13 @@ std::optional<std::string> MapCardFolder(const std::string& hostFolder) {
 }  // namespace
 
 std::optional<std::string> FindCardRoot(const GlobalOptions& options) {
-    std::optional<std::string> root;
-    if (!options.cardFolder.empty()) {
-        root = MapCardFolder(options.cardFolder);
-    } else {
-        CardDriveList list = ListCardDrives();
-        if (list.firstRemovable >= 0) root = list.roots[static_cast<std::size_t>(list.firstRemovable)];
-    }
-    if (!root) {
-        // The dialog's question; either answer leaves the tool nothing to work on.
-        static_cast<void>(AskForCard(0));
-        if (options.cardFolder.empty())
-            std::cerr << "kxcard: no removable drive; name a folder to use as the card with --card DIR"
-                      << std::endl;
-    }
-    return root;
+    if (!options.cardFolder.empty()) return MapCardFolder(options.cardFolder);
+    CardDriveList list = ListCardDrives();
+    if (list.firstRemovable >= 0) return list.roots[static_cast<std::size_t>(list.firstRemovable)];
+    // The dialog's question; either answer leaves the tool nothing to work on.
+    static_cast<void>(AskForCard(0));
+    std::cerr << "kxcard: no removable drive; name a folder to use as the card with --card DIR" << std::endl;
+    return std::nullopt;
 }
 
 std::string CardSession::folderPath(int folder) const {

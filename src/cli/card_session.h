@@ -17,8 +17,9 @@ struct GlobalOptions {
 };
 
 // The card drive's root ("E:\"): the --card folder, mapped as a removable drive at the first free
-// letter from E: on, or else the first removable drive of the listing. Nothing after the
-// missing-card question and, when no --card was given, a line saying how to name one.
+// letter from E: on, or else the first removable drive of the listing. Nothing after one line
+// naming a --card folder that is no folder, or after the missing-card question and a line saying
+// how to name one.
 std::optional<std::string> FindCardRoot(const GlobalOptions& options);
 
 struct CardSession {

@@ -13,6 +13,7 @@
 #include "design/design_header.h"
 #include "design/hoop.h"
 #include "design/stitch_stream.h"
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "render/preview.h"
 
@@ -114,16 +115,6 @@ void PrintInfo(const std::string& hostFile, std::span<const std::uint8_t> file, 
         std::cout << "none (" << Hex(h.pairLetter()) << " " << Hex(h.pairCompanion()) << ")\n";
 }
 
-const char* RefusalText(CardConversion::Refusal refusal) {
-    switch (refusal) {
-        case CardConversion::Refusal::EmptyFile: return "the file is empty";
-        case CardConversion::Refusal::RecordLimit: return "it would pass the card's record limit";
-        case CardConversion::Refusal::RecordsUnplaceable: return "its colour changes cannot be placed";
-        case CardConversion::Refusal::None: break;
-    }
-    return "the conversion refused it";
-}
-
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ReadDesignArgument(const std::string& hostFile) {
@@ -151,7 +142,7 @@ int InfoCommand(const std::string& hostFile) {
 }
 
 int ConvertCommand(const std::string& hostFile, const std::string& hostOut) {
-    if (!IsDesignFileName(hostFile)) {
+    if (!IsDesignFileName(FileNamePart(hostFile))) {
         std::cerr << "kxcard: " << hostFile << " is not named as a design file (.kxd)" << std::endl;
         return kExitRefused;
     }
@@ -160,8 +151,7 @@ int ConvertCommand(const std::string& hostFile, const std::string& hostOut) {
     CardConversion conversion = ConvertDesignForCard(*file);
     switch (conversion.outcome) {
         case CardConversion::Outcome::Refused:
-            std::cerr << "kxcard: " << hostFile
-                      << " cannot go to the card: " << RefusalText(conversion.refusal) << std::endl;
+            std::cerr << "kxcard: " << hostFile << ": " << RefusalReason(conversion.refusal) << std::endl;
             return kExitRefused;
         case CardConversion::Outcome::PlainCopy:
             std::cerr << "kxcard: the stream of " << hostFile

@@ -166,8 +166,17 @@ std::vector<Command> AddDesignCommands(CLI::App& app, Arguments& a) {
     return commands;
 }
 
+// One line for the error and one pointing at the help of the command it concerns; the whole
+// help page would bury the line that matters.
 int UsageError(const CLI::App& app, const CLI::ParseError& error) {
-    std::cerr << "kxcard: " << error.what() << "\n\n" << app.help() << std::flush;
+    std::string command = "kxcard";
+    for (const CLI::App* sub = &app; !sub->get_subcommands().empty();) {
+        sub = sub->get_subcommands().front();
+        command += " " + sub->get_name();
+    }
+    std::string what = error.what();
+    if (command == "kxcard" && !app.remaining().empty()) what = "no command named " + app.remaining().front();
+    std::cerr << "kxcard: " << what << "\nRun '" << command << " --help' for how to use it.\n" << std::flush;
     return kExitUsage;
 }
 
@@ -182,8 +191,8 @@ int RunTool(int argc, char** argv) {
 
     GlobalOptions global;
     bool yes = false, no = false;
-    app.add_option("--card", global.cardFolder, "the card's root folder (default: the first removable drive)")
-        ->check(CLI::ExistingDirectory);
+    // A folder that is not there is no card (exit 3), said when a command looks for the card.
+    app.add_option("--card", global.cardFolder, "the card's root folder (default: the first removable drive)");
     CLI::Option* yesFlag = app.add_flag("--yes", yes, "answer Yes (or OK) to every question");
     app.add_flag("--no", no, "answer No (or Cancel) to every question")->excludes(yesFlag);
 

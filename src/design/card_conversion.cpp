@@ -140,10 +140,23 @@ bool SplitColorChanges(std::vector<std::uint8_t>& work, std::int64_t recordsToAd
     return true;
 }
 
+const char* RefusalReason(CardConversion::Refusal refusal) {
+    switch (refusal) {
+        case CardConversion::Refusal::EmptyFile: return "The file is empty";
+        case CardConversion::Refusal::RecordLimit: return "More than 65535 records once converted for the card";
+        case CardConversion::Refusal::RecordsUnplaceable: return "Its colour changes cannot be converted for the card";
+        case CardConversion::Refusal::RecordCount: return "Its record count is 0 or less, so it counts none of its records";
+        case CardConversion::Refusal::None: break;
+    }
+    return "The design cannot be converted for the card";
+}
+
 CardConversion ConvertDesignForCard(std::span<const std::uint8_t> design) {
     using Refusal = CardConversion::Refusal;
     if (design.empty()) return Refuse(Refusal::EmptyFile);
     auto header = DesignHeader::parse(design);
+    // The conversion and every reader after it go by recordCount, whatever the stream holds.
+    if (header && CountsNoRecords(*header)) return Refuse(Refusal::RecordCount);
     std::optional<std::size_t> start = header ? StreamStart(*header, design.size()) : std::nullopt;
     if (!start) return PlainCopy();
 

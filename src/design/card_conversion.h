@@ -22,12 +22,16 @@ struct CardConversion {
         EmptyFile,
         RecordLimit,         // more than kCardRecordLimit records after conversion
         RecordsUnplaceable,  // the stream's colour changes do not read the same both ways
+        RecordCount,         // a recordCount of 0 or less counts not even the end record
     };
 
     Outcome outcome = Outcome::Refused;
     Refusal refusal = Refusal::None;
     std::vector<std::uint8_t> bytes;
 };
+
+// Why a design was refused, in a line of its own ("The file is empty").
+const char* RefusalReason(CardConversion::Refusal refusal);
 
 // The whole conversion over a design file's bytes, in memory: nothing outside is touched, so
 // commands running at once never see each other's designs.

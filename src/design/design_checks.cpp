@@ -129,6 +129,8 @@ bool NormalizeHoopFields(std::span<std::uint8_t> design) {
     return true;
 }
 
+bool CountsNoRecords(const DesignHeader& header) { return header.recordCount() < 1; }
+
 bool ExceedsRecordLimit(const std::string& path, std::int32_t limit) {
     auto file = platform().open(path, OpenMode::Read);
     if (!file) return false;

@@ -39,6 +39,10 @@ bool IsPairPartName(std::string_view path);
 // name. A marked design going under another name has its mark cleared in the file.
 bool CheckPairPart(const std::string& designPath, std::string_view targetName);
 
+// True when recordCount is 0 or less: it counts not even the end record, so it can never match
+// the stream. The conversion refuses such a design and verify names it.
+bool CountsNoRecords(const DesignHeader& header);
+
 // True when the file's recordCount is above `limit`; false when it cannot be read.
 bool ExceedsRecordLimit(const std::string& path, std::int32_t limit);
 // The same over the start of a design's bytes; false when they do not reach the field.

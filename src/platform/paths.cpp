@@ -63,6 +63,20 @@ std::string_view FileNamePart(std::string_view path) {
     return path;
 }
 
+bool NamesWindowsDevice(std::string_view path) {
+    if (path.size() >= 4 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]) &&
+        (path[2] == '.' || path[2] == '?') && IsPathSeparator(path[3]))
+        return true;
+    std::string_view name = FileNamePart(path);
+    // The device is named up to the first dot or colon, trailing spaces left out.
+    name = name.substr(0, name.find_first_of(".:"));
+    name = name.substr(0, name.find_last_not_of(' ') + 1);
+    for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (EqualsIgnoreCase(name, device)) return true;
+    return name.size() == 4 && (EqualsIgnoreCase(name.substr(0, 3), "COM") || EqualsIgnoreCase(name.substr(0, 3), "LPT")) &&
+           name[3] >= '1' && name[3] <= '9';
+}
+
 std::string ReplaceExtension(std::string_view path, std::string_view ext) {
     PathParts p = SplitPath(path);
     return MakePath(p.drive, p.dir, p.base, ext);

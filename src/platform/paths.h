@@ -32,6 +32,13 @@ std::string_view FileNamePart(std::string_view path);
 std::string ReplaceExtension(std::string_view path, std::string_view ext);
 
 bool IsPathSeparator(char c);
+
+// True when Windows would take the path for a device rather than a file: a path into the
+// device namespaces ("\\.\COM1", "\\?\...") or a last part that is a device name (CON, PRN,
+// AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$), whatever follows it after a dot or a
+// colon ("COM1.kxd", "nul:"). Such a path is never opened as a file: a serial port can keep a
+// read waiting for good.
+bool NamesWindowsDevice(std::string_view path);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Wildcard match of * and ? without regard to ASCII case.
 bool WildcardMatch(std::string_view pattern, std::string_view name);

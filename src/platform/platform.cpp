@@ -1,7 +1,6 @@
 // The backend switch and the helpers every module shares over it.
 #include "platform/platform.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "platform/paths.h"
@@ -40,32 +39,50 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
 
 namespace {
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr std::string_view kSidePrefix = "~kx", kSideSuffix = ".tmp";
+constexpr std::size_t kHexDigits = 8;
+constexpr std::size_t kSideNameLength = kSidePrefix.size() + 2 * kHexDigits + kSideSuffix.size();
+
+// The check value a side file's name carries after the process id: a keyed FNV-1a over the id,
+// so that a file someone made under a name of the same shape fails it (1 in 2^32).
+std::uint32_t SideFileCheck(std::uint32_t processId) {
+    std::uint32_t hash = 2166136261u;
+    auto mix = [&hash](std::uint8_t byte) { hash = (hash ^ byte) * 16777619u; };
+    for (char c : std::string_view("kxcard side file")) mix(static_cast<std::uint8_t>(c));
+    for (int shift = 0; shift < 32; shift += 8) mix(static_cast<std::uint8_t>(processId >> shift));
+    return hash;
+}
+
+// Eight hex digits in either case, or nothing.
+std::optional<std::uint32_t> ParseHex8(std::string_view digits) {
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        int digit = c >= '0' && c <= '9' ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
+        if (digit < 0) return std::nullopt;
+        value = value << 4 | static_cast<std::uint32_t>(digit);
+    }
+    return value;
+}
 
 }  // namespace
 
 bool IsCopySideFileName(std::string_view name) {
-    constexpr std::string_view kPrefix = "~kx", kSuffix = ".tmp", kEarlierMark = ".kxcopy-";
-    constexpr std::size_t kPidDigits = 8;
-    if (name.size() == kPrefix.size() + kPidDigits + kSuffix.size()) {
-        std::string_view pid = name.substr(kPrefix.size(), kPidDigits);
-        if (EqualsIgnoreCase(name.substr(0, kPrefix.size()), kPrefix) &&
-            EqualsIgnoreCase(name.substr(name.size() - kSuffix.size()), kSuffix) &&
-            std::all_of(pid.begin(), pid.end(), IsHexDigit))
-            return true;
-    }
-    // "<name>.kxcopy-<digits>": the mark is the last dot's, after a name of at least one character.
-    std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot == 0 || name.size() <= dot + kEarlierMark.size()) return false;
-    std::string_view digits = name.substr(dot + kEarlierMark.size());
-    return EqualsIgnoreCase(name.substr(dot, kEarlierMark.size()), kEarlierMark) &&
-           std::all_of(digits.begin(), digits.end(), IsDigit);
+    if (name.size() != kSideNameLength || !EqualsIgnoreCase(name.substr(0, kSidePrefix.size()), kSidePrefix) ||
+        !EqualsIgnoreCase(name.substr(name.size() - kSideSuffix.size()), kSideSuffix))
+        return false;
+    auto processId = ParseHex8(name.substr(kSidePrefix.size(), kHexDigits));
+    auto check = ParseHex8(name.substr(kSidePrefix.size() + kHexDigits, kHexDigits));
+    return processId && check && *check == SideFileCheck(*processId);
 }
 
 std::string CopySideFileName() {
-    char name[16];
-    std::snprintf(name, sizeof name, "~kx%08x.tmp", static_cast<unsigned>(CurrentProcessId()));
+    char name[kSideNameLength + 1];
+    std::uint32_t processId = CurrentProcessId();
+    std::snprintf(name, sizeof name, "~kx%08x%08x.tmp", static_cast<unsigned>(processId),
+                  static_cast<unsigned>(SideFileCheck(processId)));
     return name;
 }
 

@@ -122,13 +122,14 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path);
 
 // A whole file is written beside its target under a side-file name and renamed over it, so a
 // failure or an interruption never leaves part of a file under the target's name. The side
-// file's name is short and fixed in length ("~kx" + the process id in 8 hex digits + ".tmp"):
-// it fits wherever the target's name fits, and a later command finds what an interrupted one
-// left behind.
+// file's name is short and fixed in length ("~kx" + the process id and a check value computed
+// from it, 8 hex digits each, + ".tmp"), and a later command finds what an interrupted one left
+// behind.
 std::uint32_t CurrentProcessId();
 std::string CopySideFileName();
-// True for such a name of any process, without regard to case, and for the earlier version's
-// "<name>.kxcopy-<digits>". One that outlives its process is the leftover of an interrupted copy.
+// True for such a name of any process, without regard to case, and only when its check value
+// fits: a file of the user's that merely looks like one is never taken for ours. One that
+// outlives its process is the leftover of an interrupted copy.
 bool IsCopySideFileName(std::string_view name);
 // Deletes the side files that interrupted commands left in `folder` (ending with a backslash).
 void RemoveCopySideFiles(const std::string& folder);

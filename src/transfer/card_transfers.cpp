@@ -60,6 +60,14 @@ void RemoveDesignAndThumbnail(const std::string& cardFile) {
     platform().deleteFile(ReplaceExtension(cardFile, "kxt"));
 }
 
+// A direct write refuses a name the card cannot take before anything is written, as a failed
+// write: storing it would have lost the design or left half of it.
+bool RefusedUpFront(const std::string& folder, const std::string& name, const TransferObserver& observer) {
+    auto problem = CardFileProblem(folder, name);
+    if (problem) Explain(observer, folder + name, *problem);
+    return problem.has_value();
+}
+
 // How storing one design on the card ended.
 enum class Stored { Done, DesignNotCreated, DesignIncomplete, ThumbnailFailed };
 
@@ -84,27 +92,19 @@ Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> de
 
 std::string LastFour(const std::string& s) { return s.size() <= 4 ? s : s.substr(s.size() - 4); }
 
-const char* RefusalReason(CardConversion::Refusal refusal) {
-    switch (refusal) {
-        case CardConversion::Refusal::EmptyFile: return "The file is empty";
-        case CardConversion::Refusal::RecordLimit: return "More than 65535 records once converted for the card";
-        case CardConversion::Refusal::RecordsUnplaceable: return "Its colour changes cannot be converted for the card";
-        case CardConversion::Refusal::None: break;
-    }
-    return "The design cannot be converted for the card";
-}
-
 using DesignBytes = std::vector<std::uint8_t>;
 
 // A PC row's design in the form the card takes, read once and converted in memory; nothing,
 // explained, for one the write passes over without a message of its own.
-std::optional<DesignBytes> DesignToSend(const ListRow& row, const TransferObserver& observer) {
+std::optional<DesignBytes> DesignToSend(const ListRow& row, const std::string& folder,
+                                        const TransferObserver& observer) {
     auto passOver = [&](const std::string& reason) {
         Explain(observer, row.name, reason);
         return std::nullopt;
     };
-    if (!FatVolumeCanHoldName(row.name)) return passOver(kCardCannotHoldName);
-    if (!IsDesignFileName(row.path)) return passOver("Not named as a design (.kxd)");
+    if (auto problem = CardFileProblem(folder, row.name)) return passOver(*problem);
+    // The file's own name decides: a PC path may be longer than Windows' limit where the tool runs.
+    if (!IsDesignFileName(FileNamePart(row.path))) return passOver("Not named as a design (.kxd)");
     try {
         auto design = ReadWholeFile(row.path);
         if (!design) return passOver(platform().lastError());
@@ -125,7 +125,7 @@ enum class Turn { Skipped, Written, CardFailed };
 
 Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, int& count,
                     const TransferObserver& observer) {
-    auto design = DesignToSend(row, observer);
+    auto design = DesignToSend(row, folder, observer);
     if (!design) return Turn::Skipped;
     std::string base = SplitPath(row.name).base;
     if (ExceedsRecordLimit(*design, kCardRecordLimit)) {
@@ -256,8 +256,9 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
     auto name = ContainedFileName(designName);
     if (!name) return kNothingDone;
     const std::string& folder = *card.folder;
-    PrepareCardFolder(folder);
     std::string cardFile = folder + *name;
+    if (RefusedUpFront(folder, *name, observer)) return kCardWriteFailed;
+    PrepareCardFolder(folder);
     if (!PathExists(cardFile) && FolderIsFull(owner, CountDesignFiles(folder, ".kxd"))) return kNothingDone;
     NormalizeHoopFieldsInMemory(hostDesign);
     TransferResult result = kTransferRan;
@@ -307,7 +308,12 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
         }
         std::string source = RecordPath(record);
         if (observer.progress) observer.progress(static_cast<std::size_t>(r), static_cast<std::size_t>(records), source);
-        std::string cardFile = folder + prefix + ContainedBaseName(source) + ".kxd";
+        const std::string name = prefix + ContainedBaseName(source) + ".kxd";
+        std::string cardFile = folder + name;
+        if (RefusedUpFront(folder, name, observer)) {
+            result = kCardWriteFailed;
+            break;
+        }
         bool pair = CheckPairPart(source, cardFile);
         if (!PathExists(cardFile) && FolderIsFull(owner, count)) {
             result = kNothingDone;

@@ -57,7 +57,7 @@ struct CardTarget {
 
 // Writes the ticked rows of the PC list into the card folder: 0, 1 or 2. Each design is read
 // once, converted and checked in memory, and its card file and thumbnail are each written once.
-// A row whose name the card cannot hold is passed over.
+// A row whose name the card cannot take there (CardFileProblem) is passed over.
 TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
                         const TransferObserver& observer = {});
 
@@ -73,13 +73,15 @@ TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>
                           const CardTarget& card, const TransferObserver& observer = {});
 
 // Stores the host's design (normalised in place) as `designName` in the card folder, with its
-// thumbnail: 0, 1 or 2.
+// thumbnail: 0, 1 or 2. A name the card cannot take there (CardFileProblem) is refused with 2
+// before anything is written.
 TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
                                const std::string& designName, const CardTarget& card,
                                const TransferObserver& observer = {});
 
 // Copies every design named in the list file (260-byte records) into the card folder as
-// designName's base name + the file's base name + ".kxd": 0, 1 or 2.
+// designName's base name + the file's base name + ".kxd": 0, 1 or 2. A card name the card cannot
+// take there ends the write with 2 before that file is touched.
 TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath,
                      const std::string& designName, const CardTarget& card,
                      const TransferObserver& observer = {});

@@ -6,6 +6,7 @@
 
 #include "card/order_file.h"
 #include "platform/paths.h"
+#include "platform/platform.h"
 
 namespace kx {
 
@@ -14,6 +15,8 @@ const char* const kForbiddenCharactersMessage =
 const char* const kFolderNameTooLongMessage = "To maximum 8 characters";
 const char* const kCardCannotHoldName =
     "The card cannot hold this name (1 to 255 characters, none of \\ / : * ? \" < > |, no trailing dot or space)";
+const char* const kThumbnailNameTaken = "The design would have the name of its own thumbnail (.kxt)";
+const char* const kCardPathTooLong = "The name is too long for the card: its path there would pass 259 characters";
 
 namespace {
 constexpr std::size_t kMaxTypedNameLength = 36;
@@ -30,6 +33,15 @@ bool FatVolumeCanHoldName(std::string_view name) {
     return std::none_of(name.begin(), name.end(), [](char c) {
         return static_cast<unsigned char>(c) < 0x20 || IsForbiddenNameCharacter(c);
     });
+}
+
+std::optional<std::string> CardFileProblem(const std::string& folder, const std::string& name) {
+    if (!FatVolumeCanHoldName(name)) return kCardCannotHoldName;
+    std::string thumbnail = ReplaceExtension(name, "kxt");
+    if (EqualsIgnoreCase(thumbnail, name)) return kThumbnailNameTaken;
+    std::size_t longest = std::max({name.size(), thumbnail.size(), CopySideFileName().size()});
+    if (folder.size() + longest >= kMaxPath) return kCardPathTooLong;
+    return std::nullopt;
 }
 
 bool CheckNameCharacters(std::string_view name) {

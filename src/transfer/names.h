@@ -16,6 +16,13 @@ bool IsForbiddenNameCharacter(char c);
 // character, no trailing dot or space.
 bool FatVolumeCanHoldName(std::string_view name);
 
+// Why a design cannot be stored as `name` in the card folder `folder` (ending with a backslash),
+// or nothing when it can: a name the card's FAT volume cannot hold, a design that would take
+// its own thumbnail's name (ROSE.kxt), or a path of the design, its thumbnail or the side file
+// written beside them that Windows could not reach (over 259 characters). Checked before
+// anything is written, so such a name never leaves half a design on the card.
+std::optional<std::string> CardFileProblem(const std::string& folder, const std::string& name);
+
 // False when one of the first 8 characters of a folder display name is forbidden.
 bool CheckNameCharacters(std::string_view name);
 
@@ -45,5 +52,7 @@ std::string ContainedBaseName(std::string_view name);
 extern const char* const kForbiddenCharactersMessage;
 extern const char* const kFolderNameTooLongMessage;  // "To maximum 8 characters"
 extern const char* const kCardCannotHoldName;        // why FatVolumeCanHoldName refused
+extern const char* const kThumbnailNameTaken;        // a design named as its own thumbnail
+extern const char* const kCardPathTooLong;           // a path on the card over 259 characters
 
 }  // namespace kx

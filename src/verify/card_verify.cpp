@@ -253,6 +253,9 @@ void CardVerifier::checkDesign(const std::string& label, const std::string& fold
         note(label, name, Problem::RecordLimit,
              std::to_string(header->recordCount()) + " records, more than the card's " +
                  std::to_string(kCardRecordLimit));
+    if (CountsNoRecords(*header))
+        note(label, name, Problem::RecordCountNone,
+             std::to_string(header->recordCount()) + " records: it counts none of its records");
     // The header the write would have stored; the expected thumbnail is made from it.
     DesignHeader stored = *header;
     if (auto normalised = NormalizedHoopFields(*header)) {
@@ -321,9 +324,9 @@ VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders
 namespace {
 
 // In the order of the enumerations.
-constexpr std::array<std::string_view, 18> kProblemNames{
+constexpr std::array<std::string_view, 19> kProblemNames{
     "order-file-damaged", "order-file-blocked", "folder-missing", "folder-blocked", "too-many-designs",
-    "design-unreadable", "record-limit", "no-hoop-fits", "hoop-fields-not-normalised", "thumbnail-missing",
+    "design-unreadable", "record-limit", "record-count-none", "no-hoop-fits", "hoop-fields-not-normalised", "thumbnail-missing",
     "thumbnail-differs", "thumbnail-without-design", "pair-half-alone", "pair-half-thumbnail", "copy-leftover",
     "foreign-entry", "case-clash", "unholdable-name"};
 static_assert(kProblemNames.size() == static_cast<std::size_t>(Problem::UnholdableName) + 1);

@@ -16,6 +16,7 @@ enum class Problem {
     TooManyDesigns,          // more than the machine's 100
     DesignUnreadable,
     RecordLimit,
+    RecordCountNone,         // a record count of 0 or less, which the write never converts
     NoHoopFits,
     HoopFieldsNotNormalised,
     ThumbnailMissing,

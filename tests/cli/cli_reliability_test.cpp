@@ -48,6 +48,19 @@ TEST_F(ToolTest, NamesACardCannotHoldAreRefusedByNameAndNothingElseIsTouched) {
           {"diff -r before card && cat outside/HEART.kxd", {0, "x", ""}}});
 }
 
+// The PC side is not bound by Windows' path limit, the card is: a design deep in PC folders goes
+// (and converts), one whose name would pass 259 characters on the card is refused saying so.
+TEST_F(ToolTest, LongPcPathsAreWrittenAndNamesTooLongForTheCardSaySo) {
+    const std::string deep = "pc/" + std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
+    const std::string tooLong = std::string(247, 'n') + ".kxd", fits = std::string(246, 'f') + ".kxd";
+    for (const std::string& name : {std::string("HEART.kxd"), tooLong, fits}) put(deep + name, Slurp<Bytes>(pc / "HEART.kxd"));
+    walk({{"card write 0 " + deep + "HEART.kxd " + deep + tooLong + " " + deep + fits,
+           {1, "", "kxcard: " + tooLong + ": The name is too long for the card: its path there would pass 259 characters\n"}},
+          {"ls card/EmbF5 | cut -c1-10 && cmp card/EmbF5/HEART.kxd card/EmbF5/" + fits + " && kxcard convert " + deep +
+               "HEART.kxd -o out.kxd && cmp out.kxd card/EmbF5/HEART.kxd",
+           {0, "HEART.kxd\nHEART.kxt\nffffffffff\nffffffffff\n", ""}}});
+}
+
 TEST_F(ToolTest, NamesDifferingOnlyInCaseAreRefusedForEraseAndRead) {
     const std::string refusal = "kxcard: EmbF5/ROSE.kxd: 2 designs differ from this name only in case, "
                                 "which a card cannot hold; none is touched\n";

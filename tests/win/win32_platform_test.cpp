@@ -98,5 +98,29 @@ TEST_F(Win32PlatformTest, FoldersFilesCopiesAndRenames) {
     EXPECT_TRUE(!why.empty() && why.back() != '\n' && why.back() != '.') << why;
 }
 
+// A device is never opened as a file, whether Windows knows it by its name (COM1.kxd in any folder,
+// \\.\COM1, COM1:, NUL, CON) or only by what it is (Z:\dev\zero): nothing to read, nothing to
+// copy from or onto. The rig maps COM1 to /dev/zero, which would answer every read at once.
+TEST_F(Win32PlatformTest, DevicesAreNeverOpenedAsFiles) {
+    Put("ROSE.kxd", "design");
+    for (const std::string& device : {folder_ + "COM1.kxd", folder_ + "com1 .KXD", std::string("COM1"), std::string("\\\\.\\COM1"),
+                                      std::string("COM1:"), std::string("NUL"), folder_ + "nul.kxd", std::string("CON"),
+                                      std::string("Z:\\dev\\zero"), std::string("Z:\\dev\\null")}) {
+        for (OpenMode mode : {OpenMode::Read, OpenMode::WriteExisting, OpenMode::ReadWriteAlways})
+            EXPECT_FALSE(win_.open(device, mode)) << device << " " << static_cast<int>(mode);
+        EXPECT_FALSE(ReadWholeFile(device)) << device;
+        EXPECT_FALSE(win_.lastError().empty());
+    }
+    // Copies only from devices that end at once and onto names Wine keeps to itself: a copy that
+    // went through would neither run for good nor touch a host file.
+    for (const std::string& device : {folder_ + "NUL.kxd", std::string("nul:"), std::string("\\\\.\\NUL"), std::string("Z:\\dev\\null")}) {
+        EXPECT_FALSE(win_.copyFile(device, folder_ + "copy.kxd")) << device;
+        if (!device.starts_with("Z:")) EXPECT_FALSE(win_.copyFile(folder_ + "ROSE.kxd", device)) << device;
+    }
+    EXPECT_FALSE(PathExists(folder_ + "copy.kxd"));
+    EXPECT_EQ(Get("ROSE.kxd"), "design");
+    EXPECT_TRUE(win_.open("\\\\.\\" + wintest::CardRoot().substr(0, 2), OpenMode::Volume)) << "a volume opens for its flush";
+}
+
 }  // namespace
 }  // namespace kx

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <regex>
 
@@ -154,7 +155,7 @@ TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
                  const char* caption; const char* message; bool closes; Strings onCard; bool noDesign = false; };
     const Row rows[] = {
         {"no design, folder parts", "..\\..\\EVIL.kxd", {}, nullptr, nullptr, nullptr, true, {"EVIL.kxd"}, true},
-        {"259 characters", std::string(259, 'N'), {}, nullptr, nullptr, nullptr, false, {}},
+        {"259 characters, refused before anything is written", std::string(259, 'N'), {}, nullptr, "Error", "Out of memory space.", true, {}},
         {"thumbnail refused", "ROSE.kxd", {}, "ROSE.kxt", "Error", "Out of memory space.", true, {}},
         {"two designs, one a pair half", std::nullopt, ListFile({pc + "A1.kxd", pc + "B.kxd"}), nullptr, nullptr,
          nullptr, true, {"ROSEA1.kxd", "ROSEB.kxd", "ROSEB.kxt"}},
@@ -196,6 +197,59 @@ TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
         EXPECT_TRUE(!row.noDesign || ReadFile(card + "EmbF5\\EVIL.kxd").empty()) << "no design: no bytes";
     }
     EmptyFolder(pc);
+}
+
+// What the card cannot take never reaches it and leaves what is there alone. A host design named as
+// its own thumbnail, or too long for the card (a path there over 259 characters), is refused as a
+// failed write before anything is written. A listed device, named as one (COM1, \\.\COM1, COM1:,
+// NUL, CON, COM1.kxd in any folder) or one only by what it is (Z:\dev\zero), is never opened as a
+// design: the list's refusal and nothing more. The rig maps COM1 to /dev/zero, so a write that
+// opened it would store what it read instead of waiting for good on a serial port.
+TEST(DirectWrites, DevicesAndNamesTheCardCannotTakeLeaveTheCardAsItWas) {
+    const std::string card = CardRoot();
+    if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string list = temp + ("kx-devices-" + std::to_string(GetCurrentProcessId()) + ".lst");
+    const Bytes rose = DesignBuilder().move(0, 0).stitches(5, 3, 3).end().normalized().bytes(), thumbnail(60, 7);
+    const char *failedWrite = "Out of memory space.", *listRefusal = "There is an error in a file.\nQuit operation.";
+    struct Row { std::string what; std::optional<std::string> name; const char* message; bool closes; };
+    std::vector<Row> rows{{"named as its own thumbnail", "ROSE.kxt", failedWrite, true},
+                          {"255 characters, 264 on the card", std::string(251, 'N') + ".kxd", failedWrite, true}};
+    for (std::string device : {"COM1", "\\\\.\\COM1", "COM1:", "NUL", "CON", "Z:\\dev\\zero"}) rows.push_back({device, std::nullopt, listRefusal, false});
+    rows.push_back({std::string(temp) + "COM1.kxd", std::nullopt, listRefusal, false});
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string record = row.what + std::string(260 - row.what.size(), '\0');
+        WriteFile(list, Bytes(record.begin(), record.end()));
+        Bytes design = DesignBuilder().move(0, 0).stitches(6, 9, 9).end().bytes();
+        char name[260] = "ROSE.kxd";
+        int result = -1;
+        auto call = [&] {
+            result = row.name ? DirectWriteCard(nullptr, design.data(), static_cast<std::uint32_t>(design.size()), row.name->c_str())
+                              : DirectFilesWrite(nullptr, name, list.c_str());
+        };
+        RunWriteDialog(call, row.name ? "Write a Design" : "Write Designs", [&](UiSync& ui, HWND dialog) {
+            WriteFile(card + "EmbF5\\ROSE.kxd", rose);
+            WriteFile(card + "EmbF5\\ROSE.kxt", thumbnail);
+            ClickControl(dialog, IDC_WRITE_ARROW);
+            EXPECT_TRUE(AnswerMessageBox("Error", row.message, IDOK));
+            const bool open = row.closes ? !WaitForHidden(dialog) : ui.wait() && ui.wait() && IsWindowVisible(dialog);
+            EXPECT_EQ(open, !row.closes);
+            if (open) ClickControl(dialog, IDCANCEL);
+        });
+        EXPECT_EQ(result, 1);
+        std::vector<std::string> files;
+        WIN32_FIND_DATAA found{};
+        HANDLE search = FindFirstFileA((card + "EmbF5\\*").c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(found.cFileName);
+        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(files, (std::vector<std::string>{"ROSE.kxd", "ROSE.kxt"}));
+        EXPECT_TRUE(ReadFile(card + "EmbF5\\ROSE.kxd") == rose && ReadFile(card + "EmbF5\\ROSE.kxt") == thumbnail);
+    }
+    DeleteFileA(list.c_str());
 }
 
 }  // namespace

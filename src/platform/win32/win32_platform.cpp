@@ -125,17 +125,47 @@ bool IsFolder(const std::string& path) {
 
 }  // namespace
 
+namespace {
+
+FileHandle CreateHandle(const std::string& path, CreateArgs args) {
+    if (!IsUsablePath(path)) return FileHandle();
+    return FileHandle(
+        CreateFileA(path.c_str(), args.access, args.share, nullptr, args.creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// A file on a disk, or nothing. A device (a serial port, the console, NUL, a pipe) is never
+// taken for a file: a name Windows gives to one is refused before anything opens it, and what
+// CreateFileA hands back is checked before the first read or write, as the POSIX backend does.
+FileHandle OpenDiskFile(const std::string& path, CreateArgs args) {
+    if (NamesWindowsDevice(path)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return FileHandle();
+    }
+    FileHandle handle = CreateHandle(path, args);
+    if (handle && GetFileType(handle.get()) != FILE_TYPE_DISK) {
+        handle = FileHandle();
+        SetLastError(ERROR_INVALID_NAME);
+    }
+    return handle;
+}
+
+}  // namespace
+
 std::unique_ptr<File> Win32Platform::open(const std::string& path, OpenMode mode) {
-    if (!IsUsablePath(path)) return nullptr;
-    CreateArgs args = ArgsFor(mode);
-    FileHandle handle(CreateFileA(path.c_str(), args.access, args.share, nullptr, args.creation,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Only the flush opens a volume, by its device name.
+    FileHandle handle = mode == OpenMode::Volume ? CreateHandle(path, ArgsFor(mode)) : OpenDiskFile(path, ArgsFor(mode));
     if (!handle) return nullptr;
     return std::make_unique<Win32File>(std::move(handle));
 }
 
 bool Win32Platform::copyFile(const std::string& from, const std::string& to) {
-    return IsUsablePath(from) && IsUsablePath(to) && CopyFileA(from.c_str(), to.c_str(), FALSE);
+    // Both ends are files on a disk: the source is looked at and closed before the copy, and so is
+    // the target when there is one (opened for no access, which changes nothing).
+    if (!OpenDiskFile(from, {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING})) return false;
+    if (!OpenDiskFile(to, {0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING}) &&
+        GetLastError() == ERROR_INVALID_NAME)
+        return false;
+    return IsUsablePath(to) && CopyFileA(from.c_str(), to.c_str(), FALSE);
 }
 
 bool Win32Platform::moveFile(const std::string& from, const std::string& to) {

@@ -62,14 +62,14 @@ TEST(CardConversion, RewritesMovesSplitsColourChangesAndDropsWhatFollowsTheEnd) 
     DesignBuilder design = DesignBuilder().move(0, 0), expected = DesignBuilder().move(0, 0);
     for (int i = 0; i < 400; ++i) design.stitch(1, 1).colorChange(2, -2), expected.stitch(1, 1).colorChange(0, 0).move(2, -2);
     EXPECT_EQ(converted(design.end().trailing({9, 9})), std::pair(Outcome::Converted, expected.end().bytes()));
-    for (std::int32_t stored : {0, 500, -40, INT32_MIN})
+    for (std::int32_t stored : {1, 500, 64000})
         EXPECT_EQ(converted(DesignBuilder(design).recordCount(stored)).second, DesignBuilder(expected).recordCount(stored + 800).bytes());
 }
 
 // No end record (or half of one, or one as a parameter), a stream beyond the file or in the
 // header, a short file: copied as they are. Growth past the limit and ambiguous streams: refused.
 TEST(CardConversion, PlainCopiesAndRefusals) {
-    for (const Bytes& bytes : {DesignBuilder().stitch(1, 1).colorChange(1, 1).bytes(), DesignBuilder().bytes(),
+    for (const Bytes& bytes : {DesignBuilder().stitch(1, 1).colorChange(1, 1).bytes(),
                                DesignBuilder().stitch(1, 1).trailing({0x80}).bytes(),
                                DesignBuilder().move(0, 0).control(0x01).control(0x10).bytes(),
                                DesignBuilder().stitch(1, 1).end().stitchOffset(1000).bytes(),
@@ -86,6 +86,12 @@ TEST(CardConversion, PlainCopiesAndRefusals) {
         else EXPECT_EQ(std::pair(r.outcome, r.refusal), std::pair(Outcome::Refused, Refusal::RecordLimit)) << stored;
     }
     EXPECT_EQ(ConvertDesignForCard({}).refusal, Refusal::EmptyFile);
+    // A record count of 0 or less counts not even the end record: never converted, nor copied as it is.
+    for (std::int32_t stored : {0, -1, -40, INT32_MIN})
+        for (const DesignBuilder& design : {DesignBuilder(move), DesignBuilder().stitch(1, 1).end().stitchOffset(1000), DesignBuilder().stitch(1, 1), DesignBuilder()}) {
+            CardConversion r = ConvertDesignForCard(DesignBuilder(design).recordCount(stored).bytes());
+            EXPECT_EQ(std::tuple(r.outcome, r.refusal, r.bytes.size()), std::tuple(Outcome::Refused, Refusal::RecordCount, std::size_t{0})) << stored;
+        }
     // This colour change's displacement reads as another change: the two walks over the stream disagree.
     CardConversion ambiguous = ConvertDesignForCard(DesignBuilder().move(0, 0).control(1).control(1).stitch(5, 3).end().bytes());
     EXPECT_EQ(std::pair(ambiguous.outcome, ambiguous.refusal), std::pair(Outcome::Refused, Refusal::RecordsUnplaceable));

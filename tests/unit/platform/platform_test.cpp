@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <tuple>
@@ -28,11 +29,28 @@ TEST(Paths, WildcardsAndSideFileNamesIgnoreCase) {
     // A long hostile pattern still ends quickly.
     EXPECT_FALSE(WildcardMatch(std::string(200, '*') + "b", std::string(5000, 'a')));
 
-    for (const char* side : {"~kx0000beef.tmp", "~KX12AB34CD.TMP", "ROSE.kxd.kxcopy-42", "a.KXCOPY-7"})
+    // Ours, of this process and of others (the names earlier runs left), in either case; a user's
+    // file of the same shape fails the check value, and so do the shapes of earlier versions.
+    const std::string ours = CopySideFileName();
+    std::string upper = ours;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const std::string& side : {ours, upper, std::string("~kx0000beef7725097e.tmp"), std::string("~KX123456785F76A873.TMP")})
         EXPECT_TRUE(IsCopySideFileName(side)) << side;
-    for (const char* other : {"~kx0000bee.tmp", "~kx0000beefg.tmp", "~kx0000beeg.tmp", "~kx0000beef.kxd",
-                              "ROSE.kxd", "x.kxcopy-", "x.kxcopy-4a", ".kxcopy-42", "x.kxcopy-42.kxd"})
+    for (const char* other : {"~kx0000beef7725097f.tmp", "~kx0000beee7725097e.tmp", "~kx0000beef7725097e.kxd",
+                              "~kx0000beef7725097g.tmp", "~kx0000beef7725097e.tmpx", "~kxdeadbeef.tmp", "~KX12AB34CD.TMP",
+                              "ROSE.kxcopy-12", "ROSE.kxd.kxcopy-42", "ROSE.kxd"})
         EXPECT_FALSE(IsCopySideFileName(other)) << other;
+}
+
+// Windows takes these for devices, whatever their folder or extension; the rest are files.
+TEST(Paths, DeviceNamesAreToldFromFileNames) {
+    for (const char* device : {"COM1", "com9.kxd", "C:\\designs\\COM1.kxd", "E:\\EmbF5\\Nul .kxd", "COM1:", "nul:x",
+                               "aux.a.b", "CON", "prn", "LPT3.kxd", "conin$", "CONOUT$.kxd", "\\\\.\\COM1",
+                               "//./pipe/x", "\\\\?\\C:\\ROSE.kxd", "C:NUL.kxd"})
+        EXPECT_TRUE(NamesWindowsDevice(device)) << device;
+    for (const char* file : {"ROSE.kxd", "COM10.kxd", "COM0", "LPT", "CONSOLE.kxd", "xCOM1.kxd", "C:\\NUL\\ROSE.kxd",
+                             "E:\\", "", "\\\\server\\share\\COM.kxd", ".kxd"})
+        EXPECT_FALSE(NamesWindowsDevice(file)) << file;
 }
 
 // Windows paths map to host paths without regard to case and never climb out of their drive;

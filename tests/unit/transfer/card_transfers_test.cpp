@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 
+#include <sys/stat.h>
+
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
 #include "platform/paths.h"
@@ -157,11 +159,15 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     Bytes host = SmallDesign(4);
     EXPECT_EQ(WriteSelectedToCard(0, {rows[1]}, card), kTransferRan);
     EXPECT_EQ(WriteHostDesign(0, host, "NEW.kxd", card), kNothingDone);
-    for (const char* leftover : {"~KX0000ABCD.tmp", "ROSE.kxd.kxcopy-77"}) drives.write(std::string("E:\\EmbF5\\") + leftover, {9});
+    // Our side files go (this process's and another's); the user's files that merely look like them stay.
+    for (const std::string leftover : {CopySideFileName(), std::string("~KX0000BEEF7725097E.TMP"), std::string("~kxdeadbeef.tmp"),
+                                       std::string("ROSE.kxcopy-12")})
+        drives.write("E:\\EmbF5\\" + leftover, {9});
     EXPECT_EQ(WriteHostDesign(0, host, "ROSE.kxd", card), kTransferRan);
     EXPECT_EQ(shown(), Texts(3, Shown("Attention", mb::ICONHAND, kFolderFull)));
     onCard = files({"E:\\EmbF5\\"});
-    EXPECT_EQ(onCard.size(), 104u);  // 100 designs, 4 thumbnails, no leftovers
+    EXPECT_EQ(onCard.size(), 106u);  // 100 designs, 4 thumbnails, the user's two files
+    EXPECT_TRUE(onCard.contains("E:\\EmbF5\\~kxdeadbeef.tmp") && onCard.contains("E:\\EmbF5\\ROSE.kxcopy-12"));
     EXPECT_TRUE(onCard["E:\\EmbF5\\ROSE.kxd"] == host && onCard["E:\\EmbF5\\ROSE.kxt"] == ThumbnailOf(host));
 }
 
@@ -224,6 +230,71 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
             run("budget " + std::to_string(budget), [budget](FaultPlatform& f) { f.setWriteBudget('E', budget); });
         messages.clear();
     }
+}
+
+// What stands at a PC path instead of a design file (a FIFO, a device through a link) is never
+// read as one by any write: the main write passes it over with the reason, a listed one stops the
+// direct write with the list's own refusal, and nothing waits for a writer that never comes.
+TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
+    const Bytes rose = SmallDesign(0);
+    const ListRow roseRow = pcDesign("ROSE.kxd", rose);
+    ASSERT_EQ(::mkfifo(drives.host("C:\\designs\\FIFO.kxd").c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", drives.host("C:\\designs\\NULL.kxd"));
+    Texts failures;
+    const TransferObserver observer{{}, {}, [&](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
+    const std::vector<ListRow> rows{{"FIFO.kxd", "C:\\designs\\FIFO.kxd", true}, {"NULL.kxd", "C:\\designs\\NULL.kxd", true}, roseRow};
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), kTransferRan);
+    EXPECT_EQ(failures, (Texts{"FIFO.kxd: Is a FIFO", "NULL.kxd: Is a device"}));
+    const Files written{{"E:\\EmbF5\\ROSE.kxd", CardForm(rose)}, {"E:\\EmbF5\\ROSE.kxt", ThumbnailOf(CardForm(rose))}};
+    EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
+    for (const char* listed : {"C:\\designs\\FIFO.kxd", "C:\\designs\\NULL.kxd"}) {
+        drives.write("C:\\list.dat", ListFile(listed));
+        EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), kNothingDone) << listed;
+    }
+    // The list file itself.
+    EXPECT_EQ(WriteListedFiles(0, "C:\\designs\\FIFO.kxd", "R.kxd", card), kTransferRan);
+    const std::string listRefusal = Shown("Error", mb::ICONHAND, "There is an error in a file.\nQuit operation.");
+    EXPECT_EQ(shown(), (Texts{listRefusal, listRefusal, Shown("Error", mb::ICONHAND, "File Open Error.")}));
+    EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
+}
+
+// A name the card cannot take is refused before anything is written or adjusted: a host design
+// named as its own thumbnail, and a path on the card over 259 characters (the design's, its
+// thumbnail's or the side file's beside them). The direct writes end as a failed write; the main
+// write passes the row over and writes the rest, a name that just fits included.
+TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
+    const Bytes rose = SmallDesign(0), marked = DesignBuilder().pairMark('B', 0x11).stitches(10, 4, 4).end().bytes();
+    drives.write("E:\\EmbF5\\ROSE.kxd", rose);
+    drives.write("E:\\EmbF5\\ROSE.kxt", ThumbnailOf(rose));
+    const std::string deep = "E:\\" + std::string(240, 'd') + "\\";  // 244 characters: "A.kxd" fits, the side file not
+    drives.makeDir(deep);
+    drives.write("C:\\designs\\M.kxd", marked);
+    drives.write("C:\\list.dat", ListFile("C:\\designs\\M.kxd"));
+    const std::string fits = std::string(246, 'f') + ".kxd", tooLong = std::string(247, 'n') + ".kxd";  // 9 + 250 and 9 + 251
+    const std::string prefix = std::string(247, 'p') + ".kxd";  // p...pM.kxd: 9 + 252
+    const Files before = files({"E:\\EmbF5\\", deep});
+    Texts failures;
+    const TransferObserver observer{{}, {}, [&](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
+    for (const auto& [name, target] : {std::pair{std::string("ROSE.kxt"), card}, {"rose.KXT", card}, {tooLong, card}, {"A.kxd", CardTarget{deep, "E:\\"}}}) {
+        Bytes host = SmallDesign(1);
+        EXPECT_EQ(WriteHostDesign(0, host, name, target, observer), kCardWriteFailed) << name;
+    }
+    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", prefix, card, observer), kCardWriteFailed);
+    EXPECT_EQ(drives.read("C:\\designs\\M.kxd"), marked);  // its stale pair mark not even cleared
+    EXPECT_EQ(files({"E:\\EmbF5\\", deep}), before);
+    const std::string tooLongForCard = "The name is too long for the card: its path there would pass 259 characters";
+    const std::string ownThumbnail = "The design would have the name of its own thumbnail (.kxt)";
+    EXPECT_EQ(failures, (Texts{"E:\\EmbF5\\ROSE.kxt: " + ownThumbnail, "E:\\EmbF5\\rose.KXT: " + ownThumbnail,
+                               "E:\\EmbF5\\" + tooLong + ": " + tooLongForCard, deep + "A.kxd: " + tooLongForCard,
+                               "E:\\EmbF5\\" + prefix.substr(0, 247) + "M.kxd: " + tooLongForCard}));
+    failures.clear();
+    EXPECT_EQ(WriteSelectedToCard(0, {pcDesign(tooLong, rose), pcDesign(fits, rose)}, card, observer), kTransferRan);
+    EXPECT_EQ(failures, Texts{tooLong + ": " + tooLongForCard});
+    Files after = before;
+    after["E:\\EmbF5\\" + fits] = CardForm(rose);
+    after[ReplaceExtension("E:\\EmbF5\\" + fits, "kxt")] = ThumbnailOf(CardForm(rose));
+    EXPECT_EQ(files({"E:\\EmbF5\\", deep}), after);
+    EXPECT_EQ(shown(), Texts{});
 }
 
 }  // namespace

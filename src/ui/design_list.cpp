@@ -4,6 +4,7 @@
 #include "ui/card_half.h"
 #include "ui/dialog_common.h"
 #include "ui/list_helpers.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -54,6 +55,7 @@ LRESULT CALLBACK CardHalf::DesignListProc(HWND list, UINT message, WPARAM wParam
 }
 
 LRESULT CardHalf::onDesignListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
     if (message == WM_LBUTTONDOWN) {
         UINT flags = 0;
         int hit = ListHitTest(designList_, lParam, &flags);

@@ -7,6 +7,7 @@
 #include "resource_ids.h"
 #include "ui/card_half.h"
 #include "ui/dialog_common.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/item_record.h"
 #include "ui/win/subclass.h"
 
@@ -27,6 +28,8 @@ void CardHalf::AttachDriveCombo(HWND dialog, int id) {
 }
 
 LRESULT CALLBACK CardHalf::DriveComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A drive chosen during a command would never be checked: its change is a command too.
+    if (!win::Dialog::TakesInput(GetParent(combo), message)) return 0;
     if (!win::IsDropDownToggle(message, wParam)) return g_driveComboSubclass.callPrevious(combo, message, wParam, lParam);
     win::ComboBox box(combo);
     box.showDropDown(!box.droppedState());

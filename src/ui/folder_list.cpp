@@ -8,6 +8,7 @@
 #include "ui/dialog_common.h"
 #include "ui/folder_rename_dialog.h"
 #include "ui/list_helpers.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -78,6 +79,7 @@ LRESULT CALLBACK CardHalf::FolderListProc(HWND list, UINT message, WPARAM wParam
 }
 
 LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
     if (message == WM_LBUTTONDOWN) {
         int hit = ListHitTest(folderList_, lParam);
         std::string root;
@@ -90,9 +92,12 @@ LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LP
             }
         }
     } else if (message == WM_LBUTTONDBLCLK) {
-        if (openFolder(ListHitTest(folderList_, lParam))) return 0;
+        // Opening checks the card, which may say it is missing; renaming runs a dialog.
+        bool opened = false;
+        win::Dialog::RunCommand(dialog_, [&] { opened = openFolder(ListHitTest(folderList_, lParam)); });
+        if (opened) return 0;
     } else if (message == WM_RBUTTONDOWN) {
-        renameFolder(lParam);
+        win::Dialog::RunCommand(dialog_, [&] { renameFolder(lParam); });
     }
     return g_folderListSubclass.callPrevious(list, message, wParam, lParam);
 }

@@ -8,6 +8,7 @@
 #include "ui/folder_tree.h"
 #include "ui/list_helpers.h"
 #include "ui/win/item_record.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -118,6 +119,7 @@ LRESULT CALLBACK PcList::PcListProc(HWND list, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
     if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
         int focused = list_.nextItem(-1, LVNI_FOCUSED);
         int target = focused + (wParam == VK_UP ? -1 : 1);
@@ -126,7 +128,8 @@ LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
         UINT flags = 0;
         int hit = ListHitTest(list_, lParam, &flags);
         if (hit >= 0) {
-            if (flags == LVHT_ONITEMICON) tickClick(hit);
+            // A pair half's tick says so in a message box.
+            if (flags == LVHT_ONITEMICON) win::Dialog::RunCommand(dialog_, [&] { tickClick(hit); });
             previewRow(hit);
         }
     } else if (message == WM_LBUTTONDBLCLK) {

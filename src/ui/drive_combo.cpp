@@ -81,8 +81,23 @@ DiscoverOutcome CardHalf::DiscoverCard() {
 
 void CardHalf::RecheckCard() {
     std::string root;
-    if (!GetCardDrive(root) || !DriveHasMedia(root) || !CheckCardLayout(dialog_, root)) return;
-    FolderListFill(root);
+    if (!GetCardDrive(root)) return;
+    if (DriveHasMedia(root) && CheckCardLayout(dialog_, root)) {
+        FolderListFill(root);
+        return;
+    }
+    // Deliberately past the rule that a failed check leaves the lists as they were: lists still
+    // showing another drive's card would let Write, Read, Erase and Open act on that card while
+    // the flush goes to this one. A newly chosen drive without a usable card empties them, so no
+    // command can reach the other card.
+    if (root != listedRoot_) EmptyCardLists();
+}
+
+void CardHalf::EmptyCardLists() {
+    if (folderList_) folderList_.deleteAllItems();
+    if (designList_) designList_.deleteAllItems();
+    listedRoot_.clear();
+    SetCardSelectedCount(dialog_, 0);
 }
 
 void CardHalf::Create(HWND dialog) {

@@ -50,6 +50,7 @@ int CardHalf::FolderListFill(const std::string& root) {
         items.push_back({image, NewItemRecord(orderFile_.displayName(i), CardFolderPath(root, i).value_or(""), image, -1)});
     }
     ListReplaceItems(folderList_, std::move(items));
+    listedRoot_ = root;
     return 1;
 }
 
@@ -70,6 +71,7 @@ void CardHalf::FolderListDestroy() {
     }
     folderImages_.reset();
     orderFile_.reset();
+    listedRoot_.clear();
 }
 
 LRESULT CALLBACK CardHalf::FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -24,9 +24,11 @@ void CardHalf::DesignListCreate(HWND dialog, int id) {
 void CardHalf::DesignListFill(const std::string& folderPath) {
     SetCardSelectedCount(dialog_, 0);
     std::vector<NewListItem> items;
-    for (ListRow& row : ListDesignFiles(folderPath))
+    std::size_t firstFound = 0;
+    for (ListRow& row : ListDesignFiles(folderPath, &firstFound))
         items.push_back({IMAGE_UNCHECKED, NewItemRecord(row.name, row.path, IMAGE_UNCHECKED, -1)});
-    ListReplaceItems(designList_, std::move(items));
+    // The listing's first file was the topmost row before the sort: it stays in view.
+    ListReplaceItems(designList_, std::move(items), static_cast<int>(firstFound));
 }
 
 void CardHalf::DesignListDestroy() {

@@ -43,21 +43,25 @@ void PcList::PcListFill(const std::string& folder) {
     SetPcSelectedCount(dialog_, 0);
     if (preview) preview(nullptr);
     std::vector<NewListItem> items;
+    int keepVisible = -1;  // the drives keep the tree's order: nothing to scroll to
     if (lstrcmpiA(folder.c_str(), kMyComputer) == 0) {
         for (const FolderTree::Child& drive : tree_->CurrentChildren())
             items.push_back({drive.image, NewItemRecord(drive.label, drive.path, kDriveKind, -1)});
     } else {
-        for (PcEntry& entry : ListPcFolder(folder, kItemPathMax)) {
+        std::size_t firstFound = 0;
+        for (PcEntry& entry : ListPcFolder(folder, kItemPathMax, &firstFound)) {
             bool design = entry.kind == PcEntryKind::Design;
             items.push_back({design ? IMAGE_UNCHECKED : kFolderPicture,
                              NewItemRecord(entry.name, entry.path, design ? kDesignKind : kFolderKind, -1)});
         }
+        // The listing's first entry was the topmost row before the sort: it stays in view.
+        keepVisible = static_cast<int>(firstFound);
     }
     std::vector<std::string> names;
     names.reserve(items.size());
     for (const NewListItem& item : items) names.push_back(item.record->name);
     pairs_ = PairFinder(names);
-    ListReplaceItems(list_, std::move(items));
+    ListReplaceItems(list_, std::move(items), keepVisible);
 }
 
 int PcList::PcListOpenFocused(std::string& path) const {

@@ -88,7 +88,9 @@ INT_PTR MainDialog::OnInitDialog() {
     pcList_.preview = card_.preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
     tree_.SelectFolderPath(std::string(View(moduleState().WorkFolder)));
     takeWorkFolder();
-    pcList_.PcListFill(tree_.GetCurrentFolderPath());
+    // The list shows the tree's folder; WorkFolder keeps a start folder the tree cannot place.
+    const std::string shown = tree_.GetCurrentFolderPath();
+    pcList_.PcListFill(shown);
     card_.Create(dialog);
     if (card_.DiscoverCard() == DiscoverOutcome::Ended) return TRUE;
     SetCardView(dialog, CARD_VIEW_FOLDERS);

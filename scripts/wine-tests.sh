@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows test programs of build/win64 under Wine, in a private prefix, on a 24-bit
-# virtual screen, with a temporary folder as removable drive E: and a removable F: without media.
+# virtual screen, with a temporary folder as removable drive E: and a removable F: without media
+# (a program may make the missing folder behind F:, KX_NO_MEDIA_FOLDER, and must remove it).
 # Builds nothing: build the win64 preset first. Ends with "N passed, N failed"; exit 1 on any failure.
 #
 # Usage: scripts/wine-tests.sh [program ...]   (default: every build/win64/tests/win/*_test.exe)
@@ -58,6 +59,7 @@ run_program() {
   card=$(mktemp -d "${TMPDIR:-/tmp}/kx-card-XXXXXX")
   ln -sfn "$card" "$WINEPREFIX/dosdevices/$card_letter:"
   KX_CARD_DRIVE=${card_letter^^} KX_NO_MEDIA_DRIVE=${no_media_letter^^} \
+    KX_NO_MEDIA_FOLDER="Z:$(tr / '\\' <<<"$WINEPREFIX/no-media-behind-$no_media_letter")" \
     timeout --kill-after=10 "$timeout_s" wine "$exe" --gtest_color=no >"$log" 2>&1
   local rc=$?
   rm -rf "$card"

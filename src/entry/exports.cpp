@@ -29,7 +29,20 @@ INT_PTR RunDialog(int templateId, HWND parent, DLGPROC procedure) {
     // The templates hold list views and the dialogs make tooltips: their classes must exist first.
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    return DialogBoxParamA(moduleState().ModuleInstance, MAKEINTRESOURCEA(templateId), parent, procedure, 0);
+    INT_PTR result = DialogBoxParamA(moduleState().ModuleInstance, MAKEINTRESOURCEA(templateId), parent, procedure, 0);
+    // 0 is the system's answer to an owner that is not a window (a stale or destroyed handle):
+    // no dialog was made. Ours never end with 0, only with 1 or 2.
+    return result == 0 ? -1 : result;
+}
+
+// The host's start folder as a full path with backslashes (it may come with forward slashes,
+// doubled separators or relative to the current directory), so the PC side can place it; as
+// given when the system cannot make it full within a path buffer.
+std::string FullFolderPath(std::string_view folder) {
+    const std::string given(folder);
+    char full[kMaxPath] = {};
+    DWORD n = given.empty() ? 0 : GetFullPathNameA(given.c_str(), kMaxPath, full, nullptr);
+    return n > 0 && n < kMaxPath ? std::string(full, n) : given;
 }
 
 void SetDesignName(std::string_view hostName) {
@@ -45,7 +58,7 @@ void SetDesignName(std::string_view hostName) {
 extern "C" int __cdecl ConnectCardDlg(HWND parent, char* folder) {
     return kx::Guarded([&] {
         kx::ModuleState& state = kx::moduleState();
-        kx::SetHostString(state.WorkFolder, kx::ReadHostString(folder));
+        kx::SetHostString(state.WorkFolder, kx::FullFolderPath(kx::ReadHostString(folder)));
         kx::SetHostString(state.WorkFolder, kx::EnterWorkFolder(std::string(kx::View(state.WorkFolder))));
         if (kx::RunDialog(IDD_MAIN, parent, kx::MainDialogProc) < 0) return 0;
         if (folder) kx::WriteHostBuffer(folder, kx::View(state.WorkFolder));

@@ -30,6 +30,17 @@ bool EndsInDesignExtension(std::string_view name) {
     });
 }
 
+// Sorts `rows` stably by `less`; `firstFound` (when given) receives where the row that came
+// first went. Names are unique in one folder listing.
+template <class Row, class Less>
+void SortInListOrder(std::vector<Row>& rows, Less less, std::size_t* firstFound) {
+    const std::string first = rows.empty() ? std::string() : rows.front().name;
+    std::stable_sort(rows.begin(), rows.end(), less);
+    if (!firstFound) return;
+    auto found = std::find_if(rows.begin(), rows.end(), [&](const Row& row) { return row.name == first; });
+    *firstFound = found == rows.end() ? 0 : static_cast<std::size_t>(found - rows.begin());
+}
+
 }  // namespace
 
 int CompareListEntries(const ListSortKey& a, const ListSortKey& b, bool ascending) {
@@ -38,17 +49,17 @@ int CompareListEntries(const ListSortKey& a, const ListSortKey& b, bool ascendin
     return ascending ? order : -order;
 }
 
-std::vector<ListRow> ListDesignFiles(const std::string& folder) {
+std::vector<ListRow> ListDesignFiles(const std::string& folder, std::size_t* firstFound) {
     std::vector<ListRow> rows;
     for (const FoundFile& found : platform().find(folder + "*.kxd"))
         rows.push_back(ListRow{found.name, folder + found.name, false});
-    std::stable_sort(rows.begin(), rows.end(), [](const ListRow& a, const ListRow& b) {
+    SortInListOrder(rows, [](const ListRow& a, const ListRow& b) {
         return CompareListEntries({a.name, true}, {b.name, true}, true) < 0;
-    });
+    }, firstFound);
     return rows;
 }
 
-std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath) {
+std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath, std::size_t* firstFound) {
     std::vector<PcEntry> entries;
     for (FoundFile& found : platform().find(folder + "*")) {
         const std::string& name = found.name;
@@ -59,10 +70,10 @@ std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath
         if (folder.size() + name.size() > maxPath) continue;
         entries.push_back({name, folder + name, kind});
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const PcEntry& a, const PcEntry& b) {
+    SortInListOrder(entries, [](const PcEntry& a, const PcEntry& b) {
         return CompareListEntries({a.name, a.kind == PcEntryKind::Design}, {b.name, b.kind == PcEntryKind::Design},
                                   true) < 0;
-    });
+    }, firstFound);
     return entries;
 }
 

@@ -22,8 +22,10 @@ struct ListSortKey {
 int CompareListEntries(const ListSortKey& a, const ListSortKey& b, bool ascending);
 
 // The files of `folder` (ending with a backslash) matching "*.kxd", unticked, in ascending list
-// order: what the card design list shows after it is filled.
-std::vector<ListRow> ListDesignFiles(const std::string& folder);
+// order: what the card design list shows after it is filled. `firstFound`, when given, receives
+// the place in that order of the file the folder listing gave first (0 for an empty folder):
+// the list keeps that one in view.
+std::vector<ListRow> ListDesignFiles(const std::string& folder, std::size_t* firstFound = nullptr);
 
 // A row of the PC list; the values are the kinds its records carry.
 enum class PcEntryKind { Drive = 0, Folder = 1, Design = 2 };
@@ -36,7 +38,8 @@ struct PcEntry {
 // What the PC list shows of `folder` (ending with a backslash), in list order: files whose
 // name is longer than ".kxd" and ends in it (any case) first, then the folders that are not
 // hidden, "." and ".." left out, each group in byte order. An entry whose path would be longer
-// than `maxPath` is left out rather than cut.
-std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath);
+// than `maxPath` is left out rather than cut. `firstFound` as for ListDesignFiles, over the
+// entries listed.
+std::vector<PcEntry> ListPcFolder(const std::string& folder, std::size_t maxPath, std::size_t* firstFound = nullptr);
 
 }  // namespace kx

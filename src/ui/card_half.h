@@ -43,7 +43,8 @@ public:
     // Fill the drive combo and check the first removable drive's card; the no-card prompt when
     // there is none (Cancel ends the dialog with 2).
     DiscoverOutcome DiscoverCard();
-    // Drive, media, layout check, folder list; the first step that fails ends it silently.
+    // Drive, media, layout check, folder list; the first step that fails ends it silently, and
+    // when the drive is not the one the lists show, they are emptied.
     void RecheckCard();
     // The Open / Folder button.
     void OnOpenButton();
@@ -91,6 +92,8 @@ private:
     bool openFolder(int index);
     void renameFolder(LPARAM point);
     void previewRow(int index);
+    // No folders, no designs, the counter at 0: nothing a command could act on.
+    void EmptyCardLists();
 
     HWND dialog_ = nullptr;
     win::ComboBox driveCombo_;
@@ -100,6 +103,7 @@ private:
     win::ImageList designImages_;
     OrderFile orderFile_;
     int currentFolder_ = 0;
+    std::string listedRoot_;  // the drive whose card the folder list shows; empty when none
 };
 
 }  // namespace kx

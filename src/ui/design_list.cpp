@@ -4,6 +4,7 @@
 #include "ui/card_half.h"
 #include "ui/dialog_common.h"
 #include "ui/list_helpers.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -23,9 +24,11 @@ void CardHalf::DesignListCreate(HWND dialog, int id) {
 void CardHalf::DesignListFill(const std::string& folderPath) {
     SetCardSelectedCount(dialog_, 0);
     std::vector<NewListItem> items;
-    for (ListRow& row : ListDesignFiles(folderPath))
+    std::size_t firstFound = 0;
+    for (ListRow& row : ListDesignFiles(folderPath, &firstFound))
         items.push_back({IMAGE_UNCHECKED, NewItemRecord(row.name, row.path, IMAGE_UNCHECKED, -1)});
-    ListReplaceItems(designList_, std::move(items));
+    // The listing's first file was the topmost row before the sort: it stays in view.
+    ListReplaceItems(designList_, std::move(items), static_cast<int>(firstFound));
 }
 
 void CardHalf::DesignListDestroy() {
@@ -54,6 +57,7 @@ LRESULT CALLBACK CardHalf::DesignListProc(HWND list, UINT message, WPARAM wParam
 }
 
 LRESULT CardHalf::onDesignListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
     if (message == WM_LBUTTONDOWN) {
         UINT flags = 0;
         int hit = ListHitTest(designList_, lParam, &flags);

@@ -7,6 +7,7 @@
 #include "resource_ids.h"
 #include "ui/card_half.h"
 #include "ui/dialog_common.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/item_record.h"
 #include "ui/win/subclass.h"
 
@@ -27,6 +28,8 @@ void CardHalf::AttachDriveCombo(HWND dialog, int id) {
 }
 
 LRESULT CALLBACK CardHalf::DriveComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A drive chosen during a command would never be checked: its change is a command too.
+    if (!win::Dialog::TakesInput(GetParent(combo), message)) return 0;
     if (!win::IsDropDownToggle(message, wParam)) return g_driveComboSubclass.callPrevious(combo, message, wParam, lParam);
     win::ComboBox box(combo);
     box.showDropDown(!box.droppedState());
@@ -78,8 +81,23 @@ DiscoverOutcome CardHalf::DiscoverCard() {
 
 void CardHalf::RecheckCard() {
     std::string root;
-    if (!GetCardDrive(root) || !DriveHasMedia(root) || !CheckCardLayout(dialog_, root)) return;
-    FolderListFill(root);
+    if (!GetCardDrive(root)) return;
+    if (DriveHasMedia(root) && CheckCardLayout(dialog_, root)) {
+        FolderListFill(root);
+        return;
+    }
+    // Deliberately past the rule that a failed check leaves the lists as they were: lists still
+    // showing another drive's card would let Write, Read, Erase and Open act on that card while
+    // the flush goes to this one. A newly chosen drive without a usable card empties them, so no
+    // command can reach the other card.
+    if (root != listedRoot_) EmptyCardLists();
+}
+
+void CardHalf::EmptyCardLists() {
+    if (folderList_) folderList_.deleteAllItems();
+    if (designList_) designList_.deleteAllItems();
+    listedRoot_.clear();
+    SetCardSelectedCount(dialog_, 0);
 }
 
 void CardHalf::Create(HWND dialog) {

@@ -8,6 +8,7 @@
 #include "ui/dialog_common.h"
 #include "ui/folder_rename_dialog.h"
 #include "ui/list_helpers.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -49,6 +50,7 @@ int CardHalf::FolderListFill(const std::string& root) {
         items.push_back({image, NewItemRecord(orderFile_.displayName(i), CardFolderPath(root, i).value_or(""), image, -1)});
     }
     ListReplaceItems(folderList_, std::move(items));
+    listedRoot_ = root;
     return 1;
 }
 
@@ -69,6 +71,7 @@ void CardHalf::FolderListDestroy() {
     }
     folderImages_.reset();
     orderFile_.reset();
+    listedRoot_.clear();
 }
 
 LRESULT CALLBACK CardHalf::FolderListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,6 +81,7 @@ LRESULT CALLBACK CardHalf::FolderListProc(HWND list, UINT message, WPARAM wParam
 }
 
 LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
     if (message == WM_LBUTTONDOWN) {
         int hit = ListHitTest(folderList_, lParam);
         std::string root;
@@ -90,9 +94,12 @@ LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LP
             }
         }
     } else if (message == WM_LBUTTONDBLCLK) {
-        if (openFolder(ListHitTest(folderList_, lParam))) return 0;
+        // Opening checks the card, which may say it is missing; renaming runs a dialog.
+        bool opened = false;
+        win::Dialog::RunCommand(dialog_, [&] { opened = openFolder(ListHitTest(folderList_, lParam)); });
+        if (opened) return 0;
     } else if (message == WM_RBUTTONDOWN) {
-        renameFolder(lParam);
+        win::Dialog::RunCommand(dialog_, [&] { renameFolder(lParam); });
     }
     return g_folderListSubclass.callPrevious(list, message, wParam, lParam);
 }

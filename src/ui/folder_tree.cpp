@@ -7,6 +7,7 @@
 #include "entry/module_state.h"
 #include "resource_ids.h"
 #include "ui/dialog_common.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/item_record.h"
 #include "ui/win/subclass.h"
 
@@ -238,6 +239,7 @@ void FolderTree::toggle() {
 
 LRESULT CALLBACK FolderTree::LocationComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
     return g_comboSubclass.route<FolderTree>(combo, message, wParam, lParam, [&](FolderTree& self) -> LRESULT {
+        if (!win::Dialog::TakesInput(GetParent(combo), message)) return 0;
         if (!win::IsDropDownToggle(message, wParam)) return g_comboSubclass.callPrevious(combo, message, wParam, lParam);
         self.toggle();
         return 0;
@@ -251,6 +253,7 @@ LRESULT CALLBACK FolderTree::FolderTreeProc(HWND tree, UINT message, WPARAM wPar
 }
 
 LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(GetParent(combo_.hwnd()), message)) return 0;
     TVHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (message) {

@@ -110,7 +110,7 @@ std::vector<ListRow> ListRows(const win::ListView& list) {
     return rows;
 }
 
-void ListReplaceItems(const win::ListView& list, std::vector<NewListItem> items) {
+void ListReplaceItems(const win::ListView& list, std::vector<NewListItem> items, int keepVisible) {
     list.setRedraw(false);
     list.deleteAllItems();
     list.setItemCount(static_cast<int>(items.size()));
@@ -120,6 +120,7 @@ void ListReplaceItems(const win::ListView& list, std::vector<NewListItem> items)
         if (ListInsertItem(list, item.image, std::move(item.record), text, position) >= 0) ++position;
     }
     list.setRedraw(true);
+    if (keepVisible >= 0 && keepVisible < position) list.ensureVisible(keepVisible, false);
     InvalidateRect(list.hwnd(), nullptr, TRUE);
 }
 

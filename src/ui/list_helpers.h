@@ -48,12 +48,13 @@ int ListCountChecked(const win::ListView& list);
 // The items in list order: text, record path, and whether it is a ticked design.
 std::vector<ListRow> ListRows(const win::ListView& list);
 
-// Replaces every item (the old records go with their items) by the given rows, in order.
+// Replaces every item (the old records go with their items) by the given rows, in order, and
+// scrolls item `keepVisible` (when not -1) wholly into view.
 struct NewListItem {
     int image;
     std::unique_ptr<ItemRecord> record;
 };
-void ListReplaceItems(const win::ListView& list, std::vector<NewListItem> items);
+void ListReplaceItems(const win::ListView& list, std::vector<NewListItem> items, int keepVisible = -1);
 
 // The item under a point in the list's client coordinates; `flags` receives the hit flags.
 int ListHitTest(const win::ListView& list, LPARAM point, UINT* flags = nullptr);

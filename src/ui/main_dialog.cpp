@@ -88,7 +88,9 @@ INT_PTR MainDialog::OnInitDialog() {
     pcList_.preview = card_.preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
     tree_.SelectFolderPath(std::string(View(moduleState().WorkFolder)));
     takeWorkFolder();
-    pcList_.PcListFill(std::string(View(moduleState().WorkFolder)));
+    // The list shows the tree's folder; WorkFolder keeps a start folder the tree cannot place.
+    const std::string shown = tree_.GetCurrentFolderPath();
+    pcList_.PcListFill(shown);
     card_.Create(dialog);
     if (card_.DiscoverCard() == DiscoverOutcome::Ended) return TRUE;
     SetCardView(dialog, CARD_VIEW_FOLDERS);
@@ -140,7 +142,12 @@ std::optional<std::string> MainDialog::checkedCardRoot() {
     return root;
 }
 
-void MainDialog::takeWorkFolder() { SetHostString(moduleState().WorkFolder, tree_.GetCurrentFolderPath()); }
+void MainDialog::takeWorkFolder() {
+    // The host gets back a folder it can use: the PC side at "My Computer" (a start folder the
+    // tree cannot place falls back there) or without a current item leaves WorkFolder as it is.
+    std::string folder = tree_.GetCurrentFolderPath();
+    if (!folder.empty() && lstrcmpiA(folder.c_str(), kMyComputer) != 0) SetHostString(moduleState().WorkFolder, folder);
+}
 
 void MainDialog::openPcFolder(const std::string& path) {
     tree_.SelectFolderPath(path);

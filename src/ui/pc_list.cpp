@@ -8,6 +8,7 @@
 #include "ui/folder_tree.h"
 #include "ui/list_helpers.h"
 #include "ui/win/item_record.h"
+#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -42,21 +43,25 @@ void PcList::PcListFill(const std::string& folder) {
     SetPcSelectedCount(dialog_, 0);
     if (preview) preview(nullptr);
     std::vector<NewListItem> items;
+    int keepVisible = -1;  // the drives keep the tree's order: nothing to scroll to
     if (lstrcmpiA(folder.c_str(), kMyComputer) == 0) {
         for (const FolderTree::Child& drive : tree_->CurrentChildren())
             items.push_back({drive.image, NewItemRecord(drive.label, drive.path, kDriveKind, -1)});
     } else {
-        for (PcEntry& entry : ListPcFolder(folder, kItemPathMax)) {
+        std::size_t firstFound = 0;
+        for (PcEntry& entry : ListPcFolder(folder, kItemPathMax, &firstFound)) {
             bool design = entry.kind == PcEntryKind::Design;
             items.push_back({design ? IMAGE_UNCHECKED : kFolderPicture,
                              NewItemRecord(entry.name, entry.path, design ? kDesignKind : kFolderKind, -1)});
         }
+        // The listing's first entry was the topmost row before the sort: it stays in view.
+        keepVisible = static_cast<int>(firstFound);
     }
     std::vector<std::string> names;
     names.reserve(items.size());
     for (const NewListItem& item : items) names.push_back(item.record->name);
     pairs_ = PairFinder(names);
-    ListReplaceItems(list_, std::move(items));
+    ListReplaceItems(list_, std::move(items), keepVisible);
 }
 
 int PcList::PcListOpenFocused(std::string& path) const {
@@ -118,6 +123,7 @@ LRESULT CALLBACK PcList::PcListProc(HWND list, UINT message, WPARAM wParam, LPAR
 }
 
 LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
     if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
         int focused = list_.nextItem(-1, LVNI_FOCUSED);
         int target = focused + (wParam == VK_UP ? -1 : 1);
@@ -126,7 +132,8 @@ LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
         UINT flags = 0;
         int hit = ListHitTest(list_, lParam, &flags);
         if (hit >= 0) {
-            if (flags == LVHT_ONITEMICON) tickClick(hit);
+            // A pair half's tick says so in a message box.
+            if (flags == LVHT_ONITEMICON) win::Dialog::RunCommand(dialog_, [&] { tickClick(hit); });
             previewRow(hit);
         }
     } else if (message == WM_LBUTTONDBLCLK) {

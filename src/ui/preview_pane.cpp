@@ -1,6 +1,7 @@
 // The preview pane: the raster draws, GDI only copies.
 #include "ui/preview_pane.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/platform.h"
@@ -48,14 +49,22 @@ void PreviewPane::ClearPreview() {
 }
 
 int PreviewPane::RenderPreview(const std::string& path) {
-    if (!raster_) return 0;
+    if (!raster_ || !canvas_ || !*canvas_) return 0;
     auto bytes = ReadWholeFile(path);
     if (!bytes) return 0;
     auto drawn = RenderPreviewPixels(*bytes, *raster_);
     if (!drawn) return 0;
     SetDlgItemTextA(dialog_, IDC_HOOP_LABEL, std::string(drawn->label).c_str());
     storeRaster();
-    RepaintPreview();
+    // The pane goes grey, then only the hoop's field is copied: below a shorter field the canvas
+    // still holds a column of the picture before.
+    win::WindowDc paneDc(pane_);
+    {
+        win::SelectScope grey(paneDc.get(), GetStockObject(LTGRAY_BRUSH));
+        PatBlt(paneDc.get(), 1, 1, canvas_->width(), canvas_->height(), PATCOPY);
+    }
+    const int fieldHeight = std::clamp(drawn->fieldHeight, 0, canvas_->height());
+    BitBlt(paneDc.get(), 1, 1, canvas_->width(), fieldHeight, canvas_->dc(), 0, 0, SRCCOPY);
     return 1;
 }
 

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "harness/harness.h"
+#include "resource_ids.h"
 
 namespace kx::wintest {
 namespace {
@@ -86,6 +87,69 @@ TEST(Exports, HandTheirResultsBackIntoTheHostsBuffer) {
         EXPECT_EQ(lstrcmpiA((current + std::string("\\")).c_str(), entered ? folder.c_str() : temp), 0) << current;
     }
     SetCurrentDirectoryA(previous);
+    RemoveDirectoryA(folder.c_str());
+}
+
+// An owner that is not a window, never one or destroyed since: no dialog opens and each export
+// says so with 0. ConnectCardDlg leaves the host's buffer as it was, DirectWriteCard the host's
+// bytes; DirectFilesWrite still hands its name back.
+TEST(Exports, OwnerThatIsNoWindowOpensNoDialogAndSaysSo) {
+    HWND destroyed = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(destroyed, nullptr);
+    DestroyWindow(destroyed);
+    for (HWND owner : {destroyed, reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF0123))}) {
+        ASSERT_FALSE(IsWindow(owner));
+        std::vector<char> folder = HostBuffer("C:\\"), name = HostBuffer("ROSE.kxd");
+        const std::vector<char> folderBefore = folder;
+        unsigned char design[] = {1, 2, 3};
+        int results[3] = {-1, -1, -1};
+        // Were a dialog to open after all, the driver closes it and the test fails.
+        RunDriven([&] {
+            results[0] = ConnectCardDlg(owner, folder.data());
+            results[1] = DirectWriteCard(owner, design, sizeof design, "ROSE.kxd");
+            results[2] = DirectFilesWrite(owner, name.data(), "C:\\kx-no-list.lst");
+        }, [](UiSync&) {});
+        EXPECT_EQ(std::to_string(results[0]) + std::to_string(results[1]) + std::to_string(results[2]), "000");
+        EXPECT_EQ(folder, folderBefore);
+        EXPECT_EQ(design[0] + design[1] + design[2], 6);
+        EXPECT_EQ(WrittenBack(name), "ROSE.kxd");
+    }
+}
+
+// A start folder written with forward slashes, or relative to the current directory: the PC side
+// opens in it (its design listed) and the host gets it back whole, with backslashes. Never
+// "My Computer": a folder the PC side cannot place comes back as the host gave it.
+TEST(Exports, StartFolderInAnyWindowsSpellingOpensAndComesBackWhole) {
+    char temp[MAX_PATH] = {}, previous[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    const std::string leaf = "kx-start-" + std::to_string(GetCurrentProcessId()), folder = temp + leaf + "\\";
+    EmptyFolder(folder);
+    WriteFile(folder + "ROSE.kxd", {1, 2, 3});
+    std::string slashes = folder;
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    // A path the PC side cannot place (it shows "My Computer") comes back as it was entered.
+    const std::string unplaced = "\\\\?\\" + folder;
+    for (const auto& [start, back] : {std::pair{slashes, folder}, {leaf, folder}, {unplaced, unplaced}}) {
+        SCOPED_TRACE(start);
+        ASSERT_TRUE(SetCurrentDirectoryA(temp));
+        std::vector<char> buffer = HostBuffer(start);
+        int result = -1;
+        std::vector<ListItem> listed;
+        RunDriven([&] { result = ConnectCardDlg(nullptr, buffer.data()); }, [&](UiSync& ui) {
+            HWND dialog = WaitForDialog("Write Designs, Read and Erase");
+            ASSERT_NE(dialog, nullptr);
+            ui.wait();
+            listed = ListViewItems(GetDlgItem(dialog, IDC_PC_LIST));
+            CloseWithCloseBox(dialog);
+        });
+        EXPECT_EQ(result, 1);
+        if (start != unplaced) EXPECT_TRUE(listed.size() == 1 && listed[0].text == "ROSE.kxd") << listed.size() << " rows";
+        const std::string text = WrittenBack(buffer);
+        EXPECT_EQ(lstrcmpiA(text.c_str(), back.c_str()), 0) << text;
+    }
+    SetCurrentDirectoryA(previous);
+    EmptyFolder(folder);
     RemoveDirectoryA(folder.c_str());
 }
 

@@ -41,15 +41,6 @@ std::string Items(HWND list) {
     return line;
 }
 
-// The drive combo's row for `root`, as the user reads it.
-int DriveRow(HWND combo, const std::string& root) {
-    return static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>((root + " (Removable Disk)").c_str())));
-}
-void ChooseDrive(HWND dialog, HWND combo, const std::string& root) {
-    SendMessageA(combo, CB_SETCURSEL, DriveRow(combo, root), 0);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DRIVE_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
-
 const char* const kPairMissing =
     "This pattern is for the Tandem Hoop.\nThe file cannot be selected since the counterpart does not exist in this folder.";
 

@@ -9,10 +9,38 @@ Dialog* Dialog::From(HWND dialog) {
     return dialog ? reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER)) : nullptr;
 }
 
-INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+bool Dialog::TakesInput(HWND dialog, UINT message) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog();
-    case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK:
+    case WM_KEYDOWN: case WM_CHAR: {
+        const Dialog* state = From(dialog);
+        return !state || !state->running_;
+    }
+    default: return true;
+    }
+}
+
+void Dialog::endCommand() {
+    running_ = false;
+    if (std::exchange(closeWaiting_, false)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    INT_PTR result = TRUE;
+    switch (message) {
+    case WM_INITDIALOG:
+        runCommand([&] { result = OnInitDialog(); });
+        return result;
+    case WM_COMMAND:
+        // Handled (TRUE) when dropped: a press during another command does nothing.
+        runCommand([&] { result = OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); });
+        return result;
+    case WM_CLOSE:
+        if (running_) {
+            closeWaiting_ = true;
+            return TRUE;
+        }
+        return OnMessage(message, wParam, lParam);
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
     default: return OnMessage(message, wParam, lParam);
     }

@@ -1,11 +1,18 @@
 // A dialog's procedure as a dispatcher over one state object. The object is made on
 // WM_INITDIALOG, reachable from the window through DWLP_USER, and deleted on WM_NCDESTROY;
 // no exception leaves the procedure.
+//
+// One command runs at a time. A command (its start-up, each WM_COMMAND, and a control's action
+// run through RunCommand) may open a message box or a dialog whose loop hands on what was
+// queued meanwhile: a second press of the same button, a close. While it runs, a further
+// command does nothing and WM_CLOSE waits: it is posted again once the command has ended, so
+// nothing is torn down under a running command.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
 namespace kx::win {
 
@@ -16,6 +23,25 @@ public:
 
     // The state object of `dialog`, or null before WM_INITDIALOG and after WM_NCDESTROY.
     static Dialog* From(HWND dialog);
+
+    // Runs `command` unless a command of this dialog is running; false when it did not run.
+    template <class Command>
+    bool runCommand(Command&& command) {
+        if (running_) return false;
+        running_ = true;
+        CommandEnd end{*this};
+        command();
+        return true;
+    }
+    // The same for a control's action (a click that may ask or refuse) on `dialog`, its parent.
+    template <class Command>
+    static bool RunCommand(HWND dialog, Command&& command) {
+        Dialog* state = From(dialog);
+        return state && state->runCommand(std::forward<Command>(command));
+    }
+    // False for a press or key that reaches a control of `dialog` while a command runs (it was
+    // queued before the command's message box disabled the dialog): the control drops it.
+    static bool TakesInput(HWND dialog, UINT message);
 
 protected:
     // Each returns the procedure's result (TRUE when handled).
@@ -33,7 +59,16 @@ private:
     static INT_PTR Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
                              std::unique_ptr<Dialog> (*make)()) noexcept;
 
+    // Ends the running command, and passes on a close that waited for it.
+    struct CommandEnd {
+        Dialog& dialog;
+        ~CommandEnd() { dialog.endCommand(); }
+    };
+    void endCommand();
+
     HWND hwnd_ = nullptr;
+    bool running_ = false;
+    bool closeWaiting_ = false;
 };
 
 // The body of a DLGPROC whose state is a D: `return RunDialogProcedure<D>(h, m, w, l);`.

@@ -86,6 +86,16 @@ bool AnswerMessageBox(const std::string& caption, const std::string& text, int a
     return box != nullptr;
 }
 
+int VisibleDialogs(const std::string& title) {
+    int count = 0;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        count += owner == GetCurrentProcessId() && IsWindowVisible(w) && WindowText(w) == title;
+    }
+    return count;
+}
+
 void ClickControl(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -100,6 +110,16 @@ void ClickListItem(HWND list, int index, int part, bool twice) {
 // The list keeps the capture through a modal loop the press opens until a button message comes.
 void RightClickListItem(HWND list, int index) {
     PostMouse(list, index, LVIR_LABEL, {{WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}});
+}
+
+int DriveRow(HWND combo, const std::string& root) {
+    return static_cast<int>(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>((root + " (Removable Disk)").c_str())));
+}
+
+void ChooseDrive(HWND dialog, HWND combo, const std::string& root) {
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(DriveRow(combo, root)), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 std::string TooltipText(HWND dialog, HWND control) {
@@ -171,6 +191,10 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
 
 std::string CardRoot() { return DriveRoot("KX_CARD_DRIVE"); }
 std::string NoMediaRoot() { return DriveRoot("KX_NO_MEDIA_DRIVE"); }
+std::string NoMediaFolder() {
+    const char* folder = std::getenv("KX_NO_MEDIA_FOLDER");
+    return folder ? folder : "";
+}
 
 std::string ExecutableFolder() {
     char path[MAX_PATH] = {};

@@ -25,6 +25,8 @@ HWND WaitForDialog(const std::string& title);
 bool WaitForHidden(HWND window);
 // Clicks button `answer` of the message box with this caption and text: false when none appeared.
 bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer);
+// How many visible dialogs (message boxes included) of this process have the title `title` now.
+int VisibleDialogs(const std::string& title);
 
 // Post the click of control `id` (as a push button does), or the close box's command.
 void ClickControl(HWND dialog, int id);
@@ -32,6 +34,11 @@ void CloseWithCloseBox(HWND dialog);
 // Post a left click (and a double click) on item `index`'s part (LVIR_ICON, LVIR_LABEL); a right click.
 void ClickListItem(HWND list, int index, int part, bool twice = false);
 void RightClickListItem(HWND list, int index);
+
+// The drive combo's row for `root`, as the user reads it; choosing it as the user does (the
+// selection, then the change posted to the dialog).
+int DriveRow(HWND combo, const std::string& root);
+void ChooseDrive(HWND dialog, HWND combo, const std::string& root);
 
 // The text the dialog gives a tooltip asking about `control` (TTN_NEEDTEXTA); "(none)" when none.
 std::string TooltipText(HWND dialog, HWND control);
@@ -58,10 +65,13 @@ struct UiSync {
 // `drive` leaves open is closed so the call returns, and the test fails.
 void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive);
 
-// The rig's card drive and drive with no media ("E:\", from scripts/wine-tests.sh; empty outside the
-// rig); the folder of this program.
+// The rig's card drive and drive with no media ("E:\", "F:\" from scripts/wine-tests.sh; empty
+// outside the rig); the folder of this program.
 std::string CardRoot();
 std::string NoMediaRoot();
+// The missing folder behind the drive without media: made, it puts a card in that drive; a test
+// that makes it removes it again. Empty outside the rig.
+std::string NoMediaFolder();
 std::string ExecutableFolder();
 
 using Bytes = std::vector<std::uint8_t>;

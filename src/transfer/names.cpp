@@ -15,6 +15,7 @@ const char* const kForbiddenCharactersMessage =
 const char* const kFolderNameTooLongMessage = "To maximum 8 characters";
 const char* const kCardCannotHoldName =
     "The card cannot hold this name (1 to 255 characters, none of \\ / : * ? \" < > |, no trailing dot or space)";
+const char* const kDeviceName = "Windows takes this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
 const char* const kThumbnailNameTaken = "The design would have the name of its own thumbnail (.kxt)";
 const char* const kCardPathTooLong = "The name is too long for the card: its path there would pass 259 characters";
 
@@ -37,6 +38,8 @@ bool FatVolumeCanHoldName(std::string_view name) {
 
 std::optional<std::string> CardFileProblem(const std::string& folder, const std::string& name) {
     if (!FatVolumeCanHoldName(name)) return kCardCannotHoldName;
+    // A file Windows cannot reach on the card: the dialogs could neither read nor erase it.
+    if (NamesWindowsDevice(name)) return kDeviceName;
     std::string thumbnail = ReplaceExtension(name, "kxt");
     if (EqualsIgnoreCase(thumbnail, name)) return kThumbnailNameTaken;
     std::size_t longest = std::max({name.size(), thumbnail.size(), CopySideFileName().size()});

@@ -17,7 +17,8 @@ bool IsForbiddenNameCharacter(char c);
 bool FatVolumeCanHoldName(std::string_view name);
 
 // Why a design cannot be stored as `name` in the card folder `folder` (ending with a backslash),
-// or nothing when it can: a name the card's FAT volume cannot hold, a design that would take
+// or nothing when it can: a name the card's FAT volume cannot hold or Windows takes for a device
+// (COM1.kxd), a design that would take
 // its own thumbnail's name (ROSE.kxt), or a path of the design, its thumbnail or the side file
 // written beside them that Windows could not reach (over 259 characters). Checked before
 // anything is written, so such a name never leaves half a design on the card.
@@ -52,6 +53,7 @@ std::string ContainedBaseName(std::string_view name);
 extern const char* const kForbiddenCharactersMessage;
 extern const char* const kFolderNameTooLongMessage;  // "To maximum 8 characters"
 extern const char* const kCardCannotHoldName;        // why FatVolumeCanHoldName refused
+extern const char* const kDeviceName;                // a name Windows gives a device (NUL.kxd)
 extern const char* const kThumbnailNameTaken;        // a design named as its own thumbnail
 extern const char* const kCardPathTooLong;           // a path on the card over 259 characters
 

@@ -115,7 +115,7 @@ TEST_F(Win32PlatformTest, DevicesAreNeverOpenedAsFiles) {
     // went through would neither run for good nor touch a host file.
     for (const std::string& device : {folder_ + "NUL.kxd", std::string("nul:"), std::string("\\\\.\\NUL"), std::string("Z:\\dev\\null")}) {
         EXPECT_FALSE(win_.copyFile(device, folder_ + "copy.kxd")) << device;
-        if (!device.starts_with("Z:")) EXPECT_FALSE(win_.copyFile(folder_ + "ROSE.kxd", device)) << device;
+        if (!device.starts_with("Z:")) { EXPECT_FALSE(win_.copyFile(folder_ + "ROSE.kxd", device)) << device; }
     }
     EXPECT_FALSE(PathExists(folder_ + "copy.kxd"));
     EXPECT_EQ(Get("ROSE.kxd"), "design");

@@ -160,7 +160,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     EXPECT_EQ(WriteSelectedToCard(0, {rows[1]}, card), kTransferRan);
     EXPECT_EQ(WriteHostDesign(0, host, "NEW.kxd", card), kNothingDone);
     // Our side files go (this process's and another's); the user's files that merely look like them stay.
-    for (const std::string leftover : {CopySideFileName(), std::string("~KX0000BEEF7725097E.TMP"), std::string("~kxdeadbeef.tmp"),
+    for (const std::string& leftover : {CopySideFileName(), std::string("~KX0000BEEF7725097E.TMP"), std::string("~kxdeadbeef.tmp"),
                                        std::string("ROSE.kxcopy-12")})
         drives.write("E:\\EmbF5\\" + leftover, {9});
     EXPECT_EQ(WriteHostDesign(0, host, "ROSE.kxd", card), kTransferRan);
@@ -258,10 +258,10 @@ TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
     EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
 }
 
-// A name the card cannot take is refused before anything is written or adjusted: a host design
-// named as its own thumbnail, and a path on the card over 259 characters (the design's, its
-// thumbnail's or the side file's beside them). The direct writes end as a failed write; the main
-// write passes the row over and writes the rest, a name that just fits included.
+// A name the card cannot take is refused before anything is written or adjusted: a design named
+// as its own thumbnail or as a device, and a path on the card over 259 characters (the design's,
+// its thumbnail's or the side file's beside them). The direct writes end as a failed write; the
+// main write passes the row over and writes the rest, a name that just fits included.
 TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     const Bytes rose = SmallDesign(0), marked = DesignBuilder().pairMark('B', 0x11).stitches(10, 4, 4).end().bytes();
     drives.write("E:\\EmbF5\\ROSE.kxd", rose);
@@ -275,7 +275,8 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     const Files before = files({"E:\\EmbF5\\", deep});
     Texts failures;
     const TransferObserver observer{{}, {}, [&](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
-    for (const auto& [name, target] : {std::pair{std::string("ROSE.kxt"), card}, {"rose.KXT", card}, {tooLong, card}, {"A.kxd", CardTarget{deep, "E:\\"}}}) {
+    for (const auto& [name, target] : {std::pair{std::string("ROSE.kxt"), card}, {"rose.KXT", card}, {"COM1.kxd", card}, {tooLong, card},
+                                       {"A.kxd", CardTarget{deep, "E:\\"}}}) {
         Bytes host = SmallDesign(1);
         EXPECT_EQ(WriteHostDesign(0, host, name, target, observer), kCardWriteFailed) << name;
     }
@@ -284,12 +285,13 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(files({"E:\\EmbF5\\", deep}), before);
     const std::string tooLongForCard = "The name is too long for the card: its path there would pass 259 characters";
     const std::string ownThumbnail = "The design would have the name of its own thumbnail (.kxt)";
-    EXPECT_EQ(failures, (Texts{"E:\\EmbF5\\ROSE.kxt: " + ownThumbnail, "E:\\EmbF5\\rose.KXT: " + ownThumbnail,
+    const std::string device = "Windows takes this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
+    EXPECT_EQ(failures, (Texts{"E:\\EmbF5\\ROSE.kxt: " + ownThumbnail, "E:\\EmbF5\\rose.KXT: " + ownThumbnail, "E:\\EmbF5\\COM1.kxd: " + device,
                                "E:\\EmbF5\\" + tooLong + ": " + tooLongForCard, deep + "A.kxd: " + tooLongForCard,
                                "E:\\EmbF5\\" + prefix.substr(0, 247) + "M.kxd: " + tooLongForCard}));
     failures.clear();
-    EXPECT_EQ(WriteSelectedToCard(0, {pcDesign(tooLong, rose), pcDesign(fits, rose)}, card, observer), kTransferRan);
-    EXPECT_EQ(failures, Texts{tooLong + ": " + tooLongForCard});
+    EXPECT_EQ(WriteSelectedToCard(0, {pcDesign(tooLong, rose), pcDesign("nul.kxd", rose), pcDesign(fits, rose)}, card, observer), kTransferRan);
+    EXPECT_EQ(failures, (Texts{tooLong + ": " + tooLongForCard, "nul.kxd: " + device}));
     Files after = before;
     after["E:\\EmbF5\\" + fits] = CardForm(rose);
     after[ReplaceExtension("E:\\EmbF5\\" + fits, "kxt")] = ThumbnailOf(CardForm(rose));

@@ -178,6 +178,7 @@ TEST(CardRecheck, ANewDriveWhoseCardCannotBeUsedEmptiesTheCardHalf) {
         ui.wait();
         EXPECT_EQ(ListViewItems(folders).size(), 0u);
         EXPECT_EQ(Text(dialog, IDC_CARD_COUNT), "Selected designs : 0");
+        SaveWindowIfAsked(ui, dialog, "card-half-emptied");
         ClickListItem(GetDlgItem(dialog, IDC_PC_LIST), 0, LVIR_ICON);
         ui.wait();
         ClickControl(dialog, IDC_WRITE_ARROW);
@@ -273,6 +274,7 @@ TEST(PreviewPane, BelowAShorterFieldThePaneIsGrey) {
                     firstSeen = std::to_string(x) + "," + std::to_string(y);
         ReleaseDC(pane, dc);
         EXPECT_EQ(notGrey, 0) << "below the field, first at " << firstSeen;
+        SaveWindowIfAsked(ui, dialog, "preview-shorter-field");
         CloseWithCloseBox(dialog);
     });
 }

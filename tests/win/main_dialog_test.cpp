@@ -122,8 +122,9 @@ TEST(MainDialog, AUserMigratesTheCardWritesPairsPreviewsReadsErasesAndBrowses) {
 
         // A click on a name previews, ticking nothing; the picture (the hoop's white field) survives a
         // repaint; with Preview off the pane stays clear.
-        step([&] { ClickListItem(pcList, HEART, LVIR_LABEL); },
-             [&] { RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
+        // The repaint only once the click is handled: a repaint sent from here overtakes a posted click.
+        step([&] { ClickListItem(pcList, HEART, LVIR_LABEL); });
+        step([&] { RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN); });
         EXPECT_EQ(Seen(dialog), Screen(8, 0, " write drives folders Open | hoop 'Hoop Size  C'"));
         HDC pane = GetDC(GetDlgItem(dialog, IDC_PREVIEW_PANE));
         EXPECT_EQ(GetPixel(pane, 2, 2), RGB(255, 255, 255));

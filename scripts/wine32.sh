@@ -13,6 +13,7 @@
 # never visible on the host.
 # Environment: KX_WINE32_CACHE  where the chroot is kept (default /var/cache/kxcard/wine32; outside
 #                               the checkout, so every clone on the machine shares it)
+#              KX_WINE32_EMULATE=1  use the emulator even where i386 code runs natively
 #              WINEPREFIX       the prefix (default build/wineprefix32 of the checkout); WINEARCH=win32
 set -euo pipefail
 
@@ -38,7 +39,7 @@ host_mirror() {
   echo "${uri:-http://deb.debian.org/debian}"
 }
 
-needs_emulator() { ! arch-test -n i386 >/dev/null 2>&1; }
+needs_emulator() { [ -n "${KX_WINE32_EMULATE:-}" ] || ! arch-test -n i386 >/dev/null 2>&1; }
 
 # The static qemu-i386 of bookworm-backports' qemu-user, fetched with a private apt
 # configuration (its own sources, state and cache) and unpacked, never installed.
@@ -51,7 +52,7 @@ fetch_emulator() {
   : >"$apt/status"
   local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
               -o "Dir::State=$apt" -o "Dir::State::Lists=$apt/lists" -o "Dir::State::status=$apt/status"
-              -o "Dir::Cache=$apt/cache" -o Debug::NoLocking=1)
+              -o "Dir::Cache=$apt/cache" -o Debug::NoLocking=1 -o APT::Sandbox::User=root)
   say "fetching qemu-user from bookworm-backports (private apt configuration)"
   apt-get "${opts[@]}" update -qq
   (cd "$apt/download" && apt-get "${opts[@]}" download -qq qemu-user/bookworm-backports)
@@ -193,7 +194,7 @@ case ${1:-} in
     rc=$?
     child=
     exit $rc ;;
-  ''|-h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  ''|-h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
 esac
 
 # Called from a script that already runs in the chroot (e.g. under the chroot's xvfb-run).

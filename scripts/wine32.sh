@@ -56,7 +56,9 @@ fetch_emulator() {
   say "fetching qemu-user from bookworm-backports (private apt configuration)"
   apt-get "${opts[@]}" update -qq
   (cd "$apt/download" && apt-get "${opts[@]}" download -qq qemu-user/bookworm-backports)
-  dpkg-deb -x "$apt"/download/qemu-user_*.deb "$cache/qemu"
+  rm -rf "$cache/qemu.part"
+  dpkg-deb -x "$apt"/download/qemu-user_*.deb "$cache/qemu.part"
+  mv "$cache/qemu.part" "$cache/qemu"
   rm -rf "$apt"
   [ -x "$emulator" ] || die "the qemu-user package holds no $emulator"
 }
@@ -200,7 +202,7 @@ esac
 # Called from a script that already runs in the chroot (e.g. under the chroot's xvfb-run).
 if [ -n "${KX_WINE32_INSIDE:-}" ]; then exec "$@"; fi
 
-[ -f "$ready" ] && { ! needs_emulator || [ -f "$binfmt/$rule" ]; } || setup
+[ -f "$ready" ] && { ! needs_emulator || [ -x "$emulator" ]; } || setup
 # Each run makes its own mounts, and registers the emulator again after a reboot.
 needs_emulator && register_emulator
 

@@ -112,8 +112,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Wine's own TrueType faces (Marlett draws the caption buttons) where the prefix finds them.
   cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   quiet wine reg add 'HKLM\Software\Wine\Drives' /v e: /t REG_SZ /d floppy /f
-  # The mount manager reads the drive types when it starts.
-  quiet wineserver -k
+  # The mount manager reads the drive types when it starts (a 32-bit call's server ends with it).
+  [ $preset = win32 ] || quiet wineserver -k
 fi
 ln -sfn "$work/demo/card" "$WINEPREFIX/dosdevices/e:"
 

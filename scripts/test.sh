@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Runs every test: checks the layering of src/, builds the four presets, runs the native suites
-# as 64-bit and as 32-bit code, checks the product DLL's exports and the packages, runs the Windows programs
-# under Wine and the fuzz target for a bounded time. Ends with one line: "N passed, N failed".
+# Runs every test: checks the layering of src/, builds the six presets, runs the native suites
+# as 64-bit and as 32-bit code, checks the product DLL's exports, its MSVC import library and the
+# packages, runs the Windows programs under Wine three times (32-bit as shipped, 64-bit, 64-bit
+# Debug with asserts on) and the fuzz target for a bounded time. Ends with one line:
+# "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh || exit 1
+mkdir -p build
+
+# The 32-bit Wine's chroot takes minutes to make on a fresh machine: make it while the builds run.
+bash scripts/wine32.sh --setup >build/wine32-setup.log 2>&1 &
+wine32_setup=$!
 
 passed=0
 failed=0
@@ -21,6 +28,16 @@ build() {  # build PRESET
   if [ $rc -ne 0 ]; then tail -n 40 "build/$1.log"; echo "build of $1 failed"; fi
   rm -f "build/$1.log"
   return $rc
+}
+
+wine_stage() {  # wine_stage STAGE BUILD-FOLDER
+  echo "== $1"
+  local log=build/wine-$(basename "$2").log line p f
+  KX_WIN_BUILD=$2 bash scripts/wine-tests.sh >"$log" 2>&1
+  cat "$log"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
+  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
+  count "$1" "${p:-0}" "${f:-1}"
 }
 
 run_ctest() {  # run_ctest PRESET STAGE
@@ -43,22 +60,27 @@ if build linux32; then run_ctest linux32 "native 32-bit"; else count "linux32 bu
 if build win32; then
   echo "== product DLL exports"
   if bash scripts/check-exports.sh; then count exports 1 0; else count exports 0 1; fi
+  echo "== MSVC import library"
+  if bash scripts/check-import-lib.sh; then count "import library" 1 0; else count "import library" 0 1; fi
   if [ "$linux_built" -eq 1 ]; then
     echo "== packages"
     if bash scripts/package.sh; then count packages 1 0; else count packages 0 1; fi
+  fi
+  echo "== 32-bit Wine (chroot, log: build/wine32-setup.log)"
+  if wait "$wine32_setup"; then
+    wine_stage "Windows programs as 32-bit code" build/win32
+  else
+    tail -n 20 build/wine32-setup.log; count "32-bit Wine" 0 1
   fi
 else
   count "win32 build" 0 1
 fi
 
-if build win64; then
-  echo "== Windows programs under Wine"
-  bash scripts/wine-tests.sh | tee build/wine.log
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' build/wine.log | tail -n1)
-  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
-  count wine "${p:-0}" "${f:-1}"
+if build win64; then wine_stage "Windows programs under Wine" build/win64; else count "win64 build" 0 1; fi
+if build win64-debug; then
+  wine_stage "Windows programs, Debug build" build/win64-debug
 else
-  count "win64 build" 0 1
+  count "win64-debug build" 0 1
 fi
 
 echo "== fuzz target (${FUZZ_SECONDS:=45} s)"

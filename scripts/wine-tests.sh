@@ -1,24 +1,40 @@
 #!/usr/bin/env bash
-# Runs the Windows test programs of build/win64 under Wine, in a private prefix, on a 24-bit
-# virtual screen, with a temporary folder as removable drive E: and a removable F: without media
-# (a program may make the missing folder behind F:, KX_NO_MEDIA_FOLDER, and must remove it).
-# Builds nothing: build the win64 preset first. Ends with "N passed, N failed"; exit 1 on any failure.
+# Runs the Windows test programs of a build (build/win64 unless told) under Wine, in a private
+# prefix, on a 24-bit virtual screen, with a temporary folder as removable drive E: and a
+# removable F: without media (a program may make the missing folder behind F:,
+# KX_NO_MEDIA_FOLDER, and must remove it), all under one Wine server. A 32-bit build's programs
+# (build/win32, the product's width) run in the 32-bit Wine of scripts/wine32.sh, made on first use.
+# Builds nothing: build the preset first. Ends with "N passed, N failed"; exit 1 on any failure.
 #
-# Usage: scripts/wine-tests.sh [program ...]   (default: every build/win64/tests/win/*_test.exe)
-# Environment: KX_WIN_BUILD (build folder), KX_WINEPREFIX (prefix, default build/wineprefix),
-#              KX_WIN_TIMEOUT (seconds per program, default 300).
+# Usage: scripts/wine-tests.sh [program ...]   (default: every tests/win/*_test.exe of the build)
+# Environment: KX_WIN_BUILD (build folder: build/win64, build/win64-debug, build/win32),
+#              KX_WINEPREFIX (prefix, default build/wineprefix, or build/wineprefix32 for 32-bit),
+#              KX_WIN_TIMEOUT (seconds per program, default 300, or 900 for 32-bit).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KX_WIN_BUILD:-$root/build/win64}
+[ -d "$build" ] && build=$(cd "$build" && pwd)  # Wine's Z: paths and the chroot need it absolute
 tests_dir=$build/tests/win
 logs=$build/wine-logs
-timeout_s=${KX_WIN_TIMEOUT:-300}
 card_letter=e
 no_media_letter=f
 
-export WINEPREFIX=${KX_WINEPREFIX:-$root/build/wineprefix}
-export WINEARCH=win64
+# The machine field of a PE file's header: 014c for 32-bit x86, 8664 for x86-64.
+pe_machine() {
+  local header
+  header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$header" ] && od -An -tx2 -j$((header + 4)) -N2 "$1" | tr -d ' '
+}
+if [ "${KX_WINEARCH:-}" = win32 ] || { [ -z "${KX_WINEARCH:-}" ] && [ "$(pe_machine "$build/kxcard.dll")" = 014c ]; }; then
+  export KX_WINEARCH=win32 WINEARCH=win32
+  export WINEPREFIX=${KX_WINEPREFIX:-$root/build/wineprefix32}
+  timeout_s=${KX_WIN_TIMEOUT:-900}
+else
+  export KX_WINEARCH=win64 WINEARCH=win64
+  export WINEPREFIX=${KX_WINEPREFIX:-$root/build/wineprefix}
+  timeout_s=${KX_WIN_TIMEOUT:-300}
+fi
 export WINEDEBUG=-all
 # No installer prompts for the .NET and HTML runtimes the tests never use.
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
@@ -92,6 +108,9 @@ report() {
 inside_x() {
   local programs=("$@")
   export WINEPATH="Z:${build//\//\\}"
+  prepare_prefix
+  # One server for every program: each then starts in a few seconds, also under emulation.
+  run_quiet wineserver -p
   for exe in "${programs[@]}"; do run_program "$exe"; done
   # Wine's helpers hold the display: end them before the virtual screen goes.
   run_quiet wineserver -k
@@ -114,7 +133,7 @@ else
   programs=("$tests_dir"/*_test.exe)
 fi
 if [ ${#programs[@]} -eq 0 ] || [ ! -f "$build/kxcard.dll" ]; then
-  echo "wine-tests: no test programs or no kxcard.dll in $build (build the win64 preset first)" >&2
+  echo "wine-tests: no test programs or no kxcard.dll in $build (build its preset first)" >&2
   echo "0 passed, 1 failed"
   exit 1
 fi
@@ -124,5 +143,15 @@ done
 
 mkdir -p "$logs"
 : >"$logs/wine-setup.log"
-prepare_prefix
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-x "${programs[@]}"
+screen=(-a -s "-screen 0 1024x768x24")
+inside=(bash "$root/scripts/wine-tests.sh" --inside-x "${programs[@]}")
+if [ "$KX_WINEARCH" = win32 ]; then
+  # The 32-bit side runs in the chroot as a whole, so Wine's helpers share its mounts; the
+  # host's X server serves it, or the chroot's where the host has none.
+  bash "$root/scripts/wine32.sh" --setup || { echo "0 passed, 1 failed"; exit 1; }
+  if command -v xvfb-run >/dev/null; then
+    exec xvfb-run "${screen[@]}" "$root/scripts/wine32.sh" "${inside[@]}"
+  fi
+  exec "$root/scripts/wine32.sh" xvfb-run "${screen[@]}" "${inside[@]}"
+fi
+exec xvfb-run "${screen[@]}" "${inside[@]}"

@@ -266,6 +266,12 @@ LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM
         choose(item);
         return 0;
     }
+    case WM_NCDESTROY:
+        // The tree is a popup the dialog owns: ended here or by the dialog's own end (before the
+        // dialog's WM_DESTROY), it is never reached again.
+        tree_ = win::TreeView();
+        current_ = nullptr;
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
             choose(tree_.nextItem(nullptr, TVGN_CARET));
@@ -327,6 +333,7 @@ void FolderTree::FolderTreeDestroy() {
     if (tree_) {
         tree_.deleteItem(TVI_ROOT);
         tree_.setImageList(nullptr, TVSIL_NORMAL);
+        DestroyWindow(tree_.hwnd());
     }
     images_.reset();
     current_ = nullptr;

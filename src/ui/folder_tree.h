@@ -46,7 +46,8 @@ public:
     HWND tree() const { return tree_.hwnd(); }
     void OnFolderTreeExpanding(const NMTREEVIEWA& change) const;
     void OnFolderTreeKillFocus(HWND dialog) const;
-    // Deletes the items (their records go with them) and the image list.
+    // Deletes the items (their records go with them), the image list and the tree window;
+    // harmless when repeated or once the dialog has ended the tree.
     void FolderTreeDestroy();
 
     static LRESULT CALLBACK LocationComboProc(HWND, UINT, WPARAM, LPARAM);

@@ -46,7 +46,7 @@ add_fault
 
 selected() {  # selected INDEX
   local name=${names[$1]} p
-  if [ ${#patterns[@]} -eq 0 ]; then [[ ${bys[$1]} != *wine:* ]]; return; fi
+  if [ ${#patterns[@]} -eq 0 ]; then [[ ${bys[$1]} != *wine*:* ]]; return; fi
   for p in "${patterns[@]}"; do [[ $name == $p ]] && return 0; done
   return 1
 }
@@ -82,14 +82,18 @@ sync_copy() {
     while IFS= read -r f; do rm -f "$copy/$f"; done
 }
 
-# A suite is a native folder suite (design, card, ...), "cli", or "wine:<program>".
-build_dir() { if [[ $1 == wine:* ]]; then echo "$scratch/win64"; else echo "$scratch/linux"; fi; }
-target() { if [[ $1 == wine:* ]]; then echo "${1#wine:}"; else echo "kx_test_$1"; fi; }
+# A suite is a native folder suite (design, card, ...), "cli", "wine:<program>", or
+# "wine-debug:<program>" (the program of a Debug build, its asserts on).
+build_dir() {
+  case $1 in wine:*) echo "$scratch/win64" ;; wine-debug:*) echo "$scratch/win64-debug" ;; *) echo "$scratch/linux" ;; esac
+}
+target() { if [[ $1 == wine*:* ]]; then echo "${1#*:}"; else echo "kx_test_$1"; fi; }
 
 configure() {  # configure BUILD_DIR
   [ -f "$1/build.ninja" ] && return 0
   local args=(-DCMAKE_BUILD_TYPE=Release -DKX_BENCH=OFF)
-  [[ $1 == */win64 ]] && args+=(-DCMAKE_TOOLCHAIN_FILE="$copy/cmake/mingw-x86_64.cmake")
+  [[ $1 == */win64* ]] && args+=(-DCMAKE_TOOLCHAIN_FILE="$copy/cmake/mingw-x86_64.cmake")
+  [[ $1 == */win64-debug ]] && args+=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g -D_GLIBCXX_ASSERTIONS")
   cmake -S "$copy" -B "$1" -G Ninja "${args[@]}" >"$logs/configure-$(basename "$1").log" 2>&1
 }
 
@@ -103,8 +107,8 @@ build_suites() {  # build_suites LOG SUITE... : each suite's program, in its bui
 
 run_suite() {  # run_suite LOG SUITE : true when the suite passes
   local log=$1 s=$2 exe
-  if [[ $s == wine:* ]]; then
-    KX_WIN_BUILD=$scratch/win64 bash "$root/scripts/wine-tests.sh" "${s#wine:}" >>"$log" 2>&1
+  if [[ $s == wine*:* ]]; then
+    KX_WIN_BUILD=$(build_dir "$s") bash "$root/scripts/wine-tests.sh" "${s#*:}" >>"$log" 2>&1
     return
   fi
   exe=$scratch/linux/tests/kx_test_$s

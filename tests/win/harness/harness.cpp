@@ -24,6 +24,17 @@ LRESULT CALLBACK MarkerHook(int code, WPARAM removal, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
+// EnumThreadWindows' callback (a WINAPI function: no lambda converts to one on x86) backing out
+// of a visible window the driver left open; `param` points to the flag it sets.
+BOOL CALLBACK CloseLeftOpen(HWND window, LPARAM param) {
+    if (!IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<bool*>(param) = true;
+    for (int id : {IDCANCEL, IDNO, IDOK})
+        if (GetDlgItem(window, id)) return ClickControl(window, id), TRUE;
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
 // Checks `done` every 10 ms: true once it holds, false when it still does not after `timeoutMs`.
 bool Poll(const std::function<bool()>& done, DWORD timeoutMs) {
     for (DWORD start = GetTickCount();; Sleep(10)) {
@@ -172,16 +183,8 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
         drive(sync);
         // Give the last action time to end the dialog; then back out of whatever is still open.
         if (Poll([&] { return callDone.load(); }, 2000)) return;
-        auto closeOne = [](HWND window, LPARAM param) -> BOOL {
-            if (!IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<bool*>(param) = true;
-            for (int id : {IDCANCEL, IDNO, IDOK})
-                if (GetDlgItem(window, id)) return ClickControl(window, id), TRUE;
-            PostMessageA(window, WM_CLOSE, 0, 0);
-            return TRUE;
-        };
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
-            EnumThreadWindows(sync.uiThread, closeOne, reinterpret_cast<LPARAM>(&leftOpen));
+            EnumThreadWindows(sync.uiThread, CloseLeftOpen, reinterpret_cast<LPARAM>(&leftOpen));
     });
     call();
     callDone = true;

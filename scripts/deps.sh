@@ -5,9 +5,10 @@ set -euo pipefail
 
 linux=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev libpng-dev python3)
 # g++-multilib and qemu-user: the 32-bit build of the core and a way to run it on a kernel
-# without 32-bit support.
+# without 32-bit support. user-mode-linux, kmod and dosfstools: a real FAT16 card (tests/fat).
 everything=("${linux[@]}" g++-multilib qemu-user clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-            binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth help2man)
+            binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth help2man
+            user-mode-linux kmod dosfstools)
 if [ "${1:-}" = linux ]; then wanted=("${linux[@]}"); else wanted=("${everything[@]}"); fi
 
 need=()

@@ -71,7 +71,7 @@ class Workshop:
 
 
 def same_file(a, b):
-    return os.path.isfile(a) and os.path.isfile(b) and filecmp.cmp(a, b, shallow=False)
+    return bool(a and b) and os.path.isfile(a) and os.path.isfile(b) and filecmp.cmp(a, b, shallow=False)
 
 
 def lines(text):

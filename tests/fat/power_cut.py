@@ -189,7 +189,9 @@ class Scenario:
         run = fatcard.boot(image, [self.commands[command]], work=os.path.join(work, "uml"), sync=sync,
                            env={"LD_PRELOAD": self.shim, "KX_CUT_REPORT": 1})
         ops = next(int(line.split()[1]) for line in run.console if line.startswith("@@ops"))
-        flush, flush_us = next((int(x) for x in line.split()[1:3]) for line in run.console if line.startswith("@@sync"))
+        flushes = [[int(x) for x in line.split()[1:3]] for line in run.console if line.startswith("@@sync")]
+        self.t.check(f"{command}, {'sync' if sync else 'async'}: the command flushes the card", flushes, run.console[-5:])
+        flush, flush_us = flushes[0] if flushes else (ops, 1000)
         shutil.rmtree(work, ignore_errors=True)
         moments = []
         if sync:

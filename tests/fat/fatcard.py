@@ -55,14 +55,10 @@ def fsck(path, repair=False):
 
 class Run:
     """What a boot gave back: per command (status, stdout, stderr), None for one that did not
-    finish; the console lines and when each arrived (time.monotonic()); whether the power was cut."""
+    finish; the console lines; whether the power was cut."""
 
-    def __init__(self, results, console, times, cut):
-        self.results, self.console, self.times, self.cut = results, console, times, cut
-
-    def when(self, prefix):
-        """The arrival of the first console line starting with prefix, or None."""
-        return next((t for line, t in zip(self.console, self.times) if line.startswith(prefix)), None)
+    def __init__(self, results, console, cut):
+        self.results, self.console, self.cut = results, console, cut
 
     def __getitem__(self, i):
         return self.results[i]
@@ -117,13 +113,12 @@ def boot(image, commands, work=None, sync=False, env=None, mem="256M", timeout=9
         # The kernel keeps its memory in a file under TMPDIR; the work folder holds it.
         proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                                 start_new_session=True, env=dict(os.environ, TMPDIR=work))
-        console, times = [], []
+        console = []
         deadline = time.monotonic() + timeout
         try:
             for raw in proc.stdout:
                 line = raw.decode("utf-8", "replace").rstrip("\r\n")
                 console.append(line)
-                times.append(time.monotonic())
                 if time.monotonic() > deadline:
                     power_off(proc)
                     raise TimeoutError("the kernel ran past %d s: %s" % (timeout, console[-5:]))
@@ -150,7 +145,7 @@ def boot(image, commands, work=None, sync=False, env=None, mem="256M", timeout=9
             results.append((status, outs[0], outs[1]))
         if not was_cut and "@@unmounted" not in console:
             raise RuntimeError("the card was not unmounted:\n" + "\n".join(console[-20:]))
-        return Run(results, console, times, was_cut)
+        return Run(results, console, was_cut)
     finally:
         if own:
             shutil.rmtree(work, ignore_errors=True)

@@ -2,13 +2,21 @@
 # End-to-end timing: `kxcard write` and `kxcard read` of 100 generated designs beside cp of the
 # same bytes followed by `sync -f`, runs alternating, the median ratios printed last.
 #
-#   bash bench/end_to_end.sh [BUILD_DIR] [RUNS]     (defaults: build/linux, 7)
+#   bash bench/end_to_end.sh [--fat] [BUILD_DIR] [RUNS]     (defaults: build/linux, 7)
 #
 # Everything happens in a new folder under BUILD_DIR, so the card folders, the PC folders, the
-# cp targets and the conversion's temporary folder share one file system.
+# cp targets and the conversion's temporary folder share one file system. With --fat that
+# folder is on a FAT16 card image mounted by the kernel's own driver (tests/fat/fatcard.py boots
+# user-mode Linux over it), and the whole comparison runs there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+if [ "${1:-}" = --fat ]; then
+  shift
+  build=$(realpath "${1:-build/linux}")
+  exec python3 tests/fat/fatcard.py --size 384 -- \
+    "E2E_DIR=\$CARD bash $PWD/bench/end_to_end.sh $build ${2:-7} 2>&1"
+fi
 build=${1:-build/linux}
 runs=${2:-7}
 kxcard=$build/kxcard
@@ -17,7 +25,7 @@ for tool in "$kxcard" "$maker"; do
   [ -x "$tool" ] || { echo "missing $tool: cmake --build --preset linux" >&2; exit 1; }
 done
 
-work=$(mktemp -d "$build/e2e.XXXXXX")
+work=$(mktemp -d "${E2E_DIR:-$build}/e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 designs=$work/designs thumbs=$work/thumbnails
 mkdir -p "$designs" "$thumbs" "$work/tmp"

@@ -6,10 +6,11 @@ set -euo pipefail
 linux=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev libpng-dev python3)
 # g++-multilib and qemu-user: the 32-bit build of the core and a way to run it on a kernel
 # without 32-bit support. llvm-14 and lld-14: kxcard.lib for MSVC hosts (llvm-dlltool), and
-# the tools and linker that check it.
+# the tools and linker that check it. user-mode-linux, kmod and dosfstools: a real FAT16 card
+# (tests/fat).
 everything=("${linux[@]}" g++-multilib qemu-user clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
             binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth help2man
-            llvm-14 lld-14)
+            llvm-14 lld-14 user-mode-linux kmod dosfstools)
 if [ "${1:-}" = linux ]; then wanted=("${linux[@]}"); else wanted=("${everything[@]}"); fi
 
 need=()

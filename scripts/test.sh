@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: checks the layering of src/, builds the six presets, runs the native suites
-# as 64-bit and as 32-bit code, checks the product DLL's exports, its MSVC import library and the
-# packages, runs the Windows programs under Wine three times (32-bit as shipped, 64-bit, 64-bit
-# Debug with asserts on) and the fuzz target for a bounded time. Ends with one line:
-# "N passed, N failed".
+# as 64-bit and as 32-bit code, the tool on a real FAT16 card with power cuts (user-mode Linux),
+# checks the product DLL's exports, its MSVC import library and the packages, runs the Windows
+# programs under Wine three times (32-bit as shipped, 64-bit, 64-bit Debug with asserts on) and
+# the fuzz target for a bounded time. Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -55,6 +55,26 @@ if bash scripts/check-layers.sh; then count layers 1 0; else count layers 0 1; f
 
 linux_built=0
 if build linux; then linux_built=1; run_ctest linux native; else count "linux build" 0 1; fi
+
+# The card commands on the kernel's own FAT16 driver, and power cuts in the middle of them
+# (KX_POWER_CUTS cuts a command, default 10; 40 or more for the full run).
+fat_stage() {  # fat_stage NAME SCRIPT [ARGS]
+  local name=$1 log=build/$1.log
+  shift
+  echo "== $name"
+  nice python3 "$@" >"$log" 2>&1
+  grep -E '^(FAIL|[a-z]+, (a)?sync:|[0-9]+ cuts)' "$log" | head -n 40
+  local line p f
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
+  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
+  [ -n "$line" ] || tail -n 20 "$log"
+  echo "${line:-no result}"
+  count "$name" "${p:-0}" "${f:-1}"
+}
+if [ "$linux_built" -eq 1 ]; then
+  fat_stage "FAT card" tests/fat/suite.py build/linux
+  fat_stage "power cuts" tests/fat/power_cut.py build/linux --cuts "${KX_POWER_CUTS:-10}"
+fi
 if build linux32; then run_ctest linux32 "native 32-bit"; else count "linux32 build" 0 1; fi
 
 if build win32; then

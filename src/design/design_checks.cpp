@@ -6,6 +6,7 @@
 
 #include "design/byte_order.h"
 #include "design/design_file.h"
+#include "design/stitch_stream.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -143,6 +144,23 @@ bool ExceedsRecordLimit(const std::string& path, std::int32_t limit) {
 bool ExceedsRecordLimit(std::span<const std::uint8_t> designStart, std::int32_t limit) {
     auto recordCount = ReadI32LE(designStart, header_offset::kRecordCount);
     return recordCount && *recordCount > limit;
+}
+
+StreamShortfall CheckStreamWhole(std::span<const std::uint8_t> design) {
+    auto header = DesignHeader::parse(design);
+    if (!header) return StreamShortfall::ShorterThanHeader;
+    const std::size_t start = header->stitchOffset();
+    if (start < kDesignHeaderSize || start > design.size()) return StreamShortfall::StartOutsideFile;
+    const std::size_t records = (design.size() - start) / kRecordSize;
+    if (header->recordCount() > 0 && static_cast<std::size_t>(header->recordCount()) > records)
+        return StreamShortfall::CountBeyondFile;
+    for (std::size_t i = 0; i < records; ++i) {
+        StitchRecord r{design[start + i * kRecordSize], design[start + i * kRecordSize + 1]};
+        if (r.isControl(CONTROL_END)) return StreamShortfall::Whole;
+        // A colour change and a move each carry their displacement in the next record.
+        if (r.isControl(CONTROL_COLOR_CHANGE) || r.isControl(CONTROL_MOVE) || r.isControl(CONTROL_MOVE_ALT)) ++i;
+    }
+    return StreamShortfall::NoEndRecord;
 }
 
 }  // namespace kx

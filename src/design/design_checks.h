@@ -53,4 +53,15 @@ bool ExceedsRecordLimit(std::span<const std::uint8_t> designStart, std::int32_t 
 bool NormalizeHoopFields(std::span<std::uint8_t> design);
 bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName);
 
+// Where a design's stitch stream falls short of what its header says, as a copy cut off by a
+// pulled card or a lost power leaves it: Whole when it does not.
+enum class StreamShortfall {
+    Whole,
+    ShorterThanHeader,    // not even the 116 header bytes
+    StartOutsideFile,     // the stream would start inside the header or past the file's end
+    CountBeyondFile,      // recordCount records do not fit between the stream's start and the end
+    NoEndRecord,          // the records run out before the end record
+};
+StreamShortfall CheckStreamWhole(std::span<const std::uint8_t> design);
+
 }  // namespace kx

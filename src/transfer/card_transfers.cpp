@@ -341,7 +341,11 @@ int ApplyFolderRename(WindowRef owner, const std::string& root, int folder,
                       const std::string& newName, OrderFile& orderFile) {
     if (!CheckCardReady(owner, root)) return 0;
     if (!CheckCardLayout(owner, root, orderFile)) return 0;
-    return UpdateFolderName(owner, root, folder, newName, orderFile) == OrderFileWrite::Written ? 1 : 0;
+    if (UpdateFolderName(owner, root, folder, newName, orderFile) != OrderFileWrite::Written) return 0;
+    // Like the other card commands it ends with the card's volume flushed, only once the name is
+    // written (a failure's reason is the write's, not the flush's).
+    FlushDriveOf(root);  // a card pulled at once keeps the new name
+    return 1;
 }
 
 }  // namespace kx

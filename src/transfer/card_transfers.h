@@ -87,7 +87,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
                      const TransferObserver& observer = {});
 
 // A folder's new display name after the rename dialog: card check, layout check, then the order
-// file on the card. 1 when the name reached the card.
+// file on the card and the card's volume flushed. 1 when the name reached the card.
 class OrderFile;
 int ApplyFolderRename(WindowRef owner, const std::string& root, int folder,
                       const std::string& newName, OrderFile& orderFile);

@@ -108,7 +108,7 @@ private:
     std::vector<Entry> checkNames(const std::string& label, const std::string& folder,
                                   std::vector<Entry> entries);
     void checkDesignFolder(const std::string& label, const std::string& folder);
-    void checkDesign(const std::string& label, const std::string& folder, const std::string& name,
+    bool checkDesign(const std::string& label, const std::string& folder, const std::string& name,
                      const std::string* thumbnail, const std::set<std::string>& designBases);
     OrderFile rebuiltOrderFile(std::span<const std::uint8_t> damaged) const;
 
@@ -227,8 +227,9 @@ void CardVerifier::checkDesignFolder(const std::string& label, const std::string
     for (const std::string& design : designs) {
         auto thumbnail = thumbnails.find(Lower(ReplaceExtension(design, "kxt")));
         const std::string* thumbnailName = thumbnail == thumbnails.end() ? nullptr : &thumbnail->second;
-        if (thumbnailName) claimed.insert(thumbnail->first);
-        checkDesign(label, folder, design, thumbnailName, designBases);
+        // The thumbnail of a design the repair deleted goes with the thumbnails left alone.
+        if (checkDesign(label, folder, design, thumbnailName, designBases) && thumbnailName)
+            claimed.insert(thumbnail->first);
     }
     for (const auto& [lower, name] : thumbnails) {
         if (claimed.count(lower)) continue;
@@ -238,17 +239,36 @@ void CardVerifier::checkDesignFolder(const std::string& label, const std::string
     }
 }
 
-void CardVerifier::checkDesign(const std::string& label, const std::string& folder, const std::string& name,
+const char* TornText(StreamShortfall shortfall) {
+    switch (shortfall) {
+        case StreamShortfall::ShorterThanHeader: return "shorter than a design's header";
+        case StreamShortfall::StartOutsideFile: return "its stitches would start outside the file";
+        case StreamShortfall::CountBeyondFile: return "shorter than the records its header counts";
+        case StreamShortfall::NoEndRecord: return "its stitches end without an end record";
+        case StreamShortfall::Whole: break;
+    }
+    return "";
+}
+
+// False when the design is gone: a torn one the repair deleted.
+bool CardVerifier::checkDesign(const std::string& label, const std::string& folder, const std::string& name,
                                const std::string* thumbnail, const std::set<std::string>& designBases) {
     const std::string path = folder + name;
     auto bytes = ReadWholeFile(path);
-    auto header = bytes ? DesignHeader::parse(*bytes) : std::nullopt;
-    if (!header) {
-        note(label, name, Problem::DesignUnreadable,
-             bytes ? std::to_string(bytes->size()) + " bytes, shorter than a design's header"
-                   : "cannot be read");
-        return;
+    if (!bytes) {
+        note(label, name, Problem::DesignUnreadable, "cannot be read");
+        return true;
     }
+    // A torn copy has lost stitches no repair can bring back, and no thumbnail is made from it:
+    // the repair deletes it (its thumbnail then goes as one without its design), so the user
+    // writes it again from the PC.
+    if (StreamShortfall shortfall = CheckStreamWhole(*bytes); shortfall != StreamShortfall::Whole) {
+        bool deleted = false;
+        note(label, name, Problem::DesignTorn, std::to_string(bytes->size()) + " bytes, " + TornText(shortfall),
+             Repair::Delete, [&] { return deleted = platform().deleteFile(path); });
+        return !deleted;
+    }
+    auto header = DesignHeader::parse(*bytes);
     if (ExceedsRecordLimit(*bytes, kCardRecordLimit))
         note(label, name, Problem::RecordLimit,
              std::to_string(header->recordCount()) + " records, more than the card's " +
@@ -275,11 +295,11 @@ void CardVerifier::checkDesign(const std::string& label, const std::string& fold
         if (thumbnail)
             note(label, *thumbnail, Problem::PairHalfThumbnail, "the thumbnail of a tandem-hoop pair half",
                  Repair::Delete, [&] { return platform().deleteFile(thumbnailPath); });
-        return;
+        return true;
     }
     stored.storeInto(*bytes);
     auto record = MakeThumbnailRecord(*bytes);
-    if (!record) return;
+    if (!record) return true;
     auto place = [&] { return PlaceOnCard(*record, thumbnailPath); };
     if (!thumbnail) {
         note(label, name, Problem::ThumbnailMissing, "no thumbnail", Repair::WriteThumbnail, place);
@@ -287,6 +307,7 @@ void CardVerifier::checkDesign(const std::string& label, const std::string& fold
         note(label, *thumbnail, Problem::ThumbnailDiffers, "differs from the thumbnail of its design",
              Repair::WriteThumbnail, place);
     }
+    return true;
 }
 
 }  // namespace
@@ -326,7 +347,7 @@ namespace {
 // In the order of the enumerations.
 constexpr std::array<std::string_view, 19> kProblemNames{
     "order-file-damaged", "order-file-blocked", "folder-missing", "folder-blocked", "too-many-designs",
-    "design-unreadable", "record-limit", "record-count-none", "no-hoop-fits", "hoop-fields-not-normalised", "thumbnail-missing",
+    "design-unreadable", "design-torn", "record-limit", "record-count-none", "no-hoop-fits", "hoop-fields-not-normalised", "thumbnail-missing",
     "thumbnail-differs", "thumbnail-without-design", "pair-half-alone", "pair-half-thumbnail", "copy-leftover",
     "foreign-entry", "case-clash", "unholdable-name"};
 static_assert(kProblemNames.size() == static_cast<std::size_t>(Problem::UnholdableName) + 1);

@@ -15,6 +15,7 @@ enum class Problem {
     FolderBlocked,           // a file stands in its place, or the earlier layout is still to move
     TooManyDesigns,          // more than the machine's 100
     DesignUnreadable,
+    DesignTorn,              // its stitches end before its header says: a copy cut off
     RecordLimit,
     RecordCountNone,         // a record count of 0 or less, which the write never converts
     NoHoopFits,

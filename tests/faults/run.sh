@@ -5,7 +5,7 @@
 #
 # Usage: tests/faults/run.sh [--check] [NAME ...]
 #   NAME     a fault's name or a shell pattern over names (default: every native fault;
-#            wine faults run only when named, e.g. 'entry-*')
+#            wine and fat faults run only when named, e.g. 'entry-*')
 #   --check  only check that every fault's snippet occurs exactly once in its file
 # Environment: KX_FAULT_DIR (scratch folder, default build/faults), KX_FAULT_JOBS (default 1).
 # Run it under `nice -n 19`: the first run builds the copy whole, later runs only what changed.
@@ -46,7 +46,12 @@ add_fault
 
 selected() {  # selected INDEX
   local name=${names[$1]} p
-  if [ ${#patterns[@]} -eq 0 ]; then [[ ${bys[$1]} != *wine*:* ]]; return; fi
+  if [ ${#patterns[@]} -eq 0 ]; then
+    # Unnamed, a fault runs by its native suites only (the FAT tests take minutes a fault).
+    bys[$1]=$(tr ' ' '\n' <<<"${bys[$1]}" | grep -v '^fat:' | tr '\n' ' ')
+    [[ ${bys[$1]} != *wine*:* && -n ${bys[$1]// /} ]]
+    return
+  fi
   for p in "${patterns[@]}"; do [[ $name == $p ]] && return 0; done
   return 1
 }
@@ -83,11 +88,14 @@ sync_copy() {
 }
 
 # A suite is a native folder suite (design, card, ...), "cli", "wine:<program>", or
-# "wine-debug:<program>" (the program of a Debug build, its asserts on).
+# "wine-debug:<program>" (the program of a Debug build, its asserts on), "fat:<script>"
+# (tests/fat/<script>.py on the built tool: the FAT card suite, the power cuts).
 build_dir() {
   case $1 in wine:*) echo "$scratch/win64" ;; wine-debug:*) echo "$scratch/win64-debug" ;; *) echo "$scratch/linux" ;; esac
 }
-target() { if [[ $1 == wine*:* ]]; then echo "${1#*:}"; else echo "kx_test_$1"; fi; }
+target() {
+  case $1 in wine*:*) echo "${1#*:}" ;; fat:*) echo "kxcard kx_make_designs" ;; *) echo "kx_test_$1" ;; esac
+}
 
 configure() {  # configure BUILD_DIR
   [ -f "$1/build.ninja" ] && return 0
@@ -101,7 +109,9 @@ build_suites() {  # build_suites LOG SUITE... : each suite's program, in its bui
   local log=$1 s
   shift
   for s in "$@"; do
-    cmake --build "$(build_dir "$s")" -j"$jobs" --target "$(target "$s")" >>"$log" 2>&1 || return 1
+    # The FAT tests make their designs with the benchmarks' design maker.
+    [[ $s == fat:* ]] && { cmake -DKX_BENCH=ON "$(build_dir "$s")" >>"$log" 2>&1 || return 1; }
+    cmake --build "$(build_dir "$s")" -j"$jobs" --target $(target "$s") >>"$log" 2>&1 || return 1
   done
 }
 
@@ -109,6 +119,10 @@ run_suite() {  # run_suite LOG SUITE : true when the suite passes
   local log=$1 s=$2 exe
   if [[ $s == wine*:* ]]; then
     KX_WIN_BUILD=$(build_dir "$s") bash "$root/scripts/wine-tests.sh" "${s#*:}" >>"$log" 2>&1
+    return
+  fi
+  if [[ $s == fat:* ]]; then
+    (cd "$copy" && timeout --kill-after=10 1200 python3 "tests/fat/${s#fat:}.py" "$scratch/linux") >>"$log" 2>&1
     return
   fi
   exe=$scratch/linux/tests/kx_test_$s

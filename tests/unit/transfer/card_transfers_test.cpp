@@ -8,6 +8,8 @@
 
 #include <sys/stat.h>
 
+#include "card/order_file.h"
+
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
 #include "platform/paths.h"
@@ -150,6 +152,11 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     for (const char* gone : {"LEAF.kxd", "LEAF.kxt", "LEAF2.kxd", "TULIP.KXD", "TULIP.kxt"}) onCard.erase(std::string("E:\\EmbF5\\") + gone);
     EXPECT_EQ(files({"E:\\EmbF5\\"}), onCard);
     EXPECT_EQ(watch.flushedVolumes(), "EECE");
+    // A folder rename reaches the order file and, like the others, the card's volume is flushed.
+    OrderFile order;
+    EXPECT_EQ(ApplyFolderRename(0, "E:\\", 2, "Roses", order), 1);
+    EXPECT_EQ(order.displayName(2), "Roses");
+    EXPECT_EQ(watch.flushedVolumes(), "EECEE");
 
     // With 99 designs an overwrite does not count and the hundredth ends the write; then the limit
     // comes before even an overwrite, except for the host's design, which takes no leftovers along.

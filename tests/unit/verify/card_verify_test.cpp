@@ -26,7 +26,7 @@ using Founds = std::vector<Found>;
 
 // What --repair puts right; everything else is only reported.
 bool Repairable(Problem p) {
-    return p == P::OrderFileDamaged || p == P::FolderMissing || p == P::HoopFieldsNotNormalised || p == P::ThumbnailMissing ||
+    return p == P::OrderFileDamaged || p == P::DesignTorn || p == P::FolderMissing || p == P::HoopFieldsNotNormalised || p == P::ThumbnailMissing ||
            p == P::ThumbnailDiffers || p == P::ThumbnailWithoutDesign || p == P::PairHalfThumbnail || p == P::CopyLeftover;
 }
 
@@ -112,8 +112,26 @@ const std::vector<Damage>& Damages() {
         {"file in place of a design folder", [](T& t) { t.remove("EmbF9"), t.write("EmbF9", {1}); }, {{"EmbF9", P::FolderBlocked}}},
         {"100 designs in a folder", fill(100), {}},
         {"101 designs in a folder", fill(101), {{"EmbF6", P::TooManyDesigns}}},
-        {"zero-length design", [](T& t) { t.write("EmbF6/ZERO.kxd", {}); }, {{"EmbF6/ZERO.kxd", P::DesignUnreadable}}},
-        {"over the record limit", [](T& t) { t.patch("EmbF5/STAR.kxd", 0x1C, 65536); }, {{"EmbF5/STAR.kxd", P::RecordLimit}}},
+        // A copy cut off: the repair deletes it and then its thumbnail, never drawing one from it.
+        {"torn designs: empty, cut within its stitches, its end record lost, counting more records than it holds, "
+         "its stitches starting past its end",
+         [](T& t) {
+             t.write("EmbF6/ZERO.kxd", {});
+             Bytes heart = t.read("EmbF5/HEART.kxd"), card = t.read("EmbF5/CARD.kxd");
+             t.write("EmbF6/FAR.kxd", heart), t.patch("EmbF6/FAR.kxd", 0, static_cast<std::uint32_t>(heart.size() + 2));
+             heart.resize(300), t.write("EmbF5/HEART.kxd", heart);
+             ASSERT_EQ(card.end()[-2] * 256 + card.end()[-1], 0x8010);
+             card.end()[-2] = 0, card.end()[-1] = 0, t.write("EmbF5/CARD.kxd", card);
+             t.patch("EmbF5/STAR.kxd", 0x1C, static_cast<std::uint32_t>(t.read("EmbF5/STAR.kxd").size()));
+         },
+         {{"EmbF5/CARD.kxd", P::DesignTorn}, {"EmbF5/HEART.kxd", P::DesignTorn}, {"EmbF5/STAR.kxd", P::DesignTorn},
+          {"EmbF6/FAR.kxd", P::DesignTorn}, {"EmbF6/ZERO.kxd", P::DesignTorn}}},
+        {"over the record limit, copied without a thumbnail",
+         [](T& t) {
+             for (const samples::SampleDesign& s : samples::MakeSampleDesigns())
+                 if (s.fileName == "FILL.kxd") t.write("EmbF6/FILL.kxd", s.bytes);
+         },
+         {{"EmbF6/FILL.kxd", P::RecordLimit}, {"EmbF6/FILL.kxd", P::ThumbnailMissing}}},
         {"record counts that count nothing", [](T& t) { t.patch("EmbF5/STAR.kxd", 0x1C, 0), t.patch("EmbF5/HEART.kxd", 0x1C, 0xFFFFFFF0); },
          {{"EmbF5/HEART.kxd", P::RecordCountNone}, {"EmbF5/STAR.kxd", P::RecordCountNone}}},
         {"no hoop holds it (the thumbnail follows its unset hoop)",
@@ -154,7 +172,10 @@ TEST_F(CardVerify, EachDamageIsFoundChangesNothingAndRepairsAsFarAsItCan) {
         std::copy_if(d.found.begin(), d.found.end(), std::back_inserter(left), [](const Found& f) { return !Repairable(f.second); });
         EXPECT_EQ(VerifyCard("E:\\", {}, true).unrepaired(), std::ssize(left));
         EXPECT_EQ(verify(), left);
-        EXPECT_EQ(files(true), sewn);
+        auto kept = sewn;
+        for (const Found& f : d.found)
+            if (f.second == P::DesignTorn) kept.erase(f.first);
+        EXPECT_EQ(files(true), kept);
     }
 }
 

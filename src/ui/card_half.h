@@ -70,6 +70,8 @@ public:
     // Card design list.
     void DesignListCreate(HWND dialog, int id);
     void DesignListFill(const std::string& folderPath);
+    // Ticks (or unticks) every design; the counter is the caller's.
+    void DesignListSetAllChecks(bool on);
     void DesignListDestroy();
 
     const win::ListView& designList() const { return designList_; }
@@ -100,6 +102,7 @@ private:
     win::ImageList designImages_;
     OrderFile orderFile_;
     int currentFolder_ = 0;
+    int designTicked_ = 0;  // ticked designs of the design list
 };
 
 }  // namespace kx

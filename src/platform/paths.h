@@ -33,6 +33,8 @@ std::string ReplaceExtension(std::string_view path, std::string_view ext);
 
 bool IsPathSeparator(char c);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// With ASCII letters in lower case: a key for names compared without regard to case.
+std::string LowerAsciiCopy(std::string_view s);
 // Wildcard match of * and ? without regard to ASCII case.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 

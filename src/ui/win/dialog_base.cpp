@@ -32,10 +32,7 @@ INT_PTR Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         if (!state) return FALSE;
         // A notification handled without a result of its own takes the control's default (0),
         // so a list view still reports the deletion of each item, and each record goes with it.
-        // Written only when it is not 0 already: under Wine every write of the dialog's extra
-        // bytes is a round trip to its server, and a list sends a notification for each row.
-        if (message == WM_NOTIFY && GetWindowLongPtrA(dialog, DWLP_MSGRESULT) != 0)
-            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+        if (message == WM_NOTIFY) SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrA(dialog, DWLP_USER, 0);
             delete state;

@@ -429,6 +429,23 @@ void TimePcList(HWND dialog, const std::string& folder, int count, int runs) {
     }
     Report(all);
 
+    // What a list's notifications cost its parent, one for each of N rows (an insert, a delete
+    // and a changed picture each send some): the dialog against the plain list's window.
+    Figure& notify = NewFigure("notifications", count);
+    for (int r = 0; r < runs; ++r) {
+        auto send = [&](HWND parent) {
+            NMHDR header{list, IDC_PC_LIST, static_cast<UINT>(LVN_FIRST - 98)};  // a code nobody handles
+            return Time([&] {
+                RunOnUi([&] {
+                    for (int i = 0; i < count; ++i) Send(parent, WM_NOTIFY, IDC_PC_LIST, reinterpret_cast<LPARAM>(&header));
+                });
+            });
+        };
+        notify.ours.push_back(send(dialog));
+        notify.limit.push_back(send(g_plain.top));
+    }
+    Report(notify);
+
     // Row 0 is a plain design (pairs sort after): its tick counts and asks nothing.
     Figure& tick = NewFigure("pc tick", count);
     for (int r = 0; r < runs; ++r) {

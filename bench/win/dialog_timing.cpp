@@ -61,12 +61,13 @@ void WriteBytes(const std::string& path, const Bytes& bytes) {
     CloseHandle(file);
 }
 
+// The whole file, or its first `most` bytes (then without asking for its size).
 Bytes ReadBytes(const std::string& path, DWORD most = 0) {
     Bytes bytes;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
-    DWORD size = GetFileSize(file, nullptr), got = 0;
-    bytes.resize(most && most < size ? most : size);
+    DWORD got = 0;
+    bytes.resize(most ? most : GetFileSize(file, nullptr));
     ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(file);
     bytes.resize(got);

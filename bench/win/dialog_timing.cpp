@@ -6,8 +6,9 @@
 // Figures, for a folder of N designs each: the PC list's fill, "Select All Designs" with the pair
 // check, one tick click; a card folder's Open, its "Select All Designs" and Erase of all its
 // designs; DirectFilesWrite of a list file of N records.
-// Usage: kx_dialog_timing [SIZES] [RUNS]   (SIZES comma-separated, default 1000,2000,10000,50000;
-// the card figures up to 2 000, the listed write up to 10 000).
+// Usage: kx_dialog_timing [SIZES] [RUNS] [PARTS]   (SIZES comma-separated, default
+// 1000,2000,10000,50000; PARTS any of pc,card,files, default all; the card figures run up to
+// 2 000 designs, the listed write up to 10 000 records).
 // Run from the rig's environment: bench/README.md says how.
 #include <windows.h>
 #include <commctrl.h>
@@ -582,6 +583,8 @@ std::vector<int> Sizes(const char* text) {
 int main(int argc, char** argv) {
     std::vector<int> sizes = Sizes(argc > 1 ? argv[1] : "1000,2000,10000,50000");
     int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const std::string parts = argc > 3 ? argv[3] : "pc,card,files";
+    auto wanted = [&](const char* part) { return parts.find(part) != std::string::npos; };
     const std::string card = CardRoot();
     if (card.empty()) {
         std::printf("no card drive: run bench/win/dialog_timing.sh\n");
@@ -606,15 +609,15 @@ int main(int argc, char** argv) {
             GetWindowRect(GetDlgItem(dialog, IDC_PC_LIST), &r);
             RunOnUi([&] { MoveWindow(g_plain.list, 10, 10, r.right - r.left, r.bottom - r.top, TRUE); });
             for (std::size_t i = 0; i < sizes.size(); ++i) {
-                TimePcList(dialog, folders[i], sizes[i], runs);
-                if (sizes[i] <= kCardFiguresMax) TimeCardFolder(dialog, card, sizes[i], runs, designs);
+                if (wanted("pc")) TimePcList(dialog, folders[i], sizes[i], runs);
+                if (wanted("card") && sizes[i] <= kCardFiguresMax) TimeCardFolder(dialog, card, sizes[i], runs, designs);
             }
             // Closing deletes every row: give a large list the time it takes.
             ClickControl(dialog, IDCANCEL);
             WaitUntil([&] { return !IsWindowVisible(dialog); }, kLongWaitMs, 10);
         });
     for (int count : sizes)
-        if (count <= kListedWriteMax) TimeListedWrite(card, count, runs, designs);
+        if (wanted("files") && count <= kListedWriteMax) TimeListedWrite(card, count, runs, designs);
     std::printf("\nmedians of %d runs:\n", runs);
     std::printf("%-16s %6s %10s %10s %6s   limit parts (ms)\n", "figure", "rows", "ours ms", "limit ms", "ratio");
     for (const Figure& f : g_figures) Report(f);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs kx_dialog_timing under Wine in the test rig's prefix (made by scripts/wine-tests.sh) on a
 # fresh card folder as E:, on a screen large enough for the dialog and the plain list beside it.
-# Usage: bench/win/dialog_timing.sh [SIZES] [RUNS]      (defaults 1000,2000,10000,50000 and 3)
+# Usage: bench/win/dialog_timing.sh [SIZES] [RUNS] [PARTS]   (defaults 1000,2000,10000,50000, 3,
+#        pc,card,files). One run at a time: runs share the PC folders.
 # KX_WIN_BUILD=build/win32 times the 32-bit DLL with the 32-bit Wine of scripts/wine32.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -32,5 +33,5 @@ ln -sfn "$pc" "$WINEPREFIX/dosdevices/p:"
 # Wine's output goes to a file: its helpers keep inherited pipes open.
 KX_CARD_DRIVE=E KX_PC_DRIVE=P "${run[@]}" xvfb-run -a -s "-screen 0 1600x1200x24" \
   sh -c 'wine "$0" "$@" >"'"$out"'" 2>&1; wineserver -k' "$build/bench/kx_dialog_timing.exe" \
-  "${1:-1000,2000,10000,50000}" "${2:-3}" || true
+  "${1:-1000,2000,10000,50000}" "${2:-3}" "${3:-pc,card,files}" || true
 grep -v -e '^\[' -e '^$' -e 'fixme' -e '^err:' "$out" || true

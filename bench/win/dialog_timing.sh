@@ -3,7 +3,8 @@
 # fresh card folder as E:, on a screen large enough for the dialog and the plain list beside it.
 # Usage: bench/win/dialog_timing.sh [SIZES] [RUNS] [PARTS]   (defaults 1000,2000,10000,50000, 3,
 #        pc,card,files). One run at a time: runs share the PC folders.
-# KX_WIN_BUILD=build/win32 times the 32-bit DLL with the 32-bit Wine of scripts/wine32.sh.
+# KX_WIN_BUILD=build/win32 times the 32-bit DLL with the 32-bit Wine of scripts/wine32.sh;
+# KX_WINEPREFIX names another prefix; KX_TIMING_LOG=FILE keeps the program's whole output there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${KX_WIN_BUILD:-$root/build/win64}

@@ -7,6 +7,12 @@ bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+std::string LowerAsciiCopy(std::string_view s) {
+    std::string lower(s);
+    for (char& c : lower) c = LowerAscii(c);
+    return lower;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)

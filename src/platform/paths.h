@@ -40,6 +40,8 @@ bool IsPathSeparator(char c);
 // read waiting for good.
 bool NamesWindowsDevice(std::string_view path);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// With ASCII letters in lower case: a key for names compared without regard to case.
+std::string LowerAsciiCopy(std::string_view s);
 // Wildcard match of * and ? without regard to ASCII case.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 

@@ -86,9 +86,13 @@ std::string CopySideFileName() {
     return name;
 }
 
-void RemoveCopySideFiles(const std::string& folder) {
-    for (const FoundFile& found : platform().find(folder + "*"))
+std::vector<FoundFile> RemoveCopySideFiles(const std::string& folder) {
+    std::vector<FoundFile> others;
+    for (FoundFile& found : platform().find(folder + "*")) {
         if (!found.isDirectory && IsCopySideFileName(found.name)) platform().deleteFile(folder + found.name);
+        else others.push_back(std::move(found));
+    }
+    return others;
 }
 
 WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {

@@ -131,8 +131,9 @@ std::string CopySideFileName();
 // fits: a file of the user's that merely looks like one is never taken for ours. One that
 // outlives its process is the leftover of an interrupted copy.
 bool IsCopySideFileName(std::string_view name);
-// Deletes the side files that interrupted commands left in `folder` (ending with a backslash).
-void RemoveCopySideFiles(const std::string& folder);
+// Deletes the side files that interrupted commands left in `folder` (ending with a backslash);
+// the folder's other entries.
+std::vector<FoundFile> RemoveCopySideFiles(const std::string& folder);
 
 struct WholeFileWrite {
     enum Outcome { Written, NotCreated, Incomplete } outcome = NotCreated;

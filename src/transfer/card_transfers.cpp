@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <unordered_set>
 
 #include "card/card_drives.h"
 #include "card/card_layout.h"
@@ -231,7 +232,12 @@ TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>
     if (ShowMessage(owner, "Are you sure you want to delete the selected designs from the ATA PC Card?",
                     "Confirm", mb::YESNO | mb::ICONQUESTION) == id::NO)
         return kNothingDone;
-    if (card.folder) RemoveCopySideFiles(*card.folder);
+    // One listing serves the side files and the thumbnails: a design's thumbnail is deleted when
+    // the folder holds it, with no search of its own per design.
+    std::unordered_set<std::string> files;
+    if (card.folder)
+        for (const FoundFile& found : RemoveCopySideFiles(*card.folder))
+            if (!found.isDirectory) files.insert(LowerAsciiCopy(found.name));
     bool ran = ForEachTickedCardRow(cardRows, card, observer, [&](const ListRow& row) {
         auto failed = [&](const std::string& file, const std::string& reason) {
             Explain(observer, file, reason);
@@ -242,7 +248,8 @@ TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>
         std::string cardFile = *card.folder + row.name;
         if (!platform().deleteFile(cardFile)) failed(cardFile, platform().lastError());
         std::string thumbFile = ReplaceExtension(cardFile, "kxt");
-        if (PathExists(thumbFile) && !platform().deleteFile(thumbFile)) failed(thumbFile, platform().lastError());
+        if (files.contains(LowerAsciiCopy(FileNamePart(thumbFile))) && !platform().deleteFile(thumbFile))
+            failed(thumbFile, platform().lastError());
     });
     if (!ran) return kNothingDone;
     FlushDriveOf(card.root);

@@ -71,6 +71,8 @@ public:
     // Card design list.
     void DesignListCreate(HWND dialog, int id);
     void DesignListFill(const std::string& folderPath);
+    // Ticks (or unticks) every design; the counter is the caller's.
+    void DesignListSetAllChecks(bool on);
     void DesignListDestroy();
 
     const win::ListView& designList() const { return designList_; }
@@ -104,6 +106,7 @@ private:
     OrderFile orderFile_;
     int currentFolder_ = 0;
     std::string listedRoot_;  // the drive whose card the folder list shows; empty when none
+    int designTicked_ = 0;  // ticked designs of the design list
 };
 
 }  // namespace kx

@@ -27,8 +27,10 @@ void CardHalf::DesignListFill(const std::string& folderPath) {
     std::size_t firstFound = 0;
     for (ListRow& row : ListDesignFiles(folderPath, &firstFound))
         items.push_back({IMAGE_UNCHECKED, NewItemRecord(row.name, row.path, IMAGE_UNCHECKED, -1)});
+    LongListWork work(dialog_, items.size());
     // The listing's first file was the topmost row before the sort: it stays in view.
     ListReplaceItems(designList_, std::move(items), static_cast<int>(firstFound));
+    designTicked_ = 0;
 }
 
 void CardHalf::DesignListDestroy() {
@@ -39,10 +41,16 @@ void CardHalf::DesignListDestroy() {
     designImages_.reset();
 }
 
+void CardHalf::DesignListSetAllChecks(bool on) {
+    int designs = ListSetAllChecks(designList_, on);
+    designTicked_ = on ? designs : 0;
+}
+
 void CardHalf::SelectAllDesigns() {
     if (!InDesignView(dialog_)) return;
-    ListSetAllChecks(designList_, true);
-    SetCardSelectedCount(dialog_, ListCountChecked(designList_));
+    LongListWork work(dialog_, static_cast<std::size_t>(designList_.itemCount()));
+    DesignListSetAllChecks(true);
+    SetCardSelectedCount(dialog_, designTicked_);
 }
 
 void CardHalf::previewRow(int index) {
@@ -63,8 +71,8 @@ LRESULT CardHalf::onDesignListMessage(HWND list, UINT message, WPARAM wParam, LP
         int hit = ListHitTest(designList_, lParam, &flags);
         if (hit >= 0) {
             if (flags == LVHT_ONITEMICON) {
-                ListToggleCheck(designList_, hit);
-                SetCardSelectedCount(dialog_, ListCountChecked(designList_));
+                ListToggleCheck(designList_, hit, designTicked_);
+                SetCardSelectedCount(dialog_, designTicked_);
             }
             previewRow(hit);
         }

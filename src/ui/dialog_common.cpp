@@ -94,6 +94,19 @@ void SetCardSelectedCount(HWND dialog, int n) {
     ShowCountText(dialog, IDC_CARD_COUNT, n);
 }
 
+// Filling, ticking or reading the headers of this many rows takes about half a second under Wine.
+constexpr std::size_t kLongListRows = 5000;
+
+LongListWork::LongListWork(HWND dialog, std::size_t rows) {
+    if (rows < kLongListRows) return;
+    dialog_ = dialog;
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+}
+
+LongListWork::~LongListWork() {
+    if (dialog_) RedrawWindow(dialog_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void CenterOnScreen(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <string>
 
 namespace kx {
@@ -36,5 +37,19 @@ bool InDesignView(HWND dialog);
 void SetPcSelectedCount(HWND dialog, int n);
 void SetCardSelectedCount(HWND dialog, int n);
 void CenterOnScreen(HWND window);
+
+// Work on a list of `rows` rows: when there are enough of them for it to take more than about
+// half a second, the wait cursor from the start (left for the next mouse move to put back, as
+// after a transfer) and the dialog painted as soon as the work ends.
+class LongListWork {
+public:
+    LongListWork(HWND dialog, std::size_t rows);
+    ~LongListWork();
+    LongListWork(const LongListWork&) = delete;
+    LongListWork& operator=(const LongListWork&) = delete;
+
+private:
+    HWND dialog_ = nullptr;  // null for short work
+};
 
 }  // namespace kx

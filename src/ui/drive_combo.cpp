@@ -97,7 +97,8 @@ void CardHalf::EmptyCardLists() {
     if (folderList_) folderList_.deleteAllItems();
     if (designList_) designList_.deleteAllItems();
     listedRoot_.clear();
-    SetCardSelectedCount(dialog_, 0);
+    designTicked_ = 0;
+    SetCardSelectedCount(dialog_, designTicked_);
 }
 
 void CardHalf::Create(HWND dialog) {

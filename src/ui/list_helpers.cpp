@@ -73,9 +73,18 @@ void SetImage(const win::ListView& list, int index, int image) {
 
 }  // namespace
 
-void ListSetAllChecks(const win::ListView& list, bool on) {
-    for (int i = 0, n = list.itemCount(); i < n; ++i)
-        if (IsDesignImage(ListImage(list, i))) SetImage(list, i, on ? IMAGE_CHECKED : IMAGE_UNCHECKED);
+int ListSetAllChecks(const win::ListView& list, bool on) {
+    // Drawn once: a picture changed with drawing on asks for its own repaint, row by row.
+    list.setRedraw(false);
+    int designs = 0;
+    for (int i = 0, n = list.itemCount(); i < n; ++i) {
+        if (!IsDesignImage(ListImage(list, i))) continue;
+        SetImage(list, i, on ? IMAGE_CHECKED : IMAGE_UNCHECKED);
+        ++designs;
+    }
+    list.setRedraw(true);
+    InvalidateRect(list.hwnd(), nullptr, TRUE);
+    return designs;
 }
 
 int ListToggleCheck(const win::ListView& list, int index) {
@@ -86,10 +95,11 @@ int ListToggleCheck(const win::ListView& list, int index) {
     return nowTicked ? 1 : 0;
 }
 
-int ListCountChecked(const win::ListView& list) {
-    int ticked = 0;
-    for (int i = 0, n = list.itemCount(); i < n; ++i) ticked += ListImage(list, i) == IMAGE_CHECKED;
-    return ticked;
+int ListToggleCheck(const win::ListView& list, int index, int& ticked) {
+    bool design = IsDesignImage(ListImage(list, index));
+    int nowTicked = ListToggleCheck(list, index);
+    if (design) ticked += nowTicked ? 1 : -1;
+    return nowTicked;
 }
 
 std::vector<ListRow> ListRows(const win::ListView& list) {

@@ -39,11 +39,14 @@ int ListImage(const win::ListView& list, int index);  // -1 when there is no suc
 ItemRecord* ListRecord(const win::ListView& list, int index);
 std::string ListText(const win::ListView& list, int index);
 
-// Every design item gets the ticked picture when `on`, the unticked one otherwise.
-void ListSetAllChecks(const win::ListView& list, bool on);
+// Every design item gets the ticked picture when `on`, the unticked one otherwise, drawn once at
+// the end; the number of design items.
+int ListSetAllChecks(const win::ListView& list, bool on);
 // 1 when the item went from unticked to ticked, else 0; an item that is no design keeps its picture.
 int ListToggleCheck(const win::ListView& list, int index);
-int ListCountChecked(const win::ListView& list);
+// The same, keeping `ticked`, the number of the list's ticked designs, true: the lists keep their
+// counts rather than count their items on every click.
+int ListToggleCheck(const win::ListView& list, int index, int& ticked);
 
 // The items in list order: text, record path, and whether it is a ticked design.
 std::vector<ListRow> ListRows(const win::ListView& list);

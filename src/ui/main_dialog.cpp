@@ -155,10 +155,12 @@ void MainDialog::openPcFolder(const std::string& path) {
 }
 
 void MainDialog::onPcSelectAll() {
-    ListSetAllChecks(pcList_.list(), true);
+    // The pair halves' headers are read: a large folder takes a while.
+    LongListWork work(hwnd(), static_cast<std::size_t>(pcList_.list().itemCount()));
+    pcList_.PcListSetAllChecks(true);
     if (pcList_.PcListUncheckUnpaired())
         ShowMessage(Owner(hwnd()), kPairMissingMessage, "Attention", mb::ICONEXCLAMATION);
-    SetPcSelectedCount(hwnd(), ListCountChecked(pcList_.list()));
+    SetPcSelectedCount(hwnd(), pcList_.PcListTicked());
 }
 
 void MainDialog::onWrite() {
@@ -168,7 +170,7 @@ void MainDialog::onWrite() {
     if (result == kNothingDone) return;
     if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     preview_.ClearPreview();
-    ListSetAllChecks(pcList_.list(), false);
+    pcList_.PcListSetAllChecks(false);
     SetPcSelectedCount(hwnd(), 0);
     takeWorkFolder();
     refreshCardAfterWrite(*root);
@@ -195,7 +197,7 @@ void MainDialog::onRead() {
     preview_.ClearPreview();
     pcList_.PcListFill(tree_.GetCurrentFolderPath());
     takeWorkFolder();
-    ListSetAllChecks(card_.designList(), false);
+    card_.DesignListSetAllChecks(false);
     SetCardSelectedCount(hwnd(), 0);
 }
 
@@ -204,6 +206,7 @@ void MainDialog::onErase() {
     if (!root) return;
     if (!EraseSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), WaitCursor()))
         return;
+    LongListWork work(hwnd(), static_cast<std::size_t>(card_.designList().itemCount()));
     preview_.ClearPreview();
     std::string path;
     if (card_.FolderListGetCurrent(nullptr, &path) != -1) {

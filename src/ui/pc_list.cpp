@@ -61,7 +61,9 @@ void PcList::PcListFill(const std::string& folder) {
     names.reserve(items.size());
     for (const NewListItem& item : items) names.push_back(item.record->name);
     pairs_ = PairFinder(names);
+    LongListWork work(dialog_, items.size());
     ListReplaceItems(list_, std::move(items), keepVisible);
+    ticked_ = 0;
 }
 
 int PcList::PcListOpenFocused(std::string& path) const {
@@ -72,9 +74,14 @@ int PcList::PcListOpenFocused(std::string& path) const {
     return record->image;
 }
 
+void PcList::PcListSetAllChecks(bool on) {
+    int designs = ListSetAllChecks(list_, on);
+    ticked_ = on ? designs : 0;
+}
+
 bool PcList::PcListUncheckUnpaired() {
     std::vector<std::size_t> unpaired = UnpairedTickedHalves(ListRows(list_), pairs_);
-    for (std::size_t index : unpaired) ListToggleCheck(list_, static_cast<int>(index));
+    for (std::size_t index : unpaired) ListToggleCheck(list_, static_cast<int>(index), ticked_);
     return !unpaired.empty();
 }
 
@@ -94,19 +101,19 @@ void PcList::previewRow(int index) const {
 }
 
 void PcList::tickClick(int index) {
-    bool nowTicked = ListToggleCheck(list_, index) == 1;
+    bool nowTicked = ListToggleCheck(list_, index, ticked_) == 1;
     const ItemRecord* record = ListRecord(list_, index);
     if (record && IsPairPartFile(record->path)) {
         int counterpart = pairs_.counterpart(static_cast<std::size_t>(index));
         if (counterpart >= 0) {
             ShowMessage(Owner(dialog_), nowTicked ? kPairSelected : kPairCancelled, "Confirm", mb::ICONINFORMATION);
-            ListToggleCheck(list_, counterpart);
+            ListToggleCheck(list_, counterpart, ticked_);
         } else {
             ShowMessage(Owner(dialog_), kPairMissingMessage, "Attention", mb::ICONEXCLAMATION);
-            ListToggleCheck(list_, index);
+            ListToggleCheck(list_, index, ticked_);
         }
     }
-    SetPcSelectedCount(dialog_, ListCountChecked(list_));
+    SetPcSelectedCount(dialog_, ticked_);
 }
 
 void PcList::openRow(int index) {

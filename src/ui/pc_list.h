@@ -31,8 +31,11 @@ public:
     // The focused row's kind (0 drive, 1 folder, 2 design) with its path, a backslash added for
     // a folder; -1 without a focused row.
     int PcListOpenFocused(std::string& path) const;
+    // Ticks (or unticks) every design.
+    void PcListSetAllChecks(bool on);
     // Unticks the ticked pair halves whose counterpart is missing: true when there was one.
     bool PcListUncheckUnpaired();
+    int PcListTicked() const { return ticked_; }
     void PcListDestroy();
 
     const win::ListView& list() const { return list_; }
@@ -52,6 +55,7 @@ private:
     win::ListView list_;
     win::ImageList images_;
     PairFinder pairs_;  // over the rows of the last fill
+    int ticked_ = 0;    // ticked designs
 };
 
 }  // namespace kx

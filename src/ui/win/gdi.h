@@ -22,6 +22,21 @@ using ImageList = Owned<HIMAGELIST, DestroyImageList>;
 using Icon = Owned<HICON, DestroyIconHandle>;
 using MemoryDcHandle = Owned<HDC, DeleteDc>;
 
+// Selects an object into a DC for the scope's life.
+class SelectScope {
+public:
+    SelectScope(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectScope() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    SelectScope(const SelectScope&) = delete;
+    SelectScope& operator=(const SelectScope&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
 // BeginPaint and EndPaint as a pair.
 class PaintScope {
 public:

@@ -1,15 +1,10 @@
-// The single ModuleState and the bounded copies across the host boundary.
-#include "entry/module_state.h"
+// The bounded copies across the host boundary.
+#include "entry/host_string.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace kx {
-
-ModuleState& moduleState() {
-    static ModuleState state;
-    return state;
-}
 
 void WriteHostBuffer(char* to, std::string_view from) {
     std::memset(to, 0, kMaxPath);
@@ -17,13 +12,14 @@ void WriteHostBuffer(char* to, std::string_view from) {
     std::memcpy(to, from.data(), n);
 }
 
-void SetHostString(HostString& to, std::string_view from) { WriteHostBuffer(to.data(), from); }
-
 std::string_view ReadHostString(const char* from) {
     if (!from) return {};
     return std::string_view(from, strnlen(from, kMaxPath - 1));
 }
 
-std::string_view View(const HostString& s) { return std::string_view(s.data(), strnlen(s.data(), s.size())); }
+std::string Bounded(std::string_view from) {
+    from = from.substr(0, kMaxPath - 1);
+    return std::string(from.substr(0, from.find('\0')));
+}
 
 }  // namespace kx

@@ -13,7 +13,7 @@ namespace kx {
 
 static_assert(kMaxPath == KXCARD_PATH_SIZE);
 
-// Clears all kMaxPath bytes of the host's buffer `to`, then copies at most 259 characters of `from`.
+// Clears all kMaxPath bytes of the host's buffer `to`, then copies Bounded(from) into it.
 void WriteHostBuffer(char* to, std::string_view from);
 // A host string up to its NUL, read no further than kMaxPath - 1 bytes (null reads as empty).
 std::string_view ReadHostString(const char* from);

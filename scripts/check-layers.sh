@@ -20,7 +20,7 @@ transfer          portable  card render design platform
 verify            portable  transfer card render design platform
 cli               portable  verify transfer card render design samples platform platform/posix
 ui/win            windows   platform platform/win32
-ui                windows   ui/win entry/module_state.h transfer card render design platform platform/win32
+ui                windows   ui/win transfer card render design platform platform/win32
 entry             windows   ui ui/win transfer card render design platform platform/win32
 '
 # Headers only Windows has; a portable folder reaches the system through platform/ alone.

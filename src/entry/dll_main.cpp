@@ -1,12 +1,7 @@
-// The load-time entry: keeps the module handle that every template and picture is loaded from.
+// The load-time entry: the DLL makes no use of thread attach and detach calls.
 #include <windows.h>
 
-#include "entry/module_state.h"
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        kx::moduleState().ModuleInstance = instance;
-        DisableThreadLibraryCalls(instance);
-    }
+    if (reason == DLL_PROCESS_ATTACH) DisableThreadLibraryCalls(instance);
     return TRUE;
 }

@@ -1,9 +1,12 @@
-// The exports: record the host's values in ModuleState, run a modal dialog, hand results back.
+// The exports: fill a dialog object with the host's values, run it, hand its results back.
 #include <kxcard.h>
 
 #include <commctrl.h>
 
-#include "entry/module_state.h"
+#include <span>
+#include <string>
+
+#include "entry/host_string.h"
 #include "transfer/default_name.h"
 #include "resource_ids.h"
 #include "transfer/work_folder.h"
@@ -25,11 +28,11 @@ int Guarded(Body body) noexcept {
 }
 
 // The end code, or a negative value when the dialog could not be created.
-INT_PTR RunDialog(int templateId, HWND parent, DLGPROC procedure) {
+INT_PTR RunDialog(win::Dialog& dialog, int templateId, HWND parent) {
     // The templates hold list views and the dialogs make tooltips: their classes must exist first.
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    INT_PTR result = DialogBoxParamA(moduleState().ModuleInstance, MAKEINTRESOURCEA(templateId), parent, procedure, 0);
+    INT_PTR result = dialog.run(templateId, parent);
     // 0 is the system's answer to an owner that is not a window (a stale or destroyed handle):
     // no dialog was made. Ours never end with 0, only with 1 or 2.
     return result == 0 ? -1 : result;
@@ -45,10 +48,10 @@ std::string FullFolderPath(std::string_view folder) {
     return n > 0 && n < kMaxPath ? std::string(full, n) : given;
 }
 
-void SetDesignName(std::string_view hostName) {
-    ModuleState& state = moduleState();
-    if (hostName.empty()) SetHostString(state.DesignName, MakeDefaultDesignName());
-    else SetHostString(state.DesignName, hostName);
+// The name the host gave, or the time-based default when it gave none.
+std::string DesignName(std::string_view hostName) {
+    if (hostName.empty()) return Bounded(MakeDefaultDesignName());
+    return Bounded(hostName);
 }
 
 }  // namespace
@@ -57,34 +60,32 @@ void SetDesignName(std::string_view hostName) {
 
 extern "C" int __cdecl ConnectCardDlg(HWND parent, char* folder) {
     return kx::Guarded([&] {
-        kx::ModuleState& state = kx::moduleState();
-        kx::SetHostString(state.WorkFolder, kx::FullFolderPath(kx::ReadHostString(folder)));
-        kx::SetHostString(state.WorkFolder, kx::EnterWorkFolder(std::string(kx::View(state.WorkFolder))));
-        if (kx::RunDialog(IDD_MAIN, parent, kx::MainDialogProc) < 0) return 0;
-        if (folder) kx::WriteHostBuffer(folder, kx::View(state.WorkFolder));
+        kx::MainDialog dialog;
+        const std::string start = kx::Bounded(kx::FullFolderPath(kx::ReadHostString(folder)));
+        dialog.workFolder = kx::Bounded(kx::EnterWorkFolder(start));
+        if (kx::RunDialog(dialog, IDD_MAIN, parent) < 0) return 0;
+        if (folder) kx::WriteHostBuffer(folder, dialog.workFolder);
         return 1;
     });
 }
 
 extern "C" int __cdecl DirectWriteCard(HWND parent, unsigned char* design, unsigned int size, const char* name) {
     return kx::Guarded([&] {
-        kx::ModuleState& state = kx::moduleState();
-        state.HostDesign = design;
-        state.HostDesignSize = design ? size : 0;
-        state.WriteMode = 1;
-        kx::SetDesignName(kx::ReadHostString(name));
-        return kx::RunDialog(IDD_WRITE_DESIGN, parent, kx::WriteDesignDlgProc) >= 0 ? 1 : 0;
+        kx::WriteDesignDialog dialog;
+        dialog.fromMemory = true;
+        if (design) dialog.hostDesign = std::span(design, size);
+        dialog.designName = kx::DesignName(kx::ReadHostString(name));
+        return kx::RunDialog(dialog, IDD_WRITE_DESIGN, parent) >= 0 ? 1 : 0;
     });
 }
 
 extern "C" int __cdecl DirectFilesWrite(HWND parent, char* name, const char* listFile) {
     return kx::Guarded([&] {
-        kx::ModuleState& state = kx::moduleState();
-        state.WriteMode = 0;
-        kx::SetDesignName(kx::ReadHostString(name));
-        kx::SetHostString(state.FileListPath, kx::ReadHostString(listFile));
-        INT_PTR result = kx::RunDialog(IDD_WRITE_DESIGN, parent, kx::WriteDesignDlgProc);
-        if (name) kx::WriteHostBuffer(name, kx::View(state.DesignName));
+        kx::WriteDesignDialog dialog;
+        dialog.designName = kx::DesignName(kx::ReadHostString(name));
+        dialog.fileListPath = std::string(kx::ReadHostString(listFile));
+        INT_PTR result = kx::RunDialog(dialog, IDD_WRITE_DESIGN, parent);
+        if (name) kx::WriteHostBuffer(name, dialog.designName);
         return result < 0 ? 0 : static_cast<int>(result);
     });
 }

@@ -2,15 +2,18 @@
 // the time-based default, and what is stored always ends in ".kxd".
 #include "ui/design_name_dialog.h"
 
-#include "entry/module_state.h"
 #include "resource_ids.h"
 #include "transfer/default_name.h"
 #include "transfer/names.h"
 #include "ui/name_entry_dialog.h"
+#include "ui/win/module.h"
 
 namespace kx {
 
 namespace {
+
+// The name the dialog shows and, on a valid OK, replaces: the caller's.
+std::string* NameOf(HWND dialog) { return reinterpret_cast<std::string*>(GetWindowLongPtrA(dialog, DWLP_USER)); }
 
 void OnOk(HWND dialog) {
     std::string typed = DialogItemText(dialog, IDC_NAME_EDIT);
@@ -21,11 +24,15 @@ void OnOk(HWND dialog) {
         ShowMessage(Owner(dialog), kForbiddenCharactersMessage, "Rename", mb::ICONHAND);
         return;
     }
-    SetHostString(moduleState().DesignName, *stored);
+    if (std::string* name = NameOf(dialog)) *name = *stored;
     EndDialog(dialog, 1);
 }
 
-void OnInitDialog(HWND dialog, LPARAM) { SetDlgItemTextA(dialog, IDC_NAME_EDIT, moduleState().DesignName.data()); }
+void OnInitDialog(HWND dialog, LPARAM parameter) {
+    SetWindowLongPtrA(dialog, DWLP_USER, parameter);
+    const std::string* name = NameOf(dialog);
+    SetDlgItemTextA(dialog, IDC_NAME_EDIT, name ? name->c_str() : "");
+}
 
 }  // namespace
 
@@ -33,8 +40,9 @@ INT_PTR CALLBACK DesignNameDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
     return NameEntryDialogProc<OnInitDialog, OnOk>(dialog, message, wParam, lParam);
 }
 
-INT_PTR RunDesignNameDialog(HWND owner) {
-    return DialogBoxParamA(moduleState().ModuleInstance, MAKEINTRESOURCEA(IDD_DESIGN_NAME), owner, DesignNameDlgProc, 0);
+INT_PTR RunDesignNameDialog(HWND owner, std::string& name) {
+    return DialogBoxParamA(win::ThisModule(), MAKEINTRESOURCEA(IDD_DESIGN_NAME), owner, DesignNameDlgProc,
+                           reinterpret_cast<LPARAM>(&name));
 }
 
 }  // namespace kx

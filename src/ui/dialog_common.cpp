@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "entry/module_state.h"
 #include "resource_ids.h"
+#include "ui/win/module.h"
 
 namespace kx {
 
@@ -44,7 +44,7 @@ void ShowControl(HWND dialog, int id, bool on) { ShowWindow(GetDlgItem(dialog, i
 }  // namespace
 
 HWND CreateTooltips(HWND dialog, const TooltipRow* table) {
-    HINSTANCE module = moduleState().ModuleInstance;
+    HINSTANCE module = win::ThisModule();
     HWND tips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr, module, nullptr);
     if (!tips) return nullptr;

@@ -2,13 +2,13 @@
 // opening a folder by a double click and renaming its display name by a right click.
 #include "card/card_drives.h"
 #include "card/card_layout.h"
-#include "entry/module_state.h"
 #include "resource_ids.h"
 #include "ui/card_half.h"
 #include "ui/dialog_common.h"
 #include "ui/folder_rename_dialog.h"
 #include "ui/list_helpers.h"
 #include "ui/win/dialog_base.h"
+#include "ui/win/module.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -27,7 +27,7 @@ WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
 void CardHalf::FolderListCreate(HWND dialog, int id) {
     folderList_ = win::ListView(dialog, id);
-    folderImages_ = win::LoadMaskedImageList(moduleState().ModuleInstance, IDB_CARD_FOLDERS, 32, 4, 2);
+    folderImages_ = win::LoadMaskedImageList(win::ThisModule(), IDB_CARD_FOLDERS, 32, 4, 2);
     folderList_.setImageList(folderImages_.get(), LVSIL_NORMAL);
     RECT r{};
     GetWindowRect(folderList_.hwnd(), &r);

@@ -1,10 +1,10 @@
 // The folder rename dialog. It only asks for the name; the caller takes it to the card.
 #include "ui/folder_rename_dialog.h"
 
-#include "entry/module_state.h"
 #include "resource_ids.h"
 #include "transfer/names.h"
 #include "ui/name_entry_dialog.h"
+#include "ui/win/module.h"
 
 namespace kx {
 
@@ -41,7 +41,7 @@ INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 bool RunRenameDialog(HWND owner, std::string& name) {
     RenameState state{name};
-    DialogBoxParamA(moduleState().ModuleInstance, MAKEINTRESOURCEA(IDD_DESIGN_NAME), owner, RenameDialogProc,
+    DialogBoxParamA(win::ThisModule(), MAKEINTRESOURCEA(IDD_DESIGN_NAME), owner, RenameDialogProc,
                     reinterpret_cast<LPARAM>(&state));
     if (state.name == name) return false;
     name = state.name;

@@ -4,11 +4,11 @@
 
 #include <shlobj.h>
 
-#include "entry/module_state.h"
 #include "resource_ids.h"
 #include "ui/dialog_common.h"
 #include "ui/win/dialog_base.h"
 #include "ui/win/item_record.h"
+#include "ui/win/module.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
@@ -80,12 +80,12 @@ void FolderTree::LocationComboCreate(HWND dialog, int id, int width, int /*heigh
 
 void FolderTree::createTree(HWND dialog) {
     HWND tree = CreateWindowExA(0, WC_TREEVIEWA, nullptr, WS_POPUP | WS_BORDER | TVS_DISABLEDRAGDROP, 0, 0, 10, 10,
-                                dialog, nullptr, moduleState().ModuleInstance, nullptr);
+                                dialog, nullptr, win::ThisModule(), nullptr);
     tree_ = win::TreeView(tree);
     if (!tree) return;
     tree_.setIndent(6);
     g_treeSubclass.attach(tree, this);
-    images_ = win::LoadMaskedImageList(moduleState().ModuleInstance, IDB_LIST_PICTURES, 16, 11, 5);
+    images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
     tree_.setImageList(images_.get(), TVSIL_NORMAL);
     char desktopPath[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, desktopPath, CSIDL_DESKTOPDIRECTORY, FALSE);

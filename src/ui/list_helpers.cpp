@@ -1,8 +1,8 @@
 // Design list helpers over list-view messages.
 #include "ui/list_helpers.h"
 
-#include "entry/module_state.h"
 #include "resource_ids.h"
+#include "ui/win/module.h"
 
 namespace kx {
 
@@ -23,7 +23,7 @@ HWND ListInsertColumns(HWND dialog, int controlId, const ListColumn* columns, in
 win::ImageList CreateDesignListImages(const win::ListView& list, HWND dialog, int id) {
     static constexpr ListColumn kColumns[] = {{200, "FileName"}};
     ListInsertColumns(dialog, id, kColumns, 1);
-    win::ImageList images = win::LoadMaskedImageList(moduleState().ModuleInstance, IDB_LIST_PICTURES, 16, 11, 5);
+    win::ImageList images = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
     list.setImageList(images.get(), LVSIL_SMALL);
     return images;
 }

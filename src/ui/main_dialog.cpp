@@ -7,19 +7,14 @@
 #include <array>
 
 #include "card/card_drives.h"
-#include "entry/module_state.h"
 #include "platform/messages.h"
 #include "resource_ids.h"
 #include "transfer/card_transfers.h"
-#include "ui/card_half.h"
 #include "ui/dialog_common.h"
-#include "ui/folder_tree.h"
 #include "ui/list_helpers.h"
-#include "ui/pc_list.h"
-#include "ui/preview_pane.h"
 #include "ui/win/button.h"
-#include "ui/win/dialog_base.h"
 #include "ui/win/gdi.h"
+#include "ui/win/module.h"
 
 namespace kx {
 
@@ -30,41 +25,12 @@ WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 struct ButtonIcon {
     int control, icon, size;
 };
-constexpr std::array<ButtonIcon, 4> kButtonIcons{{
+constexpr std::array<ButtonIcon, MainDialog::kButtonIconCount> kButtonIcons{{
     {IDC_WRITE_ARROW, IDI_WRITE_ARROW, 24},
     {IDC_READ_ARROW, IDI_READ_ARROW, 24},
     {IDC_ERASE, IDI_WASTE_BIN, 24},
     {IDC_FOLDER_UP, IDI_FOLDER_UP, 16},
 }};
-
-class MainDialog : public win::Dialog {
-protected:
-    INT_PTR OnInitDialog() override;
-    INT_PTR OnCommand(int id, int code, HWND control) override;
-    INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
-private:
-    void handleCommand(int id);
-    void teardown();
-    // The card root for a command, after the card check; nothing when the command must stop.
-    std::optional<std::string> checkedCardRoot();
-    void onWrite();
-    void onRead();
-    void onErase();
-    void onPcSelectAll();
-    void openPcFolder(const std::string& path);
-    // WorkFolder follows the PC side only at start-up and after a write or read.
-    void takeWorkFolder();
-    void refreshCardAfterWrite(const std::string& root);
-
-    HWND tips_ = nullptr;
-    std::array<win::Icon, kButtonIcons.size()> icons_;
-    FolderTree tree_;
-    PcList pcList_;
-    CardHalf card_;
-    PreviewPane preview_;
-};
 
 TransferObserver WaitCursor() {
     TransferObserver observer;
@@ -73,12 +39,14 @@ TransferObserver WaitCursor() {
     return observer;
 }
 
+}  // namespace
+
 INT_PTR MainDialog::OnInitDialog() {
     HWND dialog = hwnd();
     tips_ = CreateTooltips(dialog, MainDialogTips);
     for (std::size_t i = 0; i < kButtonIcons.size(); ++i) {
         const ButtonIcon& b = kButtonIcons[i];
-        icons_[i].reset(static_cast<HICON>(LoadImageA(moduleState().ModuleInstance, MAKEINTRESOURCEA(b.icon),
+        icons_[i].reset(static_cast<HICON>(LoadImageA(win::ThisModule(), MAKEINTRESOURCEA(b.icon),
                                                       IMAGE_ICON, b.size, b.size, LR_DEFAULTCOLOR)));
         win::Button(dialog, b.control).setIcon(icons_[i].get());
     }
@@ -86,9 +54,9 @@ INT_PTR MainDialog::OnInitDialog() {
     tree_.LocationComboCreate(dialog, IDC_LOCATION_COMBO, 0, 200);
     pcList_.PcListCreate(dialog, IDC_PC_LIST, tree_);
     pcList_.preview = card_.preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
-    tree_.SelectFolderPath(std::string(View(moduleState().WorkFolder)));
+    tree_.SelectFolderPath(workFolder);
     takeWorkFolder();
-    // The list shows the tree's folder; WorkFolder keeps a start folder the tree cannot place.
+    // The list shows the tree's folder; workFolder keeps a start folder the tree cannot place.
     const std::string shown = tree_.GetCurrentFolderPath();
     pcList_.PcListFill(shown);
     card_.Create(dialog);
@@ -144,9 +112,9 @@ std::optional<std::string> MainDialog::checkedCardRoot() {
 
 void MainDialog::takeWorkFolder() {
     // The host gets back a folder it can use: the PC side at "My Computer" (a start folder the
-    // tree cannot place falls back there) or without a current item leaves WorkFolder as it is.
+    // tree cannot place falls back there) or without a current item leaves workFolder as it is.
     std::string folder = tree_.GetCurrentFolderPath();
-    if (!folder.empty() && lstrcmpiA(folder.c_str(), kMyComputer) != 0) SetHostString(moduleState().WorkFolder, folder);
+    if (!folder.empty() && lstrcmpiA(folder.c_str(), kMyComputer) != 0) workFolder = std::move(folder);
 }
 
 void MainDialog::openPcFolder(const std::string& path) {
@@ -257,12 +225,6 @@ void MainDialog::teardown() {
     pcList_.PcListDestroy();
     card_.Destroy();
     preview_.DestroyPreviewCanvas();
-}
-
-}  // namespace
-
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return win::RunDialogProcedure<MainDialog>(dialog, message, wParam, lParam);
 }
 
 }  // namespace kx

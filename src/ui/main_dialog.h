@@ -4,8 +4,54 @@
 
 #include <windows.h>
 
+#include <array>
+#include <optional>
+#include <string>
+
+#include "ui/card_half.h"
+#include "ui/folder_tree.h"
+#include "ui/pc_list.h"
+#include "ui/preview_pane.h"
+#include "ui/win/dialog_base.h"
+#include "ui/win/gdi.h"
+
 namespace kx {
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The caller sets workFolder, runs the dialog (`run(IDD_MAIN, parent)`) and reads workFolder back.
+class MainDialog : public win::Dialog {
+public:
+    // In: the folder the PC side opens at. Out: the PC side's folder after start-up and after
+    // each write or read, unless that was "My Computer" or nothing; else as it came in.
+    std::string workFolder;
+
+    static constexpr std::size_t kButtonIconCount = 4;
+
+protected:
+    INT_PTR OnInitDialog() override;
+    INT_PTR OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void handleCommand(int id);
+    void teardown();
+    // The card root for a command, after the card check; nothing when the command must stop.
+    std::optional<std::string> checkedCardRoot();
+    void onWrite();
+    void onRead();
+    void onErase();
+    void onPcSelectAll();
+    void openPcFolder(const std::string& path);
+    // workFolder follows the PC side only at start-up and after a write or read.
+    void takeWorkFolder();
+    void refreshCardAfterWrite(const std::string& root);
+
+    HWND tips_ = nullptr;
+    std::array<win::Icon, kButtonIconCount> icons_;
+    FolderTree tree_;
+    PcList pcList_;
+    CardHalf card_;
+    PreviewPane preview_;
+};
 
 }  // namespace kx

@@ -5,19 +5,15 @@
 
 #include <commctrl.h>
 
-#include <span>
-
 #include "card/card_drives.h"
-#include "entry/module_state.h"
 #include "resource_ids.h"
 #include "transfer/card_transfers.h"
-#include "ui/card_half.h"
 #include "ui/design_name_dialog.h"
 #include "ui/dialog_common.h"
 #include "ui/dialog_support.h"
 #include "ui/win/button.h"
-#include "ui/win/dialog_base.h"
 #include "ui/win/gdi.h"
+#include "ui/win/module.h"
 
 namespace kx {
 
@@ -25,31 +21,17 @@ namespace {
 
 void ShowWaitCursor() { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
 
-class WriteDesignDialog : public win::Dialog {
-protected:
-    INT_PTR OnInitDialog() override;
-    INT_PTR OnCommand(int id, int code, HWND control) override;
-    INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+}  // namespace
 
-private:
-    void showDesignName() const { SetDlgItemTextA(hwnd(), IDC_DESIGN_NAME, moduleState().DesignName.data()); }
-    void onWrite();
-    void onName();
-    // The write of the mode the export chose: 0, 1 or 2.
-    TransferResult write(const CardTarget& card);
-
-    win::Icon arrow_;
-    CardHalf card_;
-};
+void WriteDesignDialog::showDesignName() const { SetDlgItemTextA(hwnd(), IDC_DESIGN_NAME, designName.c_str()); }
 
 INT_PTR WriteDesignDialog::OnInitDialog() {
     HWND dialog = hwnd();
     CreateTooltips(dialog, WriteDialogTips);  // owned by the dialog, destroyed with it
-    arrow_.reset(static_cast<HICON>(LoadImageA(moduleState().ModuleInstance, MAKEINTRESOURCEA(IDI_WRITE_ARROW),
+    arrow_.reset(static_cast<HICON>(LoadImageA(win::ThisModule(), MAKEINTRESOURCEA(IDI_WRITE_ARROW),
                                                IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR)));
     win::Button(dialog, IDC_WRITE_ARROW).setIcon(arrow_.get());
-    if (moduleState().WriteMode == 0) SetWindowTextA(dialog, "Write Designs");
+    if (!fromMemory) SetWindowTextA(dialog, "Write Designs");
     showDesignName();
     card_.Create(dialog);
     if (card_.DiscoverCard() == DiscoverOutcome::Ended) return TRUE;
@@ -83,18 +65,14 @@ void WriteDesignDialog::onWrite() {
 }
 
 TransferResult WriteDesignDialog::write(const CardTarget& card) {
-    const ModuleState& state = moduleState();
-    const std::string name(View(state.DesignName));
     if (!card.folder) return kNothingDone;
     ShowWaitCursor();
-    if (state.WriteMode == 1) {
-        return WriteHostDesign(Owner(hwnd()), std::span(state.HostDesign, state.HostDesignSize), name, card);
-    }
-    return WriteListedFiles(Owner(hwnd()), std::string(View(state.FileListPath)), name, card);
+    if (fromMemory) return WriteHostDesign(Owner(hwnd()), hostDesign, designName, card);
+    return WriteListedFiles(Owner(hwnd()), fileListPath, designName, card);
 }
 
 void WriteDesignDialog::onName() {
-    if (RunDesignNameDialog(hwnd()) < 0)
+    if (RunDesignNameDialog(hwnd(), designName) < 0)
         ShowMessage(Owner(hwnd()), "Failed to create Window.", "Enter Filename", mb::ICONHAND);
     showDesignName();
 }
@@ -121,12 +99,6 @@ INT_PTR WriteDesignDialog::OnMessage(UINT message, WPARAM, LPARAM) {
         return FALSE;
     default: return FALSE;
     }
-}
-
-}  // namespace
-
-INT_PTR CALLBACK WriteDesignDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return win::RunDialogProcedure<WriteDesignDialog>(dialog, message, wParam, lParam);
 }
 
 }  // namespace kx

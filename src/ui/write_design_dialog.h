@@ -4,8 +4,43 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "transfer/card_transfers.h"
+#include "ui/card_half.h"
+#include "ui/win/dialog_base.h"
+#include "ui/win/gdi.h"
+
 namespace kx {
 
-INT_PTR CALLBACK WriteDesignDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The caller fills the inputs, runs the dialog (`run(IDD_WRITE_DESIGN, parent)`) and reads
+// designName back.
+class WriteDesignDialog : public win::Dialog {
+public:
+    // True: the write stores hostDesign; false: the designs fileListPath lists.
+    bool fromMemory = false;
+    std::span<std::uint8_t> hostDesign;  // the host's bytes, changed in place by the write
+    std::string fileListPath;
+    // In: the name the design is stored under. Out: as the Name button's dialog last left it.
+    std::string designName;
+
+protected:
+    INT_PTR OnInitDialog() override;
+    INT_PTR OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void showDesignName() const;
+    void onWrite();
+    void onName();
+    // The write the caller chose, into `card`'s current folder.
+    TransferResult write(const CardTarget& card);
+
+    win::Icon arrow_;
+    CardHalf card_;
+};
 
 }  // namespace kx

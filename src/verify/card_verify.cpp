@@ -345,10 +345,10 @@ VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders
 namespace {
 
 // In the order of the enumerations.
-constexpr std::array<std::string_view, 19> kProblemNames{
+constexpr std::array<std::string_view, 20> kProblemNames{
     "order-file-damaged", "order-file-blocked", "folder-missing", "folder-blocked", "too-many-designs",
-    "design-unreadable", "design-torn", "record-limit", "record-count-none", "no-hoop-fits", "hoop-fields-not-normalised", "thumbnail-missing",
-    "thumbnail-differs", "thumbnail-without-design", "pair-half-alone", "pair-half-thumbnail", "copy-leftover",
+    "design-unreadable", "design-torn", "record-limit", "record-count-none", "no-hoop-fits",
+    "hoop-fields-not-normalised", "thumbnail-missing", "thumbnail-differs", "thumbnail-without-design", "pair-half-alone", "pair-half-thumbnail", "copy-leftover",
     "foreign-entry", "case-clash", "unholdable-name"};
 static_assert(kProblemNames.size() == static_cast<std::size_t>(Problem::UnholdableName) + 1);
 

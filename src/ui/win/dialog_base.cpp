@@ -1,7 +1,8 @@
-// The dialog procedure shared by the dialogs: state object, record freeing, dispatch.
+// The dialog procedure shared by the dialogs: the caller's object, record freeing, dispatch.
 #include "ui/win/dialog_base.h"
 
 #include "ui/win/item_record.h"
+#include "ui/win/module.h"
 
 namespace kx::win {
 
@@ -46,15 +47,18 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-INT_PTR Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                          std::unique_ptr<Dialog> (*make)()) noexcept {
+INT_PTR Dialog::run(int templateId, HWND parent) {
+    return DialogBoxParamA(ThisModule(), MAKEINTRESOURCEA(templateId), parent, Procedure, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     try {
         // Items are deleted as the controls go, even while the dialog itself is being torn down.
         FreeRecordOfDeletedItem(message, lParam);
         if (message == WM_INITDIALOG) {
-            std::unique_ptr<Dialog> state = make();
-            state->hwnd_ = dialog;
-            SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state.release()));
+            // run() passed the object.
+            reinterpret_cast<Dialog*>(lParam)->hwnd_ = dialog;
+            SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         }
         Dialog* state = From(dialog);
         if (!state) return FALSE;
@@ -62,8 +66,8 @@ INT_PTR Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         // so a list view still reports the deletion of each item, and each record goes with it.
         if (message == WM_NOTIFY) SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
         if (message == WM_NCDESTROY) {
+            // The caller owns the object and reads its outputs once the dialog has ended.
             SetWindowLongPtrA(dialog, DWLP_USER, 0);
-            delete state;
             return FALSE;
         }
         return state->dispatch(message, wParam, lParam);

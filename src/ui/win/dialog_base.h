@@ -1,6 +1,7 @@
-// A dialog's procedure as a dispatcher over one state object. The object is made on
-// WM_INITDIALOG, reachable from the window through DWLP_USER, and deleted on WM_NCDESTROY;
-// no exception leaves the procedure.
+// A modal dialog as an object its caller owns: the caller fills the object's inputs, runs it
+// (the object is the dialog's init parameter, reachable from the window through DWLP_USER from
+// WM_INITDIALOG to WM_NCDESTROY) and reads its outputs after it ends. No exception leaves the
+// procedure.
 //
 // One command runs at a time. A command (its start-up, each WM_COMMAND, and a control's action
 // run through RunCommand) may open a message box or a dialog whose loop hands on what was
@@ -11,7 +12,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <utility>
 
 namespace kx::win {
@@ -20,6 +20,10 @@ class Dialog {
 public:
     virtual ~Dialog() = default;
     HWND hwnd() const { return hwnd_; }
+
+    // Runs the dialog of this module's template `templateId` over this object, owned by
+    // `parent`: DialogBoxParamA's result (the end code; 0 or -1 when no dialog was made).
+    INT_PTR run(int templateId, HWND parent);
 
     // The state object of `dialog`, or null before WM_INITDIALOG and after WM_NCDESTROY.
     static Dialog* From(HWND dialog);
@@ -51,13 +55,9 @@ protected:
     // Every other message.
     virtual INT_PTR OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) { return FALSE; }
 
-    template <class D>
-    friend INT_PTR RunDialogProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
-
 private:
     INT_PTR dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    static INT_PTR Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
-                             std::unique_ptr<Dialog> (*make)()) noexcept;
+    static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     // Ends the running command, and passes on a close that waited for it.
     struct CommandEnd {
@@ -70,11 +70,5 @@ private:
     bool running_ = false;
     bool closeWaiting_ = false;
 };
-
-// The body of a DLGPROC whose state is a D: `return RunDialogProcedure<D>(h, m, w, l);`.
-template <class D>
-INT_PTR RunDialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return Dialog::Procedure(dialog, message, wParam, lParam, [] { return std::unique_ptr<Dialog>(new D); });
-}
 
 }  // namespace kx::win

@@ -146,7 +146,9 @@ TEST(Exports, StartFolderInAnyWindowsSpellingOpensAndComesBackWhole) {
         EXPECT_EQ(result, 1);
         if (start != unplaced) {
             EXPECT_EQ(listed.size(), 1u);
-            if (!listed.empty()) EXPECT_EQ(listed[0].text, "ROSE.kxd");
+            if (!listed.empty()) {
+                EXPECT_EQ(listed[0].text, "ROSE.kxd");
+            }
         }
         const std::string text = WrittenBack(buffer);
         EXPECT_EQ(lstrcmpiA(text.c_str(), back.c_str()), 0) << text;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/paths.h"
 #include "platform/posix/posix_platform.h"
 
 namespace kx::cli {
@@ -25,8 +26,8 @@ std::optional<std::string> WindowsFolderOf(const std::string& hostFolder) {
     std::filesystem::path resolved = std::filesystem::canonical(hostFolder, error);
     if (error) return std::nullopt;
     auto path = WindowsPathOf(resolved.string());
-    if (path && path->back() != '\\') *path += '\\';
-    return path;
+    if (!path) return std::nullopt;
+    return WithTrailingBackslash(std::move(*path));
 }
 
 }  // namespace kx::cli

@@ -40,6 +40,9 @@ bool IsPathSeparator(char c);
 // read waiting for good.
 bool NamesWindowsDevice(std::string_view path);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
+// A folder path as the system keeps it: ending with a backslash (an empty path stays empty).
+std::string WithTrailingBackslash(std::string folder);
 // With ASCII letters in lower case: a key for names compared without regard to case.
 std::string LowerAsciiCopy(std::string_view s);
 // Wildcard match of * and ? without regard to ASCII case.

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include "platform/paths.h"
 #include "resource_ids.h"
 #include "ui/dialog_common.h"
 #include "ui/win/dialog_base.h"
@@ -23,17 +24,6 @@ constexpr int kClosedFolder = 0, kOpenFolder = 1, kDesktop = 3, kComputer = 4;
 constexpr int kRemovable = 5, kFixed = 6, kCdRom = 7;
 constexpr int kPictureWidth = 16, kRowHeight = 18, kMostRowsShown = 14;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
-}
-bool StartsNoCase(const std::string& s, const std::string& prefix) {
-    return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
-}
-std::string WithBackslash(std::string path) {
-    if (!path.empty() && path.back() != '\\') path += '\\';
-    return path;
-}
 // Each position just after a backslash, by multibyte characters.
 std::vector<std::size_t> PartEnds(const std::string& path) {
     std::vector<std::size_t> ends;
@@ -131,7 +121,7 @@ std::string FolderTree::pathOf(HTREEITEM item) const {
 
 HTREEITEM FolderTree::findByPath(HTREEITEM item, const std::string& path) const {
     for (; item; item = tree_.nextItem(item, TVGN_NEXT)) {
-        if (EqualNoCase(pathOf(item), path)) return item;
+        if (EqualsIgnoreCase(pathOf(item), path)) return item;
         if (HTREEITEM below = findByPath(tree_.nextItem(item, TVGN_CHILD), path)) return below;
     }
     return nullptr;
@@ -139,17 +129,17 @@ HTREEITEM FolderTree::findByPath(HTREEITEM item, const std::string& path) const 
 
 HTREEITEM FolderTree::findSibling(HTREEITEM item, const std::string& prefix) const {
     for (; item; item = tree_.nextItem(item, TVGN_NEXT))
-        if (StartsNoCase(pathOf(item), prefix)) return item;
+        if (StartsWithIgnoreCase(pathOf(item), prefix)) return item;
     return nullptr;
 }
 
 void FolderTree::buildChain(const std::string& path) {
     HTREEITEM root = tree_.nextItem(nullptr, TVGN_ROOT);
-    if (EqualNoCase(path, kMyComputer)) {
+    if (EqualsIgnoreCase(path, kMyComputer)) {
         setCurrent(tree_.nextItem(root, TVGN_CHILD));
         return;
     }
-    std::string full = WithBackslash(path);
+    std::string full = WithTrailingBackslash(path);
     std::vector<std::size_t> ends = PartEnds(full);
     if (ends.empty()) return;
     HTREEITEM found = findByPath(root, full.substr(0, ends[0]));
@@ -171,7 +161,7 @@ void FolderTree::buildChain(const std::string& path) {
 }
 
 void FolderTree::cutChain(const std::string& path) {
-    std::string full = WithBackslash(path);
+    std::string full = WithTrailingBackslash(path);
     std::vector<std::size_t> ends = PartEnds(full);
     if (ends.size() < 2) return;
     HTREEITEM drive = findByPath(tree_.nextItem(nullptr, TVGN_ROOT), full.substr(0, ends[0]));

@@ -46,12 +46,6 @@ const Entry* Lookup(const std::vector<Entry>& entries, std::string_view name) {
     return it == entries.end() ? nullptr : &*it;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // The file's size and its first `most` bytes; nothing when it cannot be opened or read.
 struct FileStart {
     std::uint64_t size = 0;
@@ -127,7 +121,7 @@ std::vector<Entry> CardVerifier::checkNames(const std::string& label, const std:
     for (Entry& entry : entries) {
         if (!FatVolumeCanHoldName(entry.name))
             note(label, entry.name, Problem::UnholdableName, "a name the card's FAT volume cannot hold");
-        auto [first, isNew] = seen.emplace(Lower(entry.name), entry.name);
+        auto [first, isNew] = seen.emplace(LowerAsciiCopy(entry.name), entry.name);
         if (!isNew) note(label, entry.name, Problem::CaseClash, "differs only in case from " + first->second);
         if (!entry.isDirectory && IsCopySideFileName(entry.name)) {
             const std::string path = folder + entry.name;
@@ -214,7 +208,7 @@ void CardVerifier::checkDesignFolder(const std::string& label, const std::string
             designs.push_back(entry.name);
             designBases.insert(BaseOf(entry.name));
         } else if (WildcardMatch("*.kxt", entry.name)) {
-            thumbnails.emplace(Lower(entry.name), entry.name);
+            thumbnails.emplace(LowerAsciiCopy(entry.name), entry.name);
         } else {
             note(label, entry.name, Problem::ForeignEntry, "neither a design nor a thumbnail");
         }
@@ -225,7 +219,7 @@ void CardVerifier::checkDesignFolder(const std::string& label, const std::string
                  std::to_string(kFolderDesignLimit));
     std::set<std::string> claimed;
     for (const std::string& design : designs) {
-        auto thumbnail = thumbnails.find(Lower(ReplaceExtension(design, "kxt")));
+        auto thumbnail = thumbnails.find(LowerAsciiCopy(ReplaceExtension(design, "kxt")));
         const std::string* thumbnailName = thumbnail == thumbnails.end() ? nullptr : &thumbnail->second;
         // The thumbnail of a design the repair deleted goes with the thumbnails left alone.
         if (checkDesign(label, folder, design, thumbnailName, designBases) && thumbnailName)

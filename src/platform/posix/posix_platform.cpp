@@ -694,9 +694,7 @@ bool PosixPlatform::diskFreeSpace(const std::string& root, DiskGeometry& geometr
 std::string PosixPlatform::tempPath() {
     const char* env = std::getenv("TMPDIR");
     std::string host = !tempFolder_.empty() ? tempFolder_ : (env && *env) ? env : "/tmp";
-    std::string win = toWindowsPath(host).value_or("Z:\\tmp");
-    if (win.back() != '\\') win += '\\';
-    return win;
+    return WithTrailingBackslash(toWindowsPath(host).value_or("Z:\\tmp"));
 }
 
 std::uint64_t PosixPlatform::localFileTime() {
@@ -718,8 +716,7 @@ bool PosixPlatform::setCurrentDirectory(const std::string& path) {
     if (!host || !IsDirectory(*host)) return false;
     auto win = toWindowsPath(*host);
     if (!win) return false;
-    if (win->back() != '\\') *win += '\\';
-    currentDirectory_ = *win;
+    currentDirectory_ = WithTrailingBackslash(std::move(*win));
     return true;
 }
 

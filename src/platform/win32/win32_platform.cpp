@@ -32,11 +32,6 @@ std::string FromBuffer(const char* buffer, std::size_t capacity) {
     return std::string(buffer, strnlen(buffer, capacity));
 }
 
-std::string WithTrailingBackslash(std::string folder) {
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    return folder;
-}
-
 struct CreateArgs {
     DWORD access;
     DWORD share;

@@ -463,7 +463,7 @@ void TimeCardFolder(HWND dialog, const std::string& card, int count, int runs, c
     const std::string folder = card + "EmbF5\\";
     HWND list = GetDlgItem(dialog, IDC_DESIGN_LIST);
     auto toFolderView = [&] {
-        if (kx::InDesignView(dialog)) SendCommand(dialog, IDC_CARD_OPEN);
+        if (IsWindowVisible(list)) SendCommand(dialog, IDC_CARD_OPEN);  // the design view shows
     };
     Figure& open = NewFigure("card open", count);
     Figure& all = NewFigure("card select all", count);

@@ -1,4 +1,4 @@
-// Tooltips, card views, counters and centring for the card dialogs.
+// Tooltips, counters and the end of the start-up for the card dialogs.
 #include "ui/dialog_common.h"
 
 #include <commctrl.h>
@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "resource_ids.h"
+#include "ui/dialog_support.h"
 #include "ui/win/module.h"
 
 namespace kx {
@@ -39,8 +40,6 @@ void ShowCountText(HWND dialog, int counterId, int n) {
     SetDlgItemTextA(dialog, counterId, text);
 }
 
-void ShowControl(HWND dialog, int id, bool on) { ShowWindow(GetDlgItem(dialog, id), on ? SW_SHOW : SW_HIDE); }
-
 }  // namespace
 
 HWND CreateTooltips(HWND dialog, const TooltipRow* table) {
@@ -71,18 +70,6 @@ void SupplyTooltipText(HWND dialog, NMTTDISPINFOA& info, const TooltipRow* table
     }
 }
 
-void SetCardView(HWND dialog, CardView view, const std::string& name) {
-    bool designs = view == CARD_VIEW_DESIGNS;
-    if (designs) SetDlgItemTextA(dialog, IDC_OPEN_FOLDER_NAME, ("Folder : " + name).c_str());
-    ShowControl(dialog, IDC_DRIVE_COMBO, !designs);
-    ShowControl(dialog, IDC_FOLDER_LIST, !designs);
-    ShowControl(dialog, IDC_OPEN_FOLDER_NAME, designs);
-    ShowControl(dialog, IDC_DESIGN_LIST, designs);
-    SetDlgItemTextA(dialog, IDC_CARD_OPEN, designs ? "Folder" : "Open");
-}
-
-bool InDesignView(HWND dialog) { return IsWindowVisible(GetDlgItem(dialog, IDC_DESIGN_LIST)) != FALSE; }
-
 void SetPcSelectedCount(HWND dialog, int n) {
     EnableWindow(GetDlgItem(dialog, IDC_WRITE_ARROW), n >= 1);
     ShowCountText(dialog, IDC_PC_COUNT, n);
@@ -107,11 +94,10 @@ LongListWork::~LongListWork() {
     if (dialog_) RedrawWindow(dialog_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void CenterOnScreen(HWND window) {
-    RECT r{};
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, FALSE);
+void ShowStartedDialog(HWND dialog) {
+    CenterOnScreen(dialog);
+    ShowWindow(dialog, SW_SHOW);
+    UpdateWindow(dialog);
 }
 
 }  // namespace kx

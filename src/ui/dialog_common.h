@@ -1,12 +1,12 @@
-// What the dialogs with a card half share: tooltips from a table, the card views, the two
-// "Selected designs" counters, centring on the screen and the card check of every command.
+// What the dialogs with a card half share: tooltips from a table, the two "Selected designs"
+// counters, the command code that re-checks the card, the end of the start-up and the wait
+// for long list work.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstddef>
-#include <string>
 
 namespace kx {
 
@@ -28,15 +28,17 @@ HWND CreateTooltips(HWND dialog, const TooltipRow* table);
 // Answers TTN_NEEDTEXTA from the first row whose control is the tool; other requests stay unanswered.
 void SupplyTooltipText(HWND dialog, NMTTDISPINFOA& info, const TooltipRow* table);
 
-enum CardView { CARD_VIEW_FOLDERS = 0, CARD_VIEW_DESIGNS = 1 };
-// Shows one view of the card half; `name` (the open folder's display name) only for designs.
-void SetCardView(HWND dialog, CardView view, const std::string& name = {});
-// The view is read back from the design list's visibility, never stored.
-bool InDesignView(HWND dialog);
+// Every command whose notification code is 1 re-checks the card once it is handled: the drive
+// combo's CBN_SELCHANGE, and the preview pane's STN_DBLCLK (its template asks for
+// notifications). Buttons send only BN_CLICKED (0).
+inline bool RechecksCard(int notificationCode) { return notificationCode == 1; }
 
+// The counters, with the arrows (and the bin) that need a ticked design.
 void SetPcSelectedCount(HWND dialog, int n);
 void SetCardSelectedCount(HWND dialog, int n);
-void CenterOnScreen(HWND window);
+
+// The end of a card dialog's start-up: centred on the screen, shown and painted.
+void ShowStartedDialog(HWND dialog);
 
 // Work on a list of `rows` rows: when there are enough of them for it to take more than about
 // half a second, the wait cursor from the start (left for the next mouse move to put back, as

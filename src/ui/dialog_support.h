@@ -1,5 +1,4 @@
-// Small pieces of the dialogs on template 106: item texts, owners for messages, and the guard that
-// keeps exceptions inside a dialog procedure.
+// Small pieces every dialog of the module uses: item texts and the owner its messages name.
 #pragma once
 
 #include <windows.h>
@@ -13,17 +12,10 @@ namespace kx {
 // The text of a dialog item, at most kMaxPath - 1 characters.
 std::string DialogItemText(HWND dialog, int id);
 
+// A window as the owner of a message.
 inline WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
-// Runs a message handler; an exception (only an allocation can throw) ends in FALSE rather
-// than unwinding into the dialog manager.
-template <class Handler>
-INT_PTR NoThrow(Handler handler) noexcept {
-    try {
-        return handler();
-    } catch (...) {
-        return FALSE;
-    }
-}
+// Places the window in the middle of the screen.
+void CenterOnScreen(HWND window);
 
 }  // namespace kx

@@ -1,18 +1,17 @@
 // The folder rename dialog: template 106 under its own title and prompt, for the display name
-// of a card folder (at most 8 characters).
+// of a card folder (at most 8 characters). It only asks for the name; the caller takes it to
+// the card.
 #pragma once
 
-#include <windows.h>
-
-#include <string>
+#include "ui/name_entry_dialog.h"
 
 namespace kx {
 
-// Shows the dialog on `name`, owned by `owner`. True when the user confirmed a name that
-// differs from `name` (compared case-sensitively); `name` then holds it. False after Cancel,
-// Esc, the close box or the same name, and when the dialog could not be created.
-bool RunRenameDialog(HWND owner, std::string& name);
-
-INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Takes a name that passes the display-name rules; an empty entry keeps the dialog open.
+class FolderRenameDialog final : public NameEntryDialog {
+private:
+    void label() override;
+    std::optional<std::string> take(std::string typed) override;
+};
 
 }  // namespace kx

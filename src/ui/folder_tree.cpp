@@ -16,8 +16,8 @@ namespace kx {
 
 namespace {
 
-win::Subclass g_comboSubclass(&FolderTree::LocationComboProc);
-win::Subclass g_treeSubclass(&FolderTree::FolderTreeProc);
+using ComboSubclass = win::Subclass<FolderTree, &FolderTree::onComboMessage>;
+using TreeSubclass = win::Subclass<FolderTree, &FolderTree::onTreeMessage>;
 
 // Pictures of the list strip.
 constexpr int kClosedFolder = 0, kOpenFolder = 1, kDesktop = 3, kComputer = 4;
@@ -61,7 +61,7 @@ int DrivePicture(const std::string& root) {
 void FolderTree::LocationComboCreate(HWND dialog, int id, int width, int /*height*/) {
     combo_ = win::ComboBox(dialog, id);
     createTree(dialog);
-    g_comboSubclass.attach(combo_.hwnd(), this);
+    ComboSubclass::Attach(combo_.hwnd(), this);
     combo_.setItemHeight(-1, 16);
     RECT client{};
     GetClientRect(combo_.hwnd(), &client);
@@ -74,7 +74,7 @@ void FolderTree::createTree(HWND dialog) {
     tree_ = win::TreeView(tree);
     if (!tree) return;
     tree_.setIndent(6);
-    g_treeSubclass.attach(tree, this);
+    TreeSubclass::Attach(tree, this);
     images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
     tree_.setImageList(images_.get(), TVSIL_NORMAL);
     char desktopPath[MAX_PATH] = {};
@@ -227,23 +227,13 @@ void FolderTree::toggle() {
     tree_.selectItem(current_, TVGN_CARET);
 }
 
-LRESULT CALLBACK FolderTree::LocationComboProc(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
-    return g_comboSubclass.route<FolderTree>(combo, message, wParam, lParam, [&](FolderTree& self) -> LRESULT {
-        if (!win::Dialog::TakesInput(GetParent(combo), message)) return 0;
-        if (!win::IsDropDownToggle(message, wParam)) return g_comboSubclass.callPrevious(combo, message, wParam, lParam);
-        self.toggle();
-        return 0;
-    });
-}
-
-LRESULT CALLBACK FolderTree::FolderTreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
-    return g_treeSubclass.route<FolderTree>(tree, message, wParam, lParam, [&](FolderTree& self) {
-        return self.onTreeMessage(tree, message, wParam, lParam);
-    });
+LRESULT FolderTree::onComboMessage(HWND combo, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!win::IsDropDownToggle(message, wParam)) return ComboSubclass::CallPrevious(combo, message, wParam, lParam);
+    toggle();
+    return 0;
 }
 
 LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!win::Dialog::TakesInput(GetParent(combo_.hwnd()), message)) return 0;
     TVHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (message) {
@@ -271,7 +261,7 @@ LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM
         break;
     default: break;
     }
-    return g_treeSubclass.callPrevious(tree, message, wParam, lParam);
+    return TreeSubclass::CallPrevious(tree, message, wParam, lParam);
 }
 
 void FolderTree::OnFolderTreeExpanding(const NMTREEVIEWA& change) const {

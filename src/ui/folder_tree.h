@@ -50,8 +50,9 @@ public:
     // harmless when repeated or once the dialog has ended the tree.
     void FolderTreeDestroy();
 
-    static LRESULT CALLBACK LocationComboProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK FolderTreeProc(HWND, UINT, WPARAM, LPARAM);
+    // The location combo's and the tree's messages.
+    LRESULT onComboMessage(HWND, UINT, WPARAM, LPARAM);
+    LRESULT onTreeMessage(HWND, UINT, WPARAM, LPARAM);
 
 private:
     void createTree(HWND dialog);
@@ -65,7 +66,6 @@ private:
     void toggle();
     std::string pathOf(HTREEITEM item) const;
     void repaintCombo() const;
-    LRESULT onTreeMessage(HWND, UINT, WPARAM, LPARAM);
 
     win::ComboBox combo_;
     win::TreeView tree_;

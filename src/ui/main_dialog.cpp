@@ -11,16 +11,15 @@
 #include "resource_ids.h"
 #include "transfer/card_transfers.h"
 #include "ui/dialog_common.h"
-#include "ui/list_helpers.h"
+#include "ui/dialog_support.h"
 #include "ui/win/button.h"
+#include "ui/win/item_record.h"
 #include "ui/win/gdi.h"
 #include "ui/win/module.h"
 
 namespace kx {
 
 namespace {
-
-WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
 
 struct ButtonIcon {
     int control, icon, size;
@@ -52,51 +51,45 @@ INT_PTR MainDialog::OnInitDialog() {
     }
     for (int id : {IDC_WRITE_ARROW, IDC_READ_ARROW, IDC_ERASE}) EnableWindow(GetDlgItem(dialog, id), FALSE);
     tree_.LocationComboCreate(dialog, IDC_LOCATION_COMBO, 0, 200);
-    pcList_.PcListCreate(dialog, IDC_PC_LIST, tree_);
-    pcList_.preview = card_.preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
+    // The pane's canvas comes last: until then a preview shows nothing.
+    auto preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
+    pcList_.emplace(dialog, IDC_PC_LIST, tree_, preview);
     tree_.SelectFolderPath(workFolder);
     takeWorkFolder();
     // The list shows the tree's folder; workFolder keeps a start folder the tree cannot place.
-    const std::string shown = tree_.GetCurrentFolderPath();
-    pcList_.PcListFill(shown);
-    card_.Create(dialog);
-    if (card_.DiscoverCard() == DiscoverOutcome::Ended) return TRUE;
-    SetCardView(dialog, CARD_VIEW_FOLDERS);
-    SetCardSelectedCount(dialog, 0);
+    pcList_->fill(tree_.GetCurrentFolderPath());
+    card_.emplace(dialog, preview);
+    if (card_->discoverCard() == DiscoverOutcome::Ended) return TRUE;
     win::Button(dialog, IDC_PREVIEW_CHECK).setCheck(true);
     preview_.CreatePreviewCanvas(dialog);
     preview_.ClearPreview();
-    CenterOnScreen(dialog);
-    ShowWindow(dialog, SW_SHOW);
-    UpdateWindow(dialog);
+    ShowStartedDialog(dialog);
     return TRUE;
 }
 
 INT_PTR MainDialog::OnCommand(int id, int code, HWND) {
-    handleCommand(id);
-    // Code 1 is the drive combo's selection change, and a double click on the preview pane.
-    if (code == 1) card_.RecheckCard();
+    // A notification from a control torn down with the dialog finds nothing to act on.
+    if (!card_) return TRUE;
+    if (code == BN_CLICKED) onClick(id);
+    if (RechecksCard(code)) card_->recheckCard();
     return TRUE;
 }
 
-void MainDialog::handleCommand(int id) {
+void MainDialog::onClick(int id) {
     switch (id) {
     case IDCANCEL: PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
-    case IDC_CARD_SELECT_ALL: card_.SelectAllDesigns(); break;
+    case IDC_CARD_SELECT_ALL: card_->selectAllDesigns(); break;
     case IDC_PC_SELECT_ALL: onPcSelectAll(); break;
-    case IDC_CARD_OPEN: card_.OnOpenButton(); break;
+    case IDC_CARD_OPEN: card_->onOpenButton(); break;
     case IDC_FOLDER_UP: {
         std::string parent;
-        if (tree_.GoUpOneFolder(parent)) pcList_.PcListFill(parent);
+        if (tree_.GoUpOneFolder(parent)) pcList_->fill(parent);
         break;
     }
     case IDC_PREVIEW_CHECK: preview_.ClearPreview(); break;
-    case IDC_PC_OPEN: {
-        std::string path;
-        int kind = pcList_.PcListOpenFocused(path);
-        if (kind == 0 || kind == 1) openPcFolder(path);
+    case IDC_PC_OPEN:
+        if (std::optional<std::string> folder = pcList_->focusedFolder()) openPcFolder(*folder);
         break;
-    }
     case IDC_WRITE_ARROW: onWrite(); break;
     case IDC_READ_ARROW: onRead(); break;
     case IDC_ERASE: onErase(); break;
@@ -105,8 +98,8 @@ void MainDialog::handleCommand(int id) {
 }
 
 std::optional<std::string> MainDialog::checkedCardRoot() {
-    std::string root;
-    if (!card_.GetCardDrive(root) || !CheckCardReady(Owner(hwnd()), root)) return std::nullopt;
+    std::optional<std::string> root = card_->cardDrive();
+    if (!root || !CheckCardReady(Owner(hwnd()), *root)) return std::nullopt;
     return root;
 }
 
@@ -119,68 +112,49 @@ void MainDialog::takeWorkFolder() {
 
 void MainDialog::openPcFolder(const std::string& path) {
     tree_.SelectFolderPath(path);
-    pcList_.PcListFill(path);
+    pcList_->fill(path);
 }
 
 void MainDialog::onPcSelectAll() {
     // The pair halves' headers are read: a large folder takes a while.
-    LongListWork work(hwnd(), static_cast<std::size_t>(pcList_.list().itemCount()));
-    pcList_.PcListSetAllChecks(true);
-    if (pcList_.PcListUncheckUnpaired())
-        ShowMessage(Owner(hwnd()), kPairMissingMessage, "Attention", mb::ICONEXCLAMATION);
-    SetPcSelectedCount(hwnd(), pcList_.PcListTicked());
+    LongListWork work(hwnd(), static_cast<std::size_t>(pcList_->size()));
+    pcList_->setAllTicks(true);
+    if (pcList_->untickUnpaired()) ShowMessage(Owner(hwnd()), kPairMissingMessage, "Attention", mb::ICONEXCLAMATION);
+    SetPcSelectedCount(hwnd(), pcList_->ticked());
 }
 
 void MainDialog::onWrite() {
     auto root = checkedCardRoot();
     if (!root) return;
-    TransferResult result = WriteSelectedToCard(Owner(hwnd()), ListRows(pcList_.list()), card_.Target(*root), WaitCursor());
+    TransferResult result = WriteSelectedToCard(Owner(hwnd()), pcList_->listRows(), card_->target(*root), WaitCursor());
     if (result == kNothingDone) return;
     if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     preview_.ClearPreview();
-    pcList_.PcListSetAllChecks(false);
+    pcList_->setAllTicks(false);
     SetPcSelectedCount(hwnd(), 0);
     takeWorkFolder();
-    refreshCardAfterWrite(*root);
-}
-
-void MainDialog::refreshCardAfterWrite(const std::string& root) {
-    if (InDesignView(hwnd())) {
-        std::string path;
-        if (card_.FolderListGetCurrent(nullptr, &path) == -1) return;
-        card_.DesignListFill(path);
-        SetCardSelectedCount(hwnd(), 0);
-    } else if (card_.CheckCardLayout(hwnd(), root)) {
-        card_.FolderListFill(root);
-    }
+    card_->refreshAfterWrite(*root);
 }
 
 void MainDialog::onRead() {
     auto root = checkedCardRoot();
     if (!root) return;
     std::string pcFolder = tree_.GetCurrentFolderPath();
-    if (!ReadSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), pcFolder,
-                              WaitCursor()))
+    if (!ReadSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), pcFolder, WaitCursor()))
         return;
     preview_.ClearPreview();
-    pcList_.PcListFill(tree_.GetCurrentFolderPath());
+    pcList_->fill(tree_.GetCurrentFolderPath());
     takeWorkFolder();
-    card_.DesignListSetAllChecks(false);
-    SetCardSelectedCount(hwnd(), 0);
+    card_->untickDesigns();
 }
 
 void MainDialog::onErase() {
     auto root = checkedCardRoot();
     if (!root) return;
-    if (!EraseSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), WaitCursor()))
-        return;
-    LongListWork work(hwnd(), static_cast<std::size_t>(card_.designList().itemCount()));
+    if (!EraseSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), WaitCursor())) return;
+    LongListWork work(hwnd(), static_cast<std::size_t>(card_->designCount()));
     preview_.ClearPreview();
-    std::string path;
-    if (card_.FolderListGetCurrent(nullptr, &path) != -1) {
-        card_.DesignListFill(path);
-        SetCardSelectedCount(hwnd(), 0);
-    }
+    card_->refillDesigns();
 }
 
 INT_PTR MainDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
@@ -205,7 +179,8 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     }
     case WM_FOLDER_CHOSEN:
-        if (const ItemRecord* record = reinterpret_cast<const ItemRecord*>(lParam)) pcList_.PcListFill(record->path);
+        if (const ItemRecord* record = reinterpret_cast<const ItemRecord*>(lParam); record && pcList_)
+            pcList_->fill(record->path);
         tree_.FocusLocationCombo();
         return TRUE;
     case WM_CLOSE:
@@ -222,8 +197,8 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainDialog::teardown() {
     tree_.FolderTreeDestroy();
-    pcList_.PcListDestroy();
-    card_.Destroy();
+    pcList_.reset();
+    card_.reset();
     preview_.DestroyPreviewCanvas();
 }
 

@@ -33,7 +33,8 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void handleCommand(int id);
+    // A button's click.
+    void onClick(int id);
     void teardown();
     // The card root for a command, after the card check; nothing when the command must stop.
     std::optional<std::string> checkedCardRoot();
@@ -44,13 +45,13 @@ private:
     void openPcFolder(const std::string& path);
     // workFolder follows the PC side only at start-up and after a write or read.
     void takeWorkFolder();
-    void refreshCardAfterWrite(const std::string& root);
 
     HWND tips_ = nullptr;
     std::array<win::Icon, kButtonIconCount> icons_;
     FolderTree tree_;
-    PcList pcList_;
-    CardHalf card_;
+    // From the start-up to the teardown.
+    std::optional<PcList> pcList_;
+    std::optional<CardHalf> card_;
     PreviewPane preview_;
 };
 

@@ -1,40 +1,37 @@
-// The frame shared by the two dialogs on template 106 (the design name and the folder rename):
-// OK hands the entry to the dialog's own check, Cancel and the close box end the dialog with 2.
+// The dialogs on template 106 (the design name and the folder rename): one edit field under a
+// prompt. OK hands the entry to the dialog's own check, which ends the dialog with 1 when it
+// takes the entry; Cancel, Esc and the close box end it with 2. OK runs as the dialog's one
+// command, so a second OK pressed under the check's message box does nothing.
 #pragma once
 
 #include <windows.h>
 
-#include "ui/dialog_common.h"
-#include "ui/dialog_support.h"
-#include "ui/win/gdi.h"
+#include <optional>
+#include <string>
+
+#include "ui/win/dialog_base.h"
 
 namespace kx {
 
-// `Init` fills the dialog (with the DialogBoxParamA parameter); `Ok` checks the entry and ends
-// the dialog with 1 when it takes it.
-template <void (*Init)(HWND, LPARAM), void (*Ok)(HWND)>
-INT_PTR CALLBACK NameEntryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    return NoThrow([&]() -> INT_PTR {
-        switch (message) {
-        case WM_INITDIALOG:
-            Init(dialog, lParam);
-            CenterOnScreen(dialog);
-            return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDOK) Ok(dialog);
-            else if (LOWORD(wParam) == IDCANCEL) PostMessageA(dialog, WM_CLOSE, 0, 0);
-            return TRUE;
-        case WM_CLOSE:
-            EndDialog(dialog, 2);
-            return TRUE;
-        case WM_PAINT: {
-            win::PaintScope paint(dialog);  // nothing of its own to draw
-            return TRUE;
-        }
-        default:
-            return FALSE;
-        }
-    });
-}
+class NameEntryDialog : public win::Dialog {
+public:
+    // In: the name the field shows. Out: the name taken, when the dialog ended with 1.
+    std::string name;
+
+    // Runs the dialog owned by `owner`: 1 once a name was taken, 2 without, -1 (or 0) when the
+    // dialog could not be made.
+    INT_PTR run(HWND owner);
+
+protected:
+    // What the dialog shows besides the template: its own title and prompt.
+    virtual void label() {}
+    // The name an entry gives, or nothing (its refusal already shown) to keep the dialog open.
+    virtual std::optional<std::string> take(std::string typed) = 0;
+
+private:
+    INT_PTR OnInitDialog() override;
+    INT_PTR OnCommand(int id, int code, HWND control) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
 
 }  // namespace kx

@@ -5,149 +5,131 @@
 #include "platform/messages.h"
 #include "transfer/design_lists.h"
 #include "ui/dialog_common.h"
+#include "ui/dialog_support.h"
 #include "ui/folder_tree.h"
-#include "ui/list_helpers.h"
 #include "ui/win/item_record.h"
-#include "ui/win/dialog_base.h"
 #include "ui/win/subclass.h"
 
 namespace kx {
 
 namespace {
 
-win::Subclass g_pcListSubclass(&PcList::PcListProc);
+using PcListSubclass = win::Subclass<PcList, &PcList::onMessage>;
 
-constexpr int kDriveKind = 0, kFolderKind = 1, kDesignKind = 2;
 constexpr int kFolderPicture = 0;
 
 const char* const kPairSelected = "This pattern is for the Tandem Hoop.\nThe counterpart of paired files will also be selected.";
 const char* const kPairCancelled =
     "This pattern is for the Tandem Hoop.\nSelection of the counterpart of paired files will also be canceled.";
 
-WindowRef Owner(HWND window) { return reinterpret_cast<WindowRef>(window); }
+std::vector<ShownRow> DriveRows(const FolderTree& tree) {
+    std::vector<ShownRow> rows;
+    for (FolderTree::Child& drive : tree.CurrentChildren())
+        rows.push_back({std::move(drive.label), std::move(drive.path), RowKind::Drive, drive.image});
+    return rows;
+}
+
+std::vector<ShownRow> FolderRows(const std::string& folder, std::size_t& firstFound) {
+    std::vector<ShownRow> rows;
+    for (PcEntry& entry : ListPcFolder(folder, kItemPathMax, &firstFound)) {
+        RowKind kind = entry.kind == PcEntryKind::Design ? RowKind::Design : RowKind::Folder;
+        rows.push_back({std::move(entry.name), std::move(entry.path), kind, kFolderPicture});
+    }
+    return rows;
+}
+
+// What opening a drive or folder row opens: a folder's path with a backslash added.
+std::optional<std::string> OpenedPath(const ShownRow* row) {
+    if (!row || row->kind == RowKind::Design) return std::nullopt;
+    return row->path + (row->kind == RowKind::Folder ? "\\" : "");
+}
 
 }  // namespace
 
 const char* const kPairMissingMessage =
     "This pattern is for the Tandem Hoop.\nThe file cannot be selected since the counterpart does not exist in this folder.";
 
-void PcList::PcListCreate(HWND dialog, int id, FolderTree& tree) {
-    dialog_ = dialog;
-    tree_ = &tree;
-    list_ = win::ListView(dialog, id);
-    images_ = CreateDesignListImages(list_, dialog, id);
-    g_pcListSubclass.attach(list_.hwnd(), this);
+PcList::PcList(HWND dialog, int id, FolderTree& tree, PreviewDesign preview)
+    : dialog_(dialog), tree_(tree), preview_(std::move(preview)), list_(dialog, id) {
+    PcListSubclass::Attach(list_.hwnd(), this);
 }
 
-void PcList::PcListFill(const std::string& folder) {
+PcList::~PcList() { PcListSubclass::Detach(list_.hwnd()); }
+
+void PcList::fill(const std::string& folder) {
     SetPcSelectedCount(dialog_, 0);
-    if (preview) preview(nullptr);
-    std::vector<NewListItem> items;
+    preview_(nullptr);
+    std::vector<ShownRow> rows;
     int keepVisible = -1;  // the drives keep the tree's order: nothing to scroll to
     if (lstrcmpiA(folder.c_str(), kMyComputer) == 0) {
-        for (const FolderTree::Child& drive : tree_->CurrentChildren())
-            items.push_back({drive.image, NewItemRecord(drive.label, drive.path, kDriveKind, -1)});
+        rows = DriveRows(tree_);
     } else {
         std::size_t firstFound = 0;
-        for (PcEntry& entry : ListPcFolder(folder, kItemPathMax, &firstFound)) {
-            bool design = entry.kind == PcEntryKind::Design;
-            items.push_back({design ? IMAGE_UNCHECKED : kFolderPicture,
-                             NewItemRecord(entry.name, entry.path, design ? kDesignKind : kFolderKind, -1)});
-        }
+        rows = FolderRows(folder, firstFound);
         // The listing's first entry was the topmost row before the sort: it stays in view.
         keepVisible = static_cast<int>(firstFound);
     }
+    LongListWork work(dialog_, rows.size());
+    list_.show(std::move(rows), keepVisible);
     std::vector<std::string> names;
-    names.reserve(items.size());
-    for (const NewListItem& item : items) names.push_back(item.record->name);
+    names.reserve(static_cast<std::size_t>(list_.size()));
+    for (int i = 0; i < list_.size(); ++i) names.push_back(list_.row(i)->name);
     pairs_ = PairFinder(names);
-    LongListWork work(dialog_, items.size());
-    ListReplaceItems(list_, std::move(items), keepVisible);
-    ticked_ = 0;
 }
 
-int PcList::PcListOpenFocused(std::string& path) const {
-    int focused = list_.nextItem(-1, LVNI_FOCUSED);
-    const ItemRecord* record = focused >= 0 ? ListRecord(list_, focused) : nullptr;
-    if (!record) return -1;
-    path = record->path + (record->image == kFolderKind ? "\\" : "");
-    return record->image;
-}
+std::optional<std::string> PcList::focusedFolder() const { return OpenedPath(list_.row(list_.focused())); }
 
-void PcList::PcListSetAllChecks(bool on) {
-    int designs = ListSetAllChecks(list_, on);
-    ticked_ = on ? designs : 0;
-}
-
-bool PcList::PcListUncheckUnpaired() {
-    std::vector<std::size_t> unpaired = UnpairedTickedHalves(ListRows(list_), pairs_);
-    for (std::size_t index : unpaired) ListToggleCheck(list_, static_cast<int>(index), ticked_);
+bool PcList::untickUnpaired() {
+    std::vector<std::size_t> unpaired = UnpairedTickedHalves(list_.listRows(), pairs_);
+    for (std::size_t index : unpaired) list_.toggle(static_cast<int>(index));
     return !unpaired.empty();
 }
 
-void PcList::PcListDestroy() {
-    if (list_) {
-        list_.deleteAllItems();
-        list_.setImageList(nullptr, LVSIL_SMALL);
-    }
-    images_.reset();
-    pairs_ = PairFinder();
-}
-
 void PcList::previewRow(int index) const {
-    const ItemRecord* record = ListRecord(list_, index);
-    if (!record || !preview) return;
-    preview(record->image == kDesignKind ? &record->path : nullptr);
+    const ShownRow* row = list_.row(index);
+    if (row) preview_(row->kind == RowKind::Design ? &row->path : nullptr);
 }
 
 void PcList::tickClick(int index) {
-    bool nowTicked = ListToggleCheck(list_, index, ticked_) == 1;
-    const ItemRecord* record = ListRecord(list_, index);
-    if (record && IsPairPartFile(record->path)) {
+    bool nowTicked = list_.toggle(index);
+    const ShownRow* row = list_.row(index);
+    if (row && IsPairPartFile(row->path)) {
         int counterpart = pairs_.counterpart(static_cast<std::size_t>(index));
         if (counterpart >= 0) {
             ShowMessage(Owner(dialog_), nowTicked ? kPairSelected : kPairCancelled, "Confirm", mb::ICONINFORMATION);
-            ListToggleCheck(list_, counterpart, ticked_);
+            list_.toggle(counterpart);
         } else {
             ShowMessage(Owner(dialog_), kPairMissingMessage, "Attention", mb::ICONEXCLAMATION);
-            ListToggleCheck(list_, index, ticked_);
+            list_.toggle(index);
         }
     }
-    SetPcSelectedCount(dialog_, ticked_);
+    SetPcSelectedCount(dialog_, list_.ticked());
 }
 
 void PcList::openRow(int index) {
-    const ItemRecord* record = index >= 0 ? ListRecord(list_, index) : nullptr;
-    if (!record || record->image == kDesignKind) return;
-    std::string path = record->path + (record->image == kFolderKind ? "\\" : "");
-    tree_->SelectFolderPath(path);
-    PcListFill(path);
-}
-
-LRESULT CALLBACK PcList::PcListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    return g_pcListSubclass.route<PcList>(list, message, wParam, lParam,
-                                          [&](PcList& self) { return self.onMessage(list, message, wParam, lParam); });
+    std::optional<std::string> path = OpenedPath(list_.row(index));
+    if (!path) return;
+    tree_.SelectFolderPath(*path);
+    fill(*path);
 }
 
 LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!win::Dialog::TakesInput(dialog_, message)) return 0;
-    if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
-        int focused = list_.nextItem(-1, LVNI_FOCUSED);
-        int target = focused + (wParam == VK_UP ? -1 : 1);
-        if (focused >= 0 && target >= 0 && target < list_.itemCount()) previewRow(target);
+    if (message == WM_KEYDOWN) {
+        int target = list_.arrowTarget(wParam);
+        if (target >= 0) previewRow(target);
     } else if (message == WM_LBUTTONDOWN) {
         UINT flags = 0;
-        int hit = ListHitTest(list_, lParam, &flags);
+        int hit = list_.hitTest(lParam, &flags);
         if (hit >= 0) {
             // A pair half's tick says so in a message box.
             if (flags == LVHT_ONITEMICON) win::Dialog::RunCommand(dialog_, [&] { tickClick(hit); });
             previewRow(hit);
         }
     } else if (message == WM_LBUTTONDBLCLK) {
-        openRow(ListHitTest(list_, lParam));
+        openRow(list_.hitTest(lParam));
         return 0;
     }
-    return g_pcListSubclass.callPrevious(list, message, wParam, lParam);
+    return PcListSubclass::CallPrevious(list, message, wParam, lParam);
 }
 
 }  // namespace kx

@@ -4,12 +4,11 @@
 
 #include <windows.h>
 
-#include <functional>
+#include <optional>
 #include <string>
 
 #include "transfer/pairing.h"
-#include "ui/win/gdi.h"
-#include "ui/win/list_view.h"
+#include "ui/design_list_view.h"
 
 namespace kx {
 
@@ -18,44 +17,42 @@ class FolderTree;
 // The refusal of a pair half whose counterpart is not in the folder.
 extern const char* const kPairMissingMessage;
 
+// Lives from the dialog's start-up to its teardown.
 class PcList {
 public:
-    PcList() = default;
+    PcList(HWND dialog, int id, FolderTree& tree, PreviewDesign preview);
+    // The list's messages go back to its own handling.
+    ~PcList();
     PcList(const PcList&) = delete;
     PcList& operator=(const PcList&) = delete;
 
-    void PcListCreate(HWND dialog, int id, FolderTree& tree);
     // Lists the folder (or the drives for "My Computer"): nothing ticked, the counter at 0, the
     // preview cleared.
-    void PcListFill(const std::string& folder);
-    // The focused row's kind (0 drive, 1 folder, 2 design) with its path, a backslash added for
-    // a folder; -1 without a focused row.
-    int PcListOpenFocused(std::string& path) const;
+    void fill(const std::string& folder);
+    // The path the Open button opens: the focused drive's, or the focused folder's with a
+    // backslash added; nothing for a design or without a focused row.
+    std::optional<std::string> focusedFolder() const;
     // Ticks (or unticks) every design.
-    void PcListSetAllChecks(bool on);
+    void setAllTicks(bool on) { list_.setAllTicks(on); }
     // Unticks the ticked pair halves whose counterpart is missing: true when there was one.
-    bool PcListUncheckUnpaired();
-    int PcListTicked() const { return ticked_; }
-    void PcListDestroy();
+    bool untickUnpaired();
+    int ticked() const { return list_.ticked(); }
+    int size() const { return list_.size(); }
+    std::vector<ListRow> listRows() const { return list_.listRows(); }
 
-    const win::ListView& list() const { return list_; }
-    // Shows a design (a path) or clears the pane (null).
-    std::function<void(const std::string* path)> preview;
-
-    static LRESULT CALLBACK PcListProc(HWND, UINT, WPARAM, LPARAM);
+    // The list control's messages.
+    LRESULT onMessage(HWND, UINT, WPARAM, LPARAM);
 
 private:
-    LRESULT onMessage(HWND, UINT, WPARAM, LPARAM);
     void tickClick(int index);
     void previewRow(int index) const;
     void openRow(int index);
 
-    HWND dialog_ = nullptr;
-    FolderTree* tree_ = nullptr;
-    win::ListView list_;
-    win::ImageList images_;
-    PairFinder pairs_;  // over the rows of the last fill
-    int ticked_ = 0;    // ticked designs
+    HWND dialog_;
+    FolderTree& tree_;
+    PreviewDesign preview_;
+    DesignListView list_;
+    PairFinder pairs_;  // over the rows shown
 };
 
 }  // namespace kx

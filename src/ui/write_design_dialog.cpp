@@ -33,33 +33,35 @@ INT_PTR WriteDesignDialog::OnInitDialog() {
     win::Button(dialog, IDC_WRITE_ARROW).setIcon(arrow_.get());
     if (!fromMemory) SetWindowTextA(dialog, "Write Designs");
     showDesignName();
-    card_.Create(dialog);
-    if (card_.DiscoverCard() == DiscoverOutcome::Ended) return TRUE;
-    SetCardView(dialog, CARD_VIEW_FOLDERS);
-    SetCardSelectedCount(dialog, 0);
-    CenterOnScreen(dialog);
-    ShowWindow(dialog, SW_SHOW);
-    UpdateWindow(dialog);
+    // No preview pane here: a click on a design previews nothing.
+    card_.emplace(dialog, [](const std::string*) {});
+    if (card_->discoverCard() == DiscoverOutcome::Ended) return TRUE;
+    ShowStartedDialog(dialog);
     return TRUE;
 }
 
 INT_PTR WriteDesignDialog::OnCommand(int id, int code, HWND) {
-    switch (id) {
-    case IDC_WRITE_ARROW: onWrite(); break;
-    case IDCANCEL: PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
-    case IDC_CARD_OPEN: card_.OnOpenButton(); break;
-    case IDC_NAME_BUTTON: onName(); break;
-    default: break;
-    }
-    // Code 1 is the drive combo's change of selection.
-    if (code == 1) card_.RecheckCard();
+    // A notification from a control torn down with the dialog finds nothing to act on.
+    if (!card_) return TRUE;
+    if (code == BN_CLICKED) onClick(id);
+    if (RechecksCard(code)) card_->recheckCard();
     return TRUE;
 }
 
+void WriteDesignDialog::onClick(int id) {
+    switch (id) {
+    case IDC_WRITE_ARROW: onWrite(); break;
+    case IDCANCEL: PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
+    case IDC_CARD_OPEN: card_->onOpenButton(); break;
+    case IDC_NAME_BUTTON: onName(); break;
+    default: break;
+    }
+}
+
 void WriteDesignDialog::onWrite() {
-    std::string root;
-    if (!card_.GetCardDrive(root) || !CheckCardReady(Owner(hwnd()), root)) return;
-    TransferResult result = write(card_.Target(root));
+    std::optional<std::string> root = card_->cardDrive();
+    if (!root || !CheckCardReady(Owner(hwnd()), *root)) return;
+    TransferResult result = write(card_->target(*root));
     if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     if (result != kNothingDone) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
@@ -72,8 +74,11 @@ TransferResult WriteDesignDialog::write(const CardTarget& card) {
 }
 
 void WriteDesignDialog::onName() {
-    if (RunDesignNameDialog(hwnd(), designName) < 0)
-        ShowMessage(Owner(hwnd()), "Failed to create Window.", "Enter Filename", mb::ICONHAND);
+    DesignNameDialog nameDialog;
+    nameDialog.name = designName;
+    INT_PTR ended = nameDialog.run(hwnd());
+    if (ended < 0) ShowMessage(Owner(hwnd()), "Failed to create Window.", "Enter Filename", mb::ICONHAND);
+    if (ended == 1) designName = nameDialog.name;
     showDesignName();
 }
 
@@ -90,12 +95,12 @@ INT_PTR WriteDesignDialog::OnMessage(UINT message, WPARAM, LPARAM) {
         return TRUE;
     }
     case WM_CLOSE:
-        card_.Destroy();
+        card_.reset();
         EndDialog(hwnd(), 1);
         return TRUE;
     case WM_DESTROY:
         // Also reached without WM_CLOSE, when Cancel at the no-card prompt ended the start-up.
-        card_.Destroy();
+        card_.reset();
         return FALSE;
     default: return FALSE;
     }

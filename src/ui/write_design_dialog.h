@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -34,13 +35,15 @@ protected:
 
 private:
     void showDesignName() const;
+    // A button's click.
+    void onClick(int id);
     void onWrite();
     void onName();
     // The write the caller chose, into `card`'s current folder.
     TransferResult write(const CardTarget& card);
 
     win::Icon arrow_;
-    CardHalf card_;
+    std::optional<CardHalf> card_;  // from the start-up to the teardown
 };
 
 }  // namespace kx

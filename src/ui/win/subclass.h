@@ -1,46 +1,52 @@
-// Taking a control over by replacing its window procedure. The procedure it had is kept the
-// first time in the process and used for every later control of the same kind: the one piece
-// of state kept per process rather than per dialog.
+// Taking a control over by replacing its window procedure with a member of the part that owns
+// the control. The procedure a control kind had is kept the first time in the process and used
+// for every later control of that kind: the one piece of state kept per process rather than per
+// dialog.
 #pragma once
 
 #include <windows.h>
 
+#include "ui/win/dialog_base.h"
+
 namespace kx::win {
 
+// `Handle` gets every message of a control attached to a part, except a press or key that
+// reaches it while its dialog runs a command (Dialog::TakesInput): that one is dropped. A
+// control's parent (a popup's owner) is its dialog.
+template <class Part, LRESULT (Part::*Handle)(HWND, UINT, WPARAM, LPARAM)>
 class Subclass {
 public:
-    explicit Subclass(WNDPROC replacement) : replacement_(replacement) {}
-
-    // Installs the replacement on `control`; `part` is what the replacement finds with PartOf.
-    void attach(HWND control, void* part) {
+    static void Attach(HWND control, Part* part) {
+        if (!control) return;
         SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(part));
         auto old = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(replacement_)));
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
         if (!previous_) previous_ = old;
     }
-    LRESULT callPrevious(HWND window, UINT message, WPARAM wParam, LPARAM lParam) const {
-        return previous_ ? CallWindowProcA(previous_, window, message, wParam, lParam)
-                         : DefWindowProcA(window, message, wParam, lParam);
+    // The part is going: from now on the control's messages take the kind's own handling.
+    static void Detach(HWND control) {
+        if (control) SetWindowLongPtrA(control, GWLP_USERDATA, 0);
     }
-    template <class Part>
-    static Part* PartOf(HWND control) {
-        return reinterpret_cast<Part*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+    // The control kind's own handling of a message.
+    static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+        return previous_ ? CallWindowProcA(previous_, control, message, wParam, lParam)
+                         : DefWindowProcA(control, message, wParam, lParam);
     }
-    // The body of a replacement procedure: `handle(part)` for the control's part, the previous
-    // procedure without one; an exception stops here, the message counting as consumed.
-    template <class Part, class Handle>
-    LRESULT route(HWND control, UINT message, WPARAM wParam, LPARAM lParam, Handle handle) const noexcept {
+
+private:
+    // An exception stops here, the message counting as consumed.
+    static LRESULT CALLBACK Procedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
         try {
-            Part* part = PartOf<Part>(control);
-            return part ? handle(*part) : callPrevious(control, message, wParam, lParam);
+            auto* part = reinterpret_cast<Part*>(GetWindowLongPtrA(control, GWLP_USERDATA));
+            if (!part) return CallPrevious(control, message, wParam, lParam);
+            if (!Dialog::TakesInput(GetParent(control), message)) return 0;
+            return (part->*Handle)(control, message, wParam, lParam);
         } catch (...) {
             return 0;
         }
     }
 
-private:
-    WNDPROC replacement_;
-    WNDPROC previous_ = nullptr;
+    static inline WNDPROC previous_ = nullptr;
 };
 
 }  // namespace kx::win

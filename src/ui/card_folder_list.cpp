@@ -1,0 +1,86 @@
+// The card folder list: filled from the order file, the current folder kept here.
+#include "ui/card_folder_list.h"
+
+#include "resource_ids.h"
+#include "transfer/card_transfers.h"
+#include "ui/design_list_view.h"
+#include "ui/win/module.h"
+
+namespace kx {
+
+namespace {
+
+// Pictures of bitmap 141: closed or open, each with or without designs.
+constexpr int kFolderClosed = 0;
+constexpr int kFolderOpen = 2;
+
+}  // namespace
+
+CardFolderList::CardFolderList(HWND dialog, int id) : list_(dialog, id) {
+    images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_CARD_FOLDERS, 32, 4, 2);
+    list_.setImageList(images_.get(), LVSIL_NORMAL);
+    RECT r{};
+    GetWindowRect(list_.hwnd(), &r);
+    list_.setIconSpacing((r.right - r.left - 4) / 4, (r.bottom - r.top - 4) / 3);
+}
+
+CardFolderList::~CardFolderList() {
+    if (!list_) return;
+    list_.deleteAllItems();
+    list_.setImageList(nullptr, LVSIL_NORMAL);
+}
+
+bool CardFolderList::checkLayout(WindowRef owner, const std::string& root) {
+    return CheckCardLayout(owner, root, orderFile_) == 1;
+}
+
+bool CardFolderList::fill(const std::string& root) {
+    if (!orderFile_) return false;
+    std::vector<ShownItem> items;
+    for (int i = 0; i < kCardFolderCount; ++i) {
+        shownNames_[static_cast<std::size_t>(i)] = orderFile_.displayName(i);
+        int picture = (orderFile_.hasDesigns(i) ? 1 : 0) + (i == current_ ? kFolderOpen : kFolderClosed);
+        items.push_back({shownNames_[static_cast<std::size_t>(i)], picture});
+    }
+    ListShowItems(list_, items);
+    shownRoot_ = root;
+    return true;
+}
+
+void CardFolderList::showCurrent(int index) {
+    setCurrent(index);
+    if (shownRoot_.empty() || !fill(shownRoot_)) return;
+    LVITEMA state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    list_.setItemState(index, state);
+}
+
+void CardFolderList::clear() {
+    list_.deleteAllItems();
+    shownRoot_.clear();
+}
+
+std::optional<CardFolderList::Folder> CardFolderList::current() const {
+    if (shownRoot_.empty() || current_ < 0 || current_ >= kCardFolderCount) return std::nullopt;
+    std::optional<std::string> path = CardFolderPath(shownRoot_, current_);
+    if (!path) return std::nullopt;
+    return Folder{current_, shownName(current_), *path};
+}
+
+std::string CardFolderList::shownName(int index) const {
+    if (shownRoot_.empty() || index < 0 || index >= kCardFolderCount) return {};
+    return shownNames_[static_cast<std::size_t>(index)].substr(0, kDisplayNameLength);
+}
+
+void CardFolderList::rename(WindowRef owner, const std::string& root, int index, const std::string& name) {
+    if (index < 0 || index >= kCardFolderCount || !ApplyFolderRename(owner, root, index, name, orderFile_)) return;
+    shownNames_[static_cast<std::size_t>(index)] = name;
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = const_cast<char*>(name.c_str());
+    list_.setItemText(index, item);
+}
+
+int CardFolderList::hitTest(LPARAM point) const { return ListHitTest(list_, point); }
+
+}  // namespace kx

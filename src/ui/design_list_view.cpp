@@ -1,0 +1,137 @@
+// Design lists over list-view messages: their rows and ticks kept here, shown there.
+#include "ui/design_list_view.h"
+
+#include "resource_ids.h"
+#include "ui/win/module.h"
+
+namespace kx {
+
+namespace {
+
+// Pictures of bitmap 142.
+constexpr int kUntickedPicture = 10;
+constexpr int kTickedPicture = 11;
+
+int PictureOf(const ShownRow& row) {
+    if (row.kind != RowKind::Design) return row.picture;
+    return row.ticked ? kTickedPicture : kUntickedPicture;
+}
+
+void InsertColumn(const win::ListView& list, int width, const char* title) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = width;
+    column.pszText = const_cast<char*>(title);
+    list.insertColumn(0, column);
+}
+
+void SetPicture(const win::ListView& list, int index, int picture) {
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = index;
+    item.iImage = picture;
+    list.setItem(item);
+}
+
+}  // namespace
+
+std::size_t ListShowItems(const win::ListView& list, const std::vector<ShownItem>& items, int keepVisible) {
+    list.setRedraw(false);
+    list.deleteAllItems();
+    list.setItemCount(static_cast<int>(items.size()));
+    std::size_t shown = 0;
+    for (const ShownItem& shownItem : items) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = static_cast<int>(shown);
+        item.pszText = const_cast<char*>(shownItem.text.c_str());
+        item.iImage = shownItem.picture;
+        if (list.insertItem(item) < 0) break;
+        ++shown;
+    }
+    list.setRedraw(true);
+    if (keepVisible >= 0 && static_cast<std::size_t>(keepVisible) < shown) list.ensureVisible(keepVisible, false);
+    InvalidateRect(list.hwnd(), nullptr, TRUE);
+    return shown;
+}
+
+int ListHitTest(const win::ListView& list, LPARAM point, UINT* flags) {
+    LVHITTESTINFO hit{};
+    hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    int index = list.hitTest(hit);
+    if (flags) *flags = hit.flags;
+    return index;
+}
+
+DesignListView::DesignListView(HWND dialog, int id) : list_(dialog, id) {
+    InsertColumn(list_, 200, "FileName");
+    images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
+    list_.setImageList(images_.get(), LVSIL_SMALL);
+}
+
+DesignListView::~DesignListView() {
+    if (!list_) return;
+    list_.deleteAllItems();
+    list_.setImageList(nullptr, LVSIL_SMALL);
+}
+
+void DesignListView::show(std::vector<ShownRow> rows, int keepVisible) {
+    rows_ = std::move(rows);
+    ticked_ = 0;
+    std::vector<ShownItem> items;
+    items.reserve(rows_.size());
+    for (ShownRow& row : rows_) {
+        row.ticked = false;
+        items.push_back({row.name, PictureOf(row)});
+    }
+    // A row the control could not take is no row of the list.
+    rows_.resize(ListShowItems(list_, items, keepVisible));
+}
+
+const ShownRow* DesignListView::row(int index) const {
+    return index >= 0 && index < size() ? &rows_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+void DesignListView::showPicture(int index) const { SetPicture(list_, index, PictureOf(rows_[static_cast<std::size_t>(index)])); }
+
+bool DesignListView::toggle(int index) {
+    if (!row(index) || rows_[static_cast<std::size_t>(index)].kind != RowKind::Design) return false;
+    ShownRow& shown = rows_[static_cast<std::size_t>(index)];
+    shown.ticked = !shown.ticked;
+    ticked_ += shown.ticked ? 1 : -1;
+    showPicture(index);
+    return shown.ticked;
+}
+
+void DesignListView::setAllTicks(bool on) {
+    // Drawn once: a picture changed with drawing on asks for its own repaint, row by row.
+    list_.setRedraw(false);
+    ticked_ = 0;
+    for (int i = 0; i < size(); ++i) {
+        ShownRow& shown = rows_[static_cast<std::size_t>(i)];
+        if (shown.kind != RowKind::Design) continue;
+        ticked_ += on ? 1 : 0;
+        if (shown.ticked == on) continue;
+        shown.ticked = on;
+        showPicture(i);
+    }
+    list_.setRedraw(true);
+    InvalidateRect(list_.hwnd(), nullptr, TRUE);
+}
+
+std::vector<ListRow> DesignListView::listRows() const {
+    std::vector<ListRow> rows;
+    rows.reserve(rows_.size());
+    for (const ShownRow& shown : rows_) rows.push_back({shown.name, shown.path, shown.ticked});
+    return rows;
+}
+
+int DesignListView::arrowTarget(WPARAM key) const {
+    if (key != VK_UP && key != VK_DOWN) return -1;
+    int focused = this->focused();
+    int target = focused + (key == VK_UP ? -1 : 1);
+    return focused >= 0 && row(target) ? target : -1;
+}
+
+}  // namespace kx

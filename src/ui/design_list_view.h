@@ -1,0 +1,80 @@
+// A design list (the PC list, the card's design list): the rows it shows are kept here, in
+// list order, with their ticks; the list view only shows them (row i is item i, its text the
+// row's name, its picture the row's tick or kind). The commands take the rows from here.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "transfer/card_transfers.h"
+#include "ui/win/gdi.h"
+#include "ui/win/list_view.h"
+
+namespace kx {
+
+// Shows a design (a path) in the preview pane, or clears the pane (null).
+using PreviewDesign = std::function<void(const std::string* path)>;
+
+enum class RowKind { Drive, Folder, Design };
+
+struct ShownRow {
+    std::string name;
+    std::string path;
+    RowKind kind = RowKind::Design;
+    int picture = 0;  // a drive's or folder's picture; a design shows its tick
+    bool ticked = false;
+};
+
+// The item's text and picture, for a list whose rows the caller keeps.
+struct ShownItem {
+    const std::string& text;
+    int picture;
+};
+// Replaces every item by `items`, in order, drawn once at the end, and scrolls item
+// `keepVisible` (when not -1) wholly into view: how many were inserted (all, unless the control
+// refused one; the rest are left out).
+std::size_t ListShowItems(const win::ListView& list, const std::vector<ShownItem>& items, int keepVisible = -1);
+// The item under a point in the list's client coordinates; `flags` receives the hit flags.
+int ListHitTest(const win::ListView& list, LPARAM point, UINT* flags = nullptr);
+
+class DesignListView {
+public:
+    // Control `id` of `dialog` with its one column ("FileName", 200 pixels) and the picture strip.
+    DesignListView(HWND dialog, int id);
+    // The items go first: a list view destroys the image lists it still holds.
+    ~DesignListView();
+    DesignListView(const DesignListView&) = delete;
+    DesignListView& operator=(const DesignListView&) = delete;
+
+    // Shows `rows`, nothing ticked, and keeps row `keepVisible` (when not -1) in view.
+    void show(std::vector<ShownRow> rows, int keepVisible = -1);
+    void clear() { show({}); }
+    // Null past the end.
+    const ShownRow* row(int index) const;
+    int size() const { return static_cast<int>(rows_.size()); }
+    int ticked() const { return ticked_; }
+    // Flips a design's tick (true when it is now ticked); any other row stays as it is (false).
+    bool toggle(int index);
+    // Ticks (or unticks) every design, drawn once.
+    void setAllTicks(bool on);
+    // The rows as the commands take them.
+    std::vector<ListRow> listRows() const;
+    int focused() const { return list_.nextItem(-1, LVNI_FOCUSED); }
+    // The row the Up or Down key moves the focus to from the focused one, or -1.
+    int arrowTarget(WPARAM key) const;
+    int hitTest(LPARAM point, UINT* flags = nullptr) const { return ListHitTest(list_, point, flags); }
+    HWND hwnd() const { return list_.hwnd(); }
+
+private:
+    void showPicture(int index) const;
+
+    win::ListView list_;
+    win::ImageList images_;
+    std::vector<ShownRow> rows_;
+    int ticked_ = 0;  // ticked designs among rows_
+};
+
+}  // namespace kx

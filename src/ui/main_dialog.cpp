@@ -77,7 +77,6 @@ INT_PTR MainDialog::OnCommand(int id, int code, HWND) {
 
 void MainDialog::onClick(int id) {
     switch (id) {
-    case IDCANCEL: PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
     case IDC_CARD_SELECT_ALL: card_->selectAllDesigns(); break;
     case IDC_PC_SELECT_ALL: onPcSelectAll(); break;
     case IDC_CARD_OPEN: card_->onOpenButton(); break;
@@ -173,29 +172,16 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
         if (wParam == IDC_LOCATION_COMBO) tree_.DrawLocationCombo(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_PAINT: {
-        { win::PaintScope paint(hwnd()); }
-        preview_.RepaintPreview();
-        return TRUE;
-    }
     case WM_FOLDER_CHOSEN:
         if (const ItemRecord* record = reinterpret_cast<const ItemRecord*>(lParam); record && pcList_)
             pcList_->fill(record->path);
         tree_.FocusLocationCombo();
         return TRUE;
-    case WM_CLOSE:
-        teardown();
-        EndDialog(hwnd(), 1);
-        return TRUE;
-    case WM_DESTROY:
-        // Also reached without WM_CLOSE, when the no-card prompt ended the start-up.
-        teardown();
-        return FALSE;
     default: return FALSE;
     }
 }
 
-void MainDialog::teardown() {
+void MainDialog::OnTeardown() {
     tree_.FolderTreeDestroy();
     pcList_.reset();
     card_.reset();

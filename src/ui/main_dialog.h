@@ -31,11 +31,12 @@ protected:
     INT_PTR OnCommand(int id, int code, HWND control) override;
     INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnTeardown() override;
+    void OnPainted() override { preview_.RepaintPreview(); }
 
 private:
     // A button's click.
     void onClick(int id);
-    void teardown();
     // The card root for a command, after the card check; nothing when the command must stop.
     std::optional<std::string> checkedCardRoot();
     void onWrite();

@@ -3,7 +3,6 @@
 
 #include "resource_ids.h"
 #include "ui/dialog_support.h"
-#include "ui/win/gdi.h"
 
 namespace kx {
 
@@ -17,29 +16,12 @@ INT_PTR NameEntryDialog::OnInitDialog() {
 }
 
 INT_PTR NameEntryDialog::OnCommand(int id, int code, HWND) {
-    if (code != BN_CLICKED) return TRUE;
-    if (id == IDOK) {
-        if (std::optional<std::string> taken = take(DialogItemText(hwnd(), IDC_NAME_EDIT))) {
-            name = std::move(*taken);
-            EndDialog(hwnd(), 1);
-        }
-    } else if (id == IDCANCEL) {
-        PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+    if (code != BN_CLICKED || id != IDOK) return TRUE;
+    if (std::optional<std::string> taken = take(DialogItemText(hwnd(), IDC_NAME_EDIT))) {
+        name = std::move(*taken);
+        EndDialog(hwnd(), 1);
     }
     return TRUE;
-}
-
-INT_PTR NameEntryDialog::OnMessage(UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_CLOSE:
-        EndDialog(hwnd(), 2);
-        return TRUE;
-    case WM_PAINT: {
-        win::PaintScope paint(hwnd());  // nothing of its own to draw
-        return TRUE;
-    }
-    default: return FALSE;
-    }
 }
 
 }  // namespace kx

@@ -29,9 +29,9 @@ protected:
     virtual std::optional<std::string> take(std::string typed) = 0;
 
 private:
+    INT_PTR closedCode() const override { return 2; }
     INT_PTR OnInitDialog() override;
     INT_PTR OnCommand(int id, int code, HWND control) override;
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 }  // namespace kx

@@ -12,7 +12,6 @@
 #include "ui/dialog_common.h"
 #include "ui/dialog_support.h"
 #include "ui/win/button.h"
-#include "ui/win/gdi.h"
 #include "ui/win/module.h"
 
 namespace kx {
@@ -51,7 +50,6 @@ INT_PTR WriteDesignDialog::OnCommand(int id, int code, HWND) {
 void WriteDesignDialog::onClick(int id) {
     switch (id) {
     case IDC_WRITE_ARROW: onWrite(); break;
-    case IDCANCEL: PostMessageA(hwnd(), WM_CLOSE, 0, 0); break;
     case IDC_CARD_OPEN: card_->onOpenButton(); break;
     case IDC_NAME_BUTTON: onName(); break;
     default: break;
@@ -86,24 +84,6 @@ INT_PTR WriteDesignDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
     if (header.code == TTN_NEEDTEXTA)
         SupplyTooltipText(hwnd(), *reinterpret_cast<NMTTDISPINFOA*>(lParam), WriteDialogTips);
     return TRUE;
-}
-
-INT_PTR WriteDesignDialog::OnMessage(UINT message, WPARAM, LPARAM) {
-    switch (message) {
-    case WM_PAINT: {
-        win::PaintScope paint(hwnd());  // the controls draw themselves
-        return TRUE;
-    }
-    case WM_CLOSE:
-        card_.reset();
-        EndDialog(hwnd(), 1);
-        return TRUE;
-    case WM_DESTROY:
-        // Also reached without WM_CLOSE, when Cancel at the no-card prompt ended the start-up.
-        card_.reset();
-        return FALSE;
-    default: return FALSE;
-    }
 }
 
 }  // namespace kx

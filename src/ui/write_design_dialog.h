@@ -31,7 +31,7 @@ protected:
     INT_PTR OnInitDialog() override;
     INT_PTR OnCommand(int id, int code, HWND control) override;
     INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnTeardown() override { card_.reset(); }
 
 private:
     void showDesignName() const;

@@ -1,6 +1,7 @@
 // The dialog procedure shared by the dialogs: the caller's object, record freeing, dispatch.
 #include "ui/win/dialog_base.h"
 
+#include "ui/win/gdi.h"
 #include "ui/win/item_record.h"
 #include "ui/win/module.h"
 
@@ -34,13 +35,25 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     case WM_COMMAND:
         // Handled (TRUE) when dropped: a press during another command does nothing.
-        runCommand([&] { result = OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); });
+        runCommand([&] {
+            if (LOWORD(wParam) == IDCANCEL && HIWORD(wParam) == BN_CLICKED) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+            else result = OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        });
         return result;
     case WM_CLOSE:
         if (running_) {
             closeWaiting_ = true;
-            return TRUE;
+        } else {
+            OnTeardown();
+            EndDialog(hwnd_, closedCode());
         }
+        return TRUE;
+    case WM_PAINT:
+        { PaintScope paint(hwnd_); }
+        OnPainted();
+        return TRUE;
+    case WM_DESTROY:
+        OnTeardown();
         return OnMessage(message, wParam, lParam);
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
     default: return OnMessage(message, wParam, lParam);

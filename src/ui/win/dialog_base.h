@@ -8,6 +8,10 @@
 // queued meanwhile: a second press of the same button, a close. While it runs, a further
 // command does nothing and WM_CLOSE waits: it is posted again once the command has ended, so
 // nothing is torn down under a running command.
+//
+// Close, Esc (a click of id 2) and the close box close a dialog: it lets go of what its start-up
+// made (OnTeardown) and ends with its closed code. OnTeardown runs again when the window goes,
+// for a dialog ended during its start-up, so it must be harmless when repeated.
 #pragma once
 
 #include <windows.h>
@@ -48,6 +52,11 @@ public:
     static bool TakesInput(HWND dialog, UINT message);
 
 protected:
+    // What the dialog ends with when it is closed.
+    virtual INT_PTR closedCode() const { return 1; }
+    virtual void OnTeardown() {}
+    // After the dialog's own paint (its controls draw themselves): what it draws itself.
+    virtual void OnPainted() {}
     // Each returns the procedure's result (TRUE when handled).
     virtual INT_PTR OnInitDialog() { return TRUE; }
     virtual INT_PTR OnCommand(int /*id*/, int /*code*/, HWND /*control*/) { return FALSE; }

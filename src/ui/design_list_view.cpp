@@ -1,6 +1,7 @@
 // Design lists over list-view messages: their rows and ticks kept here, shown there.
 #include "ui/design_list_view.h"
 
+#include "platform/paths.h"
 #include "resource_ids.h"
 #include "ui/win/module.h"
 
@@ -24,14 +25,6 @@ void InsertColumn(const win::ListView& list, int width, const char* title) {
     column.cx = width;
     column.pszText = const_cast<char*>(title);
     list.insertColumn(0, column);
-}
-
-void SetPicture(const win::ListView& list, int index, int picture) {
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = index;
-    item.iImage = picture;
-    list.setItem(item);
 }
 
 }  // namespace
@@ -68,10 +61,12 @@ DesignListView::DesignListView(HWND dialog, int id) : list_(dialog, id) {
     InsertColumn(list_, 200, "FileName");
     images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
     list_.setImageList(images_.get(), LVSIL_SMALL);
+    ItemSource::Attach(list_.hwnd(), this);
 }
 
 DesignListView::~DesignListView() {
     if (!list_) return;
+    ItemSource::Detach(list_.hwnd());
     list_.deleteAllItems();
     list_.setImageList(nullptr, LVSIL_SMALL);
 }
@@ -79,44 +74,34 @@ DesignListView::~DesignListView() {
 void DesignListView::show(std::vector<ShownRow> rows, int keepVisible) {
     rows_ = std::move(rows);
     ticked_ = 0;
-    std::vector<ShownItem> items;
-    items.reserve(rows_.size());
-    for (ShownRow& row : rows_) {
-        row.ticked = false;
-        items.push_back({row.name, PictureOf(row)});
-    }
-    // A row the control could not take is no row of the list.
-    rows_.resize(ListShowItems(list_, items, keepVisible));
+    for (ShownRow& row : rows_) row.ticked = false;
+    // Emptied first: no selection or focus is left from the rows before.
+    list_.deleteAllItems();
+    if (!list_.setItemCount(static_cast<int>(rows_.size()))) rows_.clear();
+    if (row(keepVisible)) list_.ensureVisible(keepVisible, false);
+    InvalidateRect(list_.hwnd(), nullptr, TRUE);
 }
 
 const ShownRow* DesignListView::row(int index) const {
     return index >= 0 && index < size() ? &rows_[static_cast<std::size_t>(index)] : nullptr;
 }
 
-void DesignListView::showPicture(int index) const { SetPicture(list_, index, PictureOf(rows_[static_cast<std::size_t>(index)])); }
-
 bool DesignListView::toggle(int index) {
     if (!row(index) || rows_[static_cast<std::size_t>(index)].kind != RowKind::Design) return false;
     ShownRow& shown = rows_[static_cast<std::size_t>(index)];
     shown.ticked = !shown.ticked;
     ticked_ += shown.ticked ? 1 : -1;
-    showPicture(index);
+    list_.redrawItems(index, index);
     return shown.ticked;
 }
 
 void DesignListView::setAllTicks(bool on) {
-    // Drawn once: a picture changed with drawing on asks for its own repaint, row by row.
-    list_.setRedraw(false);
     ticked_ = 0;
-    for (int i = 0; i < size(); ++i) {
-        ShownRow& shown = rows_[static_cast<std::size_t>(i)];
+    for (ShownRow& shown : rows_) {
         if (shown.kind != RowKind::Design) continue;
-        ticked_ += on ? 1 : 0;
-        if (shown.ticked == on) continue;
         shown.ticked = on;
-        showPicture(i);
+        ticked_ += on ? 1 : 0;
     }
-    list_.setRedraw(true);
     InvalidateRect(list_.hwnd(), nullptr, TRUE);
 }
 
@@ -132,6 +117,32 @@ int DesignListView::arrowTarget(WPARAM key) const {
     int focused = this->focused();
     int target = focused + (key == VK_UP ? -1 : 1);
     return focused >= 0 && row(target) ? target : -1;
+}
+
+void DesignListView::describe(LVITEMA& item) const {
+    const ShownRow* shown = row(item.iItem);
+    if (!shown) return;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        lstrcpynA(item.pszText, shown->name.c_str(), item.cchTextMax);
+    if (item.mask & LVIF_IMAGE) item.iImage = PictureOf(*shown);
+}
+
+int DesignListView::find(const LVFINDINFOA& find, int start) const {
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz) return -1;
+    const std::string_view wanted = find.psz;
+    auto matches = [&](const ShownRow& shown) {
+        return (find.flags & LVFI_PARTIAL) ? StartsWithIgnoreCase(shown.name, wanted) : EqualsIgnoreCase(shown.name, wanted);
+    };
+    const int n = size();
+    start = start >= 0 && start < n ? start : 0;
+    for (int pass = 0, i = start; pass < n; ++pass, ++i) {
+        if (i == n) {
+            if (!(find.flags & LVFI_WRAP)) return -1;
+            i = 0;
+        }
+        if (matches(rows_[static_cast<std::size_t>(i)])) return i;
+    }
+    return -1;
 }
 
 }  // namespace kx

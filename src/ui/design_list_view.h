@@ -1,6 +1,8 @@
 // A design list (the PC list, the card's design list): the rows it shows are kept here, in
-// list order, with their ticks; the list view only shows them (row i is item i, its text the
-// row's name, its picture the row's tick or kind). The commands take the rows from here.
+// list order, with their ticks; the list view (LVS_OWNERDATA) holds no items and asks for what
+// it shows (row i is item i, its text the row's name, its picture the row's tick or kind). So a
+// fill is a count, a tick or a select-all a repaint, in a folder of any size. The commands take
+// the rows from here.
 #pragma once
 
 #include <windows.h>
@@ -40,7 +42,7 @@ std::size_t ListShowItems(const win::ListView& list, const std::vector<ShownItem
 // The item under a point in the list's client coordinates; `flags` receives the hit flags.
 int ListHitTest(const win::ListView& list, LPARAM point, UINT* flags = nullptr);
 
-class DesignListView {
+class DesignListView final : private win::ItemSource {
 public:
     // Control `id` of `dialog` with its one column ("FileName", 200 pixels) and the picture strip.
     DesignListView(HWND dialog, int id);
@@ -69,7 +71,8 @@ public:
     HWND hwnd() const { return list_.hwnd(); }
 
 private:
-    void showPicture(int index) const;
+    void describe(LVITEMA& item) const override;
+    int find(const LVFINDINFOA& find, int start) const override;
 
     win::ListView list_;
     win::ImageList images_;

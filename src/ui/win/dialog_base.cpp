@@ -1,11 +1,44 @@
 // The dialog procedure shared by the dialogs: the caller's object, record freeing, dispatch.
 #include "ui/win/dialog_base.h"
 
+#include <commctrl.h>
+
 #include "ui/win/gdi.h"
 #include "ui/win/item_record.h"
+#include "ui/win/list_view.h"
 #include "ui/win/module.h"
 
 namespace kx::win {
+
+namespace {
+
+// What a list view asks of its items' owner, answered here for every dialog: the text and
+// picture of an item of a list that keeps none (ItemSource), the type-ahead there, and whether
+// to report each item of a list being emptied (no: list-view items own no record). True when
+// answered.
+bool AnswerListView(HWND dialog, NMHDR& header) {
+    switch (header.code) {
+    case LVN_DELETEALLITEMS:
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, TRUE);
+        return true;
+    case LVN_GETDISPINFOA:
+        if (const ItemSource* source = ItemSource::Of(header.hwndFrom)) {
+            source->describe(reinterpret_cast<NMLVDISPINFOA&>(header).item);
+            return true;
+        }
+        return false;
+    case LVN_ODFINDITEMA:
+        if (const ItemSource* source = ItemSource::Of(header.hwndFrom)) {
+            const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, source->find(find.lvfi, find.iStart));
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+}  // namespace
 
 Dialog* Dialog::From(HWND dialog) {
     return dialog ? reinterpret_cast<Dialog*>(GetWindowLongPtrA(dialog, DWLP_USER)) : nullptr;
@@ -75,9 +108,11 @@ INT_PTR Dialog::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         }
         Dialog* state = From(dialog);
         if (!state) return FALSE;
-        // A notification handled without a result of its own takes the control's default (0),
-        // so a list view still reports the deletion of each item, and each record goes with it.
-        if (message == WM_NOTIFY) SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+        if (message == WM_NOTIFY) {
+            // A notification handled without a result of its own takes the control's default (0).
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+            if (AnswerListView(dialog, *reinterpret_cast<NMHDR*>(lParam))) return TRUE;
+        }
         if (message == WM_NCDESTROY) {
             // The caller owns the object and reads its outputs once the dialog has ended.
             SetWindowLongPtrA(dialog, DWLP_USER, 0);

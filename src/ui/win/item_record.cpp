@@ -49,9 +49,7 @@ void FreeRecordOfDeletedItem(UINT message, LPARAM lParam) {
     }
     if (message != WM_NOTIFY) return;
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->code == LVN_DELETEITEM) {
-        FreeItemRecord(reinterpret_cast<const NMLISTVIEW*>(lParam)->lParam);
-    } else if (header->code == TVN_DELETEITEMA) {
+    if (header->code == TVN_DELETEITEMA) {
         FreeItemRecord(reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.lParam);
     }
 }

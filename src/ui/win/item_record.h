@@ -1,7 +1,7 @@
-// The record behind every list-view item, combo entry and tree node, and its owner: a record
-// handed to a control's item data belongs to that item and is freed when the control deletes
-// the item (LVN_DELETEITEM, TVN_DELETEITEM, WM_DELETEITEM), so deleting items is the only way
-// to free records and none outlives its item.
+// The record behind every combo entry and tree node, and its owner: a record handed to a
+// control's item data belongs to that item and is freed when the control deletes the item
+// (TVN_DELETEITEM, WM_DELETEITEM), so deleting items is the only way to free records and none
+// outlives its item. List-view items own none: their lists keep their rows themselves.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +18,7 @@ inline constexpr std::size_t kItemNameMax = kMaxPath;
 inline constexpr std::size_t kItemPathMax = kMaxPath + 2;
 
 struct ItemRecord {
-    int image = -1;  // a picture, or the row's kind in the PC list
+    int image = -1;
     int selectedImage = -1;
     std::string name;  // at most kItemNameMax characters
     std::string path;  // at most kItemPathMax characters
@@ -35,8 +35,7 @@ ItemRecord* RecordOf(LPARAM data);
 void FreeItemRecord(LPARAM data);
 
 // Frees the record of an item being deleted when `message` (of a control's parent) says so:
-// WM_DELETEITEM, or WM_NOTIFY with LVN_DELETEITEM or TVN_DELETEITEM. The dialog base calls it
-// for every message.
+// WM_DELETEITEM, or WM_NOTIFY with TVN_DELETEITEM. The dialog base calls it for every message.
 void FreeRecordOfDeletedItem(UINT message, LPARAM lParam);
 
 // Records handed to items and not yet freed, in this process.

@@ -11,7 +11,7 @@ class ListView : public Window {
 public:
     using Window::Window;
     int itemCount() const { return static_cast<int>(send(LVM_GETITEMCOUNT)); }
-    void setItemCount(int count) const { send(LVM_SETITEMCOUNT, count); }
+    bool setItemCount(int count) const { return send(LVM_SETITEMCOUNT, count) != FALSE; }
     int insertItem(const LVITEMA& item) const { return static_cast<int>(send(LVM_INSERTITEMA, 0, &item)); }
     bool getItem(LVITEMA& item) const { return send(LVM_GETITEMA, 0, &item) != FALSE; }
     bool setItem(const LVITEMA& item) const { return send(LVM_SETITEMA, 0, &item) != FALSE; }
@@ -38,6 +38,31 @@ public:
     }
     DWORD setIconSpacing(int cx, int cy) const { return static_cast<DWORD>(send(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy))); }
     void setRedraw(bool on) const { send(WM_SETREDRAW, on); }
+    bool redrawItems(int first, int last) const { return send(LVM_REDRAWITEMS, first, last) != FALSE; }
+};
+
+// What a list view that keeps no items of its own (LVS_OWNERDATA) shows: the control asks its
+// dialog for each item as it needs it, and the dialog base asks the source attached to the
+// control.
+class ItemSource {
+public:
+    // Fills what `item.mask` asks for (text into item.pszText, picture) of item `item.iItem`.
+    virtual void describe(LVITEMA& item) const = 0;
+    // The type-ahead: the first item from `start` on (then from the top, with LVFI_WRAP) whose
+    // text starts with `find.psz` (LVFI_PARTIAL) or is it, in any case; -1 for none.
+    virtual int find(const LVFINDINFOA& find, int start) const = 0;
+
+    static void Attach(HWND list, const ItemSource* source) {
+        SetPropA(list, kProperty, const_cast<ItemSource*>(source));
+    }
+    static void Detach(HWND list) { RemovePropA(list, kProperty); }
+    static const ItemSource* Of(HWND list) { return static_cast<const ItemSource*>(GetPropA(list, kProperty)); }
+
+protected:
+    ~ItemSource() = default;
+
+private:
+    static constexpr const char* kProperty = "kx.ItemSource";
 };
 
 }  // namespace kx::win

@@ -127,17 +127,16 @@ void DesignListView::describe(LVITEMA& item) const {
     if (item.mask & LVIF_IMAGE) item.iImage = PictureOf(*shown);
 }
 
-int DesignListView::find(const LVFINDINFOA& find, int start) const {
-    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz) return -1;
-    const std::string_view wanted = find.psz;
+int DesignListView::find(UINT flags, std::string_view text, int start) const {
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL))) return -1;
     auto matches = [&](const ShownRow& shown) {
-        return (find.flags & LVFI_PARTIAL) ? StartsWithIgnoreCase(shown.name, wanted) : EqualsIgnoreCase(shown.name, wanted);
+        return (flags & LVFI_PARTIAL) ? StartsWithIgnoreCase(shown.name, text) : EqualsIgnoreCase(shown.name, text);
     };
     const int n = size();
     start = start >= 0 && start < n ? start : 0;
     for (int pass = 0, i = start; pass < n; ++pass, ++i) {
         if (i == n) {
-            if (!(find.flags & LVFI_WRAP)) return -1;
+            if (!(flags & LVFI_WRAP)) return -1;
             i = 0;
         }
         if (matches(rows_[static_cast<std::size_t>(i)])) return i;

@@ -72,7 +72,7 @@ public:
 
 private:
     void describe(LVITEMA& item) const override;
-    int find(const LVFINDINFOA& find, int start) const override;
+    int find(UINT flags, std::string_view text, int start) const override;
 
     win::ListView list_;
     win::ImageList images_;

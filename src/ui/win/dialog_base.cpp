@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "platform/paths.h"
 #include "ui/win/gdi.h"
 #include "ui/win/item_record.h"
 #include "ui/win/list_view.h"
@@ -11,6 +12,20 @@
 namespace kx::win {
 
 namespace {
+
+// The type-ahead's answer. Wine's list view asks in UTF-16 even of an ANSI dialog.
+LRESULT FindItem(const ItemSource& source, const NMHDR& header) {
+    if (header.code == LVN_ODFINDITEMA) {
+        const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
+        return source.find(find.lvfi.flags, find.lvfi.psz ? find.lvfi.psz : "", find.iStart);
+    }
+    const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+    char text[kMaxPath] = {};
+    if (find.lvfi.psz &&
+        !WideCharToMultiByte(CP_ACP, 0, find.lvfi.psz, -1, text, sizeof text, nullptr, nullptr))
+        return -1;
+    return source.find(find.lvfi.flags, text, find.iStart);
+}
 
 // What a list view asks of its items' owner, answered here for every dialog: the text and
 // picture of an item of a list that keeps none (ItemSource), the type-ahead there, and whether
@@ -28,9 +43,9 @@ bool AnswerListView(HWND dialog, NMHDR& header) {
         }
         return false;
     case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW:
         if (const ItemSource* source = ItemSource::Of(header.hwndFrom)) {
-            const auto& find = reinterpret_cast<const NMLVFINDITEMA&>(header);
-            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, source->find(find.lvfi, find.iStart));
+            SetWindowLongPtrA(dialog, DWLP_MSGRESULT, FindItem(*source, header));
             return true;
         }
         return false;

@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+
 #include "ui/win/window.h"
 
 namespace kx::win {
@@ -48,9 +50,9 @@ class ItemSource {
 public:
     // Fills what `item.mask` asks for (text into item.pszText, picture) of item `item.iItem`.
     virtual void describe(LVITEMA& item) const = 0;
-    // The type-ahead: the first item from `start` on (then from the top, with LVFI_WRAP) whose
-    // text starts with `find.psz` (LVFI_PARTIAL) or is it, in any case; -1 for none.
-    virtual int find(const LVFINDINFOA& find, int start) const = 0;
+    // The type-ahead: the first item from `start` on (then from the top, with LVFI_WRAP in
+    // `flags`) whose text starts with `text` (LVFI_PARTIAL) or is it, in any case; -1 for none.
+    virtual int find(UINT flags, std::string_view text, int start) const = 0;
 
     static void Attach(HWND list, const ItemSource* source) {
         SetPropA(list, kProperty, const_cast<ItemSource*>(source));

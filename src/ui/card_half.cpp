@@ -139,7 +139,9 @@ void CardHalf::untickDesigns() {
 
 CardTarget CardHalf::target(const std::string& root) const {
     CardTarget target{std::nullopt, root};
-    if (std::optional<CardFolderList::Folder> folder = folders_.current()) target.folder = folder->path;
+    // The folder list's folder is one of the card it shows, which is the checked drive's or none.
+    std::optional<CardFolderList::Folder> folder = folders_.current();
+    if (folder && folders_.shownRoot() == root) target.folder = folder->path;
     return target;
 }
 

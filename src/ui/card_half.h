@@ -50,7 +50,7 @@ public:
     void untickDesigns();
 
     std::optional<std::string> cardDrive() const { return drives_.selectedRoot(); }
-    // The drive and the current folder for a command, once the drive is known.
+    // The drive `root` a command checked, with the current folder when the lists show its card.
     CardTarget target(const std::string& root) const;
     std::vector<ListRow> designRows() const { return designs_.listRows(); }
     int designCount() const { return designs_.size(); }

@@ -138,11 +138,11 @@ void MainDialog::onWrite() {
 void MainDialog::onRead() {
     auto root = checkedCardRoot();
     if (!root) return;
-    std::string pcFolder = tree_.GetCurrentFolderPath();
+    const std::string pcFolder = tree_.GetCurrentFolderPath();
     if (!ReadSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), pcFolder, WaitCursor()))
         return;
     preview_.ClearPreview();
-    pcList_->fill(tree_.GetCurrentFolderPath());
+    pcList_->fill(pcFolder);
     takeWorkFolder();
     card_->untickDesigns();
 }

@@ -74,7 +74,7 @@ DesignListView::~DesignListView() {
 void DesignListView::show(std::vector<ShownRow> rows, int keepVisible) {
     rows_ = std::move(rows);
     ticked_ = 0;
-    for (ShownRow& row : rows_) row.ticked = false;
+    for (ShownRow& shown : rows_) shown.ticked = false;
     // Emptied first: no selection or focus is left from the rows before.
     list_.deleteAllItems();
     if (!list_.setItemCount(static_cast<int>(rows_.size()))) rows_.clear();

@@ -356,19 +356,24 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kLongWaitMs,
     return true;
 }
 
+struct BoxSearch {
+    HWND dialog, box = nullptr;
+};
+
+// An EnumThreadWindows callback (stdcall, which a lambda is not on 32-bit x86).
+BOOL CALLBACK FindBox(HWND w, LPARAM p) {
+    auto* s = reinterpret_cast<BoxSearch*>(p);
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (w != s->dialog && IsWindowVisible(w) && std::string(cls) == "#32770") s->box = w;
+    return s->box == nullptr;
+}
+
 // A message box the UI thread shows (any visible dialog but `dialog`): its caption and text, after
 // pressing its first button; empty when there is none.
 std::string AnswerBox(DWORD uiThread, HWND dialog) {
-    struct Search {
-        HWND dialog, box = nullptr;
-    } search{dialog};
-    EnumThreadWindows(uiThread, [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        char cls[16] = {};
-        GetClassNameA(w, cls, sizeof cls);
-        if (w != s->dialog && IsWindowVisible(w) && std::string(cls) == "#32770") s->box = w;
-        return s->box == nullptr;
-    }, reinterpret_cast<LPARAM>(&search));
+    BoxSearch search{dialog};
+    EnumThreadWindows(uiThread, FindBox, reinterpret_cast<LPARAM>(&search));
     if (!search.box) return {};
     std::string text = WindowText(search.box);
     for (HWND c = GetWindow(search.box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {

@@ -5,7 +5,6 @@
 #include <array>
 
 #include "design/byte_order.h"
-#include "design/design_file.h"
 #include "design/stitch_stream.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -62,14 +61,14 @@ std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header) {
     return normalized;
 }
 
-bool NormalizeHoopFields(const std::string& path) {
-    auto stored = ReadDesignHeader(path);
+bool NormalizeHoopFields(DesignFileInMemory& file) {
+    const auto& stored = file.header();
     if (!stored) return false;
     auto normalized = NormalizedHoopFields(*stored);
     if (!normalized) return false;
     // Only the hoop code and margins can differ: an unchanged file keeps its time stamp.
     if (*normalized == *stored) return true;
-    return RewriteDesignHeader(path, *normalized);
+    return file.rewriteHeader(*normalized);
 }
 
 void NormalizeHoopFieldsInMemory(DesignHeader& header) {
@@ -89,36 +88,26 @@ bool IsPairPartName(std::string_view path) {
     return !base.empty() && (base.back() == '1' || base.back() == '2');
 }
 
-namespace {
-
-// True when the header keeps its pair mark under `targetName`; a mark that does not fit the
-// name is cleared, and `cleared` says so.
-bool KeepsPairMark(DesignHeader& header, std::string_view targetName, bool& cleared) {
-    cleared = false;
+bool CheckPairPart(DesignHeader& header, std::string_view targetName) {
     if (!header.hasPairMark()) return false;
     if (IsPairPartName(targetName)) return true;
     header.clearPairMark();
-    cleared = true;
     return false;
 }
 
-}  // namespace
-
-bool CheckPairPart(const std::string& designPath, std::string_view targetName) {
-    auto header = ReadDesignHeader(designPath);
-    bool cleared = false;
-    if (!header) return false;
-    bool pair = KeepsPairMark(*header, targetName, cleared);
-    if (cleared) RewriteDesignHeader(designPath, *header);
+bool CheckPairPart(DesignFileInMemory& file, std::string_view targetName) {
+    if (!file.header()) return false;
+    DesignHeader header = *file.header();
+    bool pair = CheckPairPart(header, targetName);
+    if (header != *file.header()) file.rewriteHeader(header);
     return pair;
 }
 
 bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName) {
     auto header = DesignHeader::parse(design);
-    bool cleared = false;
     if (!header) return false;
-    bool pair = KeepsPairMark(*header, targetName, cleared);
-    if (cleared) header->storeInto(design);
+    bool pair = CheckPairPart(*header, targetName);
+    header->storeInto(design);
     return pair;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "design/design_file.h"
 #include "design/design_header.h"
 #include "design/hoop.h"
 
@@ -23,9 +24,12 @@ bool IsDesignFileName(std::string_view path);
 // recomputed, or nothing when no hoop holds the design.
 std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header);
 
-// Normalises the header of the file in place, writing only when the hoop code or a margin
-// changes. False when the file cannot be read, no hoop fits, or it cannot be opened to write.
-bool NormalizeHoopFields(const std::string& path);
+// Normalises the header of a design file held in memory and writes it back over the file's
+// start, only when the hoop code or a margin changes (a header already normalised leaves the
+// file's time stamp alone). False when the header cannot be read, no hoop fits (the file is
+// left as it is), or the file cannot be opened to write; a write that comes up short counts as
+// done.
+bool NormalizeHoopFields(DesignFileInMemory& file);
 
 // For a design held in memory: a hoop code of 0 becomes hoop A(F) unclassified, and the
 // margins are recomputed. A design shorter than its header is left alone.
@@ -35,9 +39,14 @@ void NormalizeHoopFieldsInMemory(std::span<std::uint8_t> design);
 // True when the name without folder and extension ends in "1" or "2".
 bool IsPairPartName(std::string_view path);
 
-// True when the design at `designPath` carries a pair mark and will be stored under a pair
-// name. A marked design going under another name has its mark cleared in the file.
-bool CheckPairPart(const std::string& designPath, std::string_view targetName);
+// True when the header carries a pair mark and the design will be stored under a pair name
+// (`targetName`). Otherwise the mark is cleared in the header: a marked design going under
+// another name stops being a pair half. The other forms store the cleared mark where the design
+// lives.
+bool CheckPairPart(DesignHeader& header, std::string_view targetName);
+// The same on a design file held in memory: a cleared mark is written back over the file's
+// start and the answer does not depend on whether that write succeeded.
+bool CheckPairPart(DesignFileInMemory& file, std::string_view targetName);
 
 // True when recordCount is 0 or less: it counts not even the end record, so it can never match
 // the stream. The conversion refuses such a design and verify names it.

@@ -10,6 +10,7 @@
 #include "card/order_file.h"
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
+#include "design/design_file.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "render/thumbnail.h"
@@ -321,19 +322,21 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
             result = kCardWriteFailed;
             break;
         }
-        bool pair = CheckPairPart(source, cardFile);
+        // Read once: the checks adjust the listed file's header in place, and the card gets the
+        // file as it then stands.
+        DesignFileInMemory listed(source);
+        bool pair = CheckPairPart(listed, cardFile);
         if (!PathExists(cardFile) && FolderIsFull(owner, count)) {
             result = kNothingDone;
             break;
         }
-        if (!NormalizeHoopFields(source)) {
+        if (!NormalizeHoopFields(listed)) {
             ShowMessage(owner, "There is an error in a file.\nQuit operation.", "Error", mb::ICONHAND);
             result = kNothingDone;
             break;
         }
-        auto design = ReadWholeFile(source);
-        if (!design) Explain(observer, source, platform().lastError());
-        if (!design || StoreDesign(cardFile, *design, !pair, observer) != Stored::Done) {
+        if (!listed.bytes()) Explain(observer, source, listed.readFailure());
+        if (!listed.bytes() || StoreDesign(cardFile, *listed.bytes(), !pair, observer) != Stored::Done) {
             result = kCardWriteFailed;
             break;
         }

@@ -80,8 +80,11 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
                                const TransferObserver& observer = {});
 
 // Copies every design named in the list file (260-byte records) into the card folder as
-// designName's base name + the file's base name + ".kxd": 0, 1 or 2. A card name the card cannot
-// take there ends the write with 2 before that file is touched.
+// designName's base name + the file's base name + ".kxd": 0, 1 or 2. It changes the user's
+// listed PC files: each is read once, and a pair mark its card name does not carry is cleared,
+// then its hoop code and margins are normalised, each written over the PC file's header in place
+// (never truncating it) when it changes; the card gets the file as it then stands. A card name
+// the card cannot take there ends the write with 2 before that file is touched.
 TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath,
                      const std::string& designName, const CardTarget& card,
                      const TransferObserver& observer = {});

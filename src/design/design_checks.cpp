@@ -54,8 +54,8 @@ std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header) {
     if (!FindHoop(header.hoopCode())) {
         HoopCode code = ClassifyHoop(header.extentX1(), header.extentY1(), header.extentX2(),
                                      header.extentY2());
-        if (code == HOOP_NONE) return std::nullopt;
-        normalized.setHoopCode(static_cast<std::uint32_t>(code));
+        if (code == HoopCode::None) return std::nullopt;
+        normalized.setHoopCode(StoredHoopCode(code));
     }
     SetMargins(normalized);
     return normalized;
@@ -72,7 +72,7 @@ bool NormalizeHoopFields(DesignFileInMemory& file) {
 }
 
 void NormalizeHoopFieldsInMemory(DesignHeader& header) {
-    if (header.hoopCode() == 0) header.setHoopCode(HOOP_AF);
+    if (header.hoopCode() == 0) header.setHoopCode(StoredHoopCode(HoopCode::AF));
     SetMargins(header);
 }
 
@@ -145,9 +145,9 @@ StreamShortfall CheckStreamWhole(std::span<const std::uint8_t> design) {
         return StreamShortfall::CountBeyondFile;
     for (std::size_t i = 0; i < records; ++i) {
         StitchRecord r{design[start + i * kRecordSize], design[start + i * kRecordSize + 1]};
-        if (r.isControl(CONTROL_END)) return StreamShortfall::Whole;
+        if (r.isControl(ControlCode::End)) return StreamShortfall::Whole;
         // A colour change and a move each carry their displacement in the next record.
-        if (r.isControl(CONTROL_COLOR_CHANGE) || r.isControl(CONTROL_MOVE) || r.isControl(CONTROL_MOVE_ALT)) ++i;
+        if (r.isControl(ControlCode::ColorChange) || r.isControl(ControlCode::Move) || r.isControl(ControlCode::MoveAlt)) ++i;
     }
     return StreamShortfall::NoEndRecord;
 }

@@ -135,8 +135,8 @@ void MainDialog::onWrite() {
     auto root = checkedCardRoot();
     if (!root) return;
     TransferResult result = WriteSelectedToCard(Owner(hwnd()), ListRows(pcList_.list()), card_.Target(*root), WaitCursor());
-    if (result == kNothingDone) return;
-    if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
+    if (result == TransferResult::NothingDone) return;
+    if (result == TransferResult::CardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     preview_.ClearPreview();
     pcList_.PcListSetAllChecks(false);
     SetPcSelectedCount(hwnd(), 0);
@@ -159,8 +159,8 @@ void MainDialog::onRead() {
     auto root = checkedCardRoot();
     if (!root) return;
     std::string pcFolder = tree_.GetCurrentFolderPath();
-    if (!ReadSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), pcFolder,
-                              WaitCursor()))
+    if (ReadSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), pcFolder,
+                             WaitCursor()) == TransferResult::NothingDone)
         return;
     preview_.ClearPreview();
     pcList_.PcListFill(tree_.GetCurrentFolderPath());
@@ -172,7 +172,8 @@ void MainDialog::onRead() {
 void MainDialog::onErase() {
     auto root = checkedCardRoot();
     if (!root) return;
-    if (!EraseSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), WaitCursor()))
+    if (EraseSelectedFromCard(Owner(hwnd()), ListRows(card_.designList()), card_.Target(*root), WaitCursor()) ==
+        TransferResult::NothingDone)
         return;
     LongListWork work(hwnd(), static_cast<std::size_t>(card_.designList().itemCount()));
     preview_.ClearPreview();

@@ -110,9 +110,9 @@ TEST(FileNameChecks, DesignExtensionInAnyCase) {
 // for it; margins in that hoop, all -1 when any is negative.
 TEST(HoopFields, ClassifiedAndNormalisedAtEveryBound) {
     std::tuple<Box, HoopCode> hoops[] = {
-        {{250, 250, 250, 250}, HOOP_C},  {{251, 100, 100, 100}, HOOP_AF}, {{630, 550, 630, 550}, HOOP_AF},
-        {{100, 100, 100, 551}, HOOP_B},  {{640, 100, 100, 100}, HOOP_B},  {{700, 1000, 700, 1000}, HOOP_B},
-        {{701, 0, 0, 0}, HOOP_NONE},     {{0, 0, 0, 1001}, HOOP_NONE},    {{-5000, INT32_MIN, -1, -700}, HOOP_C}};
+        {{250, 250, 250, 250}, HoopCode::C},  {{251, 100, 100, 100}, HoopCode::AF}, {{630, 550, 630, 550}, HoopCode::AF},
+        {{100, 100, 100, 551}, HoopCode::B},  {{640, 100, 100, 100}, HoopCode::B},  {{700, 1000, 700, 1000}, HoopCode::B},
+        {{701, 0, 0, 0}, HoopCode::None},     {{0, 0, 0, 1001}, HoopCode::None},    {{-5000, INT32_MIN, -1, -700}, HoopCode::C}};
     for (auto [e, hoop] : hoops) EXPECT_EQ(ClassifyHoop(e[0], e[1], e[2], e[3]), hoop) << e[0] << " " << e[3];
     struct Case { std::uint32_t stored; Box extents; std::uint32_t file, inMemory; Box margins; } cases[] = {
         {0, {250, 250, 250, 250}, 1, 3, {380, 300, 380, 300}}, {9, {251, 100, 100, 100}, 3, 9, {379, 450, 530, 450}},

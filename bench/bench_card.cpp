@@ -31,7 +31,7 @@ public:
                 std::ofstream(design.replace_extension(".kxt")) << "x";
             }
         }
-        platform_.mapDrive('E', root_.string(), kx::DRIVE_TYPE_REMOVABLE);
+        platform_.mapDrive('E', root_.string(), kx::DriveType::Removable);
     }
     ~FullCard() {
         std::error_code ec;

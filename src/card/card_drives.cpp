@@ -53,11 +53,11 @@ CardDriveList ListCardDrives() {
     for (int n = kFirstDriveNumber; n <= kLastDriveNumber; ++n) {
         if (!(present & (std::uint32_t{1} << n))) continue;
         const std::string root = RootOf(n);
-        const int type = p.driveType(root);
-        if (type != DRIVE_TYPE_REMOVABLE && type != DRIVE_TYPE_FIXED) continue;
+        const DriveType type = p.driveType(root);
+        if (type != DriveType::Removable && type != DriveType::Fixed) continue;
         // Read for both kinds; only a fixed drive's listing depends on it.
         const bool sizeIsZero = TotalSize(p, root) == 0;
-        if (type == DRIVE_TYPE_REMOVABLE) {
+        if (type == DriveType::Removable) {
             if (list.firstRemovable == -1) list.firstRemovable = static_cast<int>(list.roots.size());
         } else if (!sizeIsZero) {
             continue;

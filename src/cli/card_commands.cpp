@@ -17,7 +17,7 @@ namespace kx::cli {
 
 namespace {
 
-const char* DriveTypeName(int type) { return type == DRIVE_TYPE_REMOVABLE ? "removable" : "fixed"; }
+const char* DriveTypeName(DriveType type) { return type == DriveType::Removable ? "removable" : "fixed"; }
 
 }  // namespace
 

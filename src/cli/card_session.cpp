@@ -34,14 +34,14 @@ std::optional<std::string> MapCardFolder(const std::string& hostFolder) {
     for (char letter = 'E'; letter <= 'Y'; ++letter) {
         auto drive = drives.drive(letter);
         if (!drive && !free) free = letter;
-        if (drive && drive->type == DRIVE_TYPE_REMOVABLE && drive->folder == folder.string())
+        if (drive && drive->type == DriveType::Removable && drive->folder == folder.string())
             return std::string(1, letter) + ":\\";
     }
     if (!free) {
         std::cerr << "kxcard: " << hostFolder << ": no card there (no drive letter is free for it)" << std::endl;
         return std::nullopt;
     }
-    drives.mapDrive(*free, folder.string(), DRIVE_TYPE_REMOVABLE);
+    drives.mapDrive(*free, folder.string(), DriveType::Removable);
     return std::string(1, *free) + ":\\";
 }
 

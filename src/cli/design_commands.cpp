@@ -38,12 +38,12 @@ StreamSurvey SurveyStream(std::span<const std::uint8_t> file, std::size_t start)
         StitchRecord r{file[at], file[at + 1]};
         if (!r.isControl()) {
             ++s.stitches;
-        } else if (r.isControl(CONTROL_END)) {
+        } else if (r.isControl(ControlCode::End)) {
             s.ended = true;
             break;
-        } else if (r.isControl(CONTROL_MOVE) || r.isControl(CONTROL_MOVE_ALT) ||
-                   r.isControl(CONTROL_COLOR_CHANGE)) {
-            ++(r.isControl(CONTROL_COLOR_CHANGE) ? s.colourChanges : s.moves);
+        } else if (r.isControl(ControlCode::Move) || r.isControl(ControlCode::MoveAlt) ||
+                   r.isControl(ControlCode::ColorChange)) {
+            ++(r.isControl(ControlCode::ColorChange) ? s.colourChanges : s.moves);
             if (FitsAt(file.size(), at + kRecordSize, kRecordSize)) {
                 at += kRecordSize;  // the displacement belongs to the control record
                 ++s.records;
@@ -55,10 +55,7 @@ StreamSurvey SurveyStream(std::span<const std::uint8_t> file, std::size_t start)
     return s;
 }
 
-std::string HoopName(std::int64_t code) {
-    const Hoop* hoop = FindHoop(code);
-    return hoop ? std::string(hoop->label) : "no hoop set";
-}
+std::string HoopName(const Hoop* hoop) { return hoop ? std::string(hoop->label) : "no hoop set"; }
 
 std::string Hex(unsigned value) {
     std::ostringstream out;
@@ -101,8 +98,8 @@ void PrintInfo(const std::string& hostFile, std::span<const std::uint8_t> file, 
               << (s.ended ? " through its end record)" : ", with no end record)") << '\n'
               << "stream\t" << s.stitches << " stitches, " << s.moves << " moves, " << s.colourChanges
               << " colour changes, " << s.otherControls << " other control records\n"
-              << "hoop code\t" << h.hoopCode() << " (" << HoopName(h.hoopCode()) << ")\n"
-              << "fits\t" << (fits == HOOP_NONE ? "no hoop" : HoopName(fits)) << '\n'
+              << "hoop code\t" << h.hoopCode() << " (" << HoopName(FindHoop(h.hoopCode())) << ")\n"
+              << "fits\t" << (fits == HoopCode::None ? "no hoop" : HoopName(FindHoop(fits))) << '\n'
               << "extents\tx1 " << h.extentX1() << "  y1 " << h.extentY1() << "  x2 " << h.extentX2()
               << "  y2 " << h.extentY2() << "  (width " << std::int64_t{h.extentX1()} + h.extentX2()
               << ", height " << std::int64_t{h.extentY1()} + h.extentY2() << ")\n"

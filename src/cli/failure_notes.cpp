@@ -10,7 +10,7 @@ namespace kx::cli {
 std::string ShownPath(const std::string& windowsPath) {
     if (windowsPath.size() < 3 || windowsPath[1] != ':') return windowsPath;
     auto drive = nativePosixPlatform().drive(windowsPath[0]);
-    if (drive && drive->type == DRIVE_TYPE_REMOVABLE) {
+    if (drive && drive->type == DriveType::Removable) {
         std::string shown = windowsPath.substr(3);
         for (char& c : shown)
             if (c == '\\') c = '/';

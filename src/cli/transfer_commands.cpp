@@ -58,7 +58,7 @@ std::optional<NamedDesigns> NameDesigns(const GlobalOptions& options, int folder
 }
 
 int StatusAfter(TransferResult result, int failures) {
-    if (result == kNothingDone) return kExitNothingDone;
+    if (result == TransferResult::NothingDone) return kExitNothingDone;
     return failures > 0 ? kExitRefused : kExitDone;
 }
 
@@ -87,7 +87,7 @@ int WriteCommand(const GlobalOptions& options, int folder, const std::vector<std
     int failures = 0;
     TransferResult result = WriteSelectedToCard(0, rows, {session->folderPath(folder), session->root},
                                                 Explaining(TerminalProgress("writing"), failures));
-    if (result == kCardWriteFailed) {
+    if (result == TransferResult::CardWriteFailed) {
         ShowCardWriteFailed(0);
         return kExitCardFull;
     }

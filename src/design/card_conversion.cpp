@@ -11,7 +11,7 @@ namespace kx {
 
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kLeadingMove{kControlMark, CONTROL_MOVE, 0x00, 0x00};
+constexpr std::array<std::uint8_t, 4> kLeadingMove{kControlMark, CodeByte(ControlCode::Move), 0x00, 0x00};
 constexpr std::int64_t kLeadingMoveRecords = 2;
 constexpr std::int64_t kRecordsPerSplit = 2;
 
@@ -46,7 +46,7 @@ void AddRecords(std::vector<std::uint8_t>& work, DesignHeader header, std::int64
 
 bool StartsWithMove(std::span<const std::uint8_t> work, std::size_t start) {
     StitchRecord first = RecordAt(work, start);
-    return first.isControl(CONTROL_MOVE) || first.isControl(CONTROL_MOVE_ALT);
+    return first.isControl(ControlCode::Move) || first.isControl(ControlCode::MoveAlt);
 }
 
 struct StreamScan {
@@ -60,12 +60,12 @@ StreamScan ScanStream(std::span<std::uint8_t> work, std::size_t start) {
     StreamScan scan;
     for (std::size_t at = start; at + kRecordSize <= work.size(); at += kRecordSize) {
         StitchRecord r = RecordAt(work, at);
-        if (r.isControl(CONTROL_END)) {
+        if (r.isControl(ControlCode::End)) {
             scan.endOfStream = at + kRecordSize;
             break;
         }
-        if (r.isControl(CONTROL_MOVE_ALT)) work[at + 1] = CONTROL_MOVE;
-        if (r.isControl(CONTROL_COLOR_CHANGE)) {
+        if (r.isControl(ControlCode::MoveAlt)) work[at + 1] = CodeByte(ControlCode::Move);
+        if (r.isControl(ControlCode::ColorChange)) {
             at += kRecordSize;  // the parameter is a displacement, not a record of its own
             if (!RecordAt(work, at).isZero()) scan.recordsToAdd += kRecordsPerSplit;
         }
@@ -75,7 +75,7 @@ StreamScan ScanStream(std::span<std::uint8_t> work, std::size_t start) {
 
 // A colour change whose following record (its displacement) moves the needle.
 bool NeedsSplit(std::span<const std::uint8_t> stream, std::size_t record, std::size_t records) {
-    return RecordAt(stream, record * kRecordSize).isControl(CONTROL_COLOR_CHANGE) &&
+    return RecordAt(stream, record * kRecordSize).isControl(ControlCode::ColorChange) &&
            record + 1 < records && !RecordAt(stream, (record + 1) * kRecordSize).isZero();
 }
 
@@ -91,9 +91,9 @@ void SpreadRecords(std::span<std::uint8_t> stream, std::size_t records, std::siz
     for (std::size_t src = records; gap > 0 && src-- > 0;) {
         std::size_t dst = src + gap;
         if (NeedsSplit(stream, src, records)) {
-            PutRecord(stream, dst * kRecordSize, {kControlMark, CONTROL_MOVE});
+            PutRecord(stream, dst * kRecordSize, StitchRecord::Control(ControlCode::Move));
             PutRecord(stream, (dst - 1) * kRecordSize, {0x00, 0x00});
-            PutRecord(stream, (dst - 2) * kRecordSize, {kControlMark, CONTROL_COLOR_CHANGE});
+            PutRecord(stream, (dst - 2) * kRecordSize, StitchRecord::Control(ControlCode::ColorChange));
             gap -= kRecordsPerSplit;
         } else {
             PutRecord(stream, dst * kRecordSize, RecordAt(stream, src * kRecordSize));

@@ -5,7 +5,6 @@
 #include <array>
 
 #include "design/byte_order.h"
-#include "design/design_file.h"
 #include "design/stitch_stream.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
@@ -55,25 +54,25 @@ std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header) {
     if (!FindHoop(header.hoopCode())) {
         HoopCode code = ClassifyHoop(header.extentX1(), header.extentY1(), header.extentX2(),
                                      header.extentY2());
-        if (code == HOOP_NONE) return std::nullopt;
-        normalized.setHoopCode(static_cast<std::uint32_t>(code));
+        if (code == HoopCode::None) return std::nullopt;
+        normalized.setHoopCode(StoredHoopCode(code));
     }
     SetMargins(normalized);
     return normalized;
 }
 
-bool NormalizeHoopFields(const std::string& path) {
-    auto stored = ReadDesignHeader(path);
+bool NormalizeHoopFields(DesignFileInMemory& file) {
+    const auto& stored = file.header();
     if (!stored) return false;
     auto normalized = NormalizedHoopFields(*stored);
     if (!normalized) return false;
     // Only the hoop code and margins can differ: an unchanged file keeps its time stamp.
     if (*normalized == *stored) return true;
-    return RewriteDesignHeader(path, *normalized);
+    return file.rewriteHeader(*normalized);
 }
 
 void NormalizeHoopFieldsInMemory(DesignHeader& header) {
-    if (header.hoopCode() == 0) header.setHoopCode(HOOP_AF);
+    if (header.hoopCode() == 0) header.setHoopCode(StoredHoopCode(HoopCode::AF));
     SetMargins(header);
 }
 
@@ -89,36 +88,26 @@ bool IsPairPartName(std::string_view path) {
     return !base.empty() && (base.back() == '1' || base.back() == '2');
 }
 
-namespace {
-
-// True when the header keeps its pair mark under `targetName`; a mark that does not fit the
-// name is cleared, and `cleared` says so.
-bool KeepsPairMark(DesignHeader& header, std::string_view targetName, bool& cleared) {
-    cleared = false;
+bool CheckPairPart(DesignHeader& header, std::string_view targetName) {
     if (!header.hasPairMark()) return false;
     if (IsPairPartName(targetName)) return true;
     header.clearPairMark();
-    cleared = true;
     return false;
 }
 
-}  // namespace
-
-bool CheckPairPart(const std::string& designPath, std::string_view targetName) {
-    auto header = ReadDesignHeader(designPath);
-    bool cleared = false;
-    if (!header) return false;
-    bool pair = KeepsPairMark(*header, targetName, cleared);
-    if (cleared) RewriteDesignHeader(designPath, *header);
+bool CheckPairPart(DesignFileInMemory& file, std::string_view targetName) {
+    if (!file.header()) return false;
+    DesignHeader header = *file.header();
+    bool pair = CheckPairPart(header, targetName);
+    if (header != *file.header()) file.rewriteHeader(header);
     return pair;
 }
 
 bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName) {
     auto header = DesignHeader::parse(design);
-    bool cleared = false;
     if (!header) return false;
-    bool pair = KeepsPairMark(*header, targetName, cleared);
-    if (cleared) header->storeInto(design);
+    bool pair = CheckPairPart(*header, targetName);
+    header->storeInto(design);
     return pair;
 }
 
@@ -156,9 +145,9 @@ StreamShortfall CheckStreamWhole(std::span<const std::uint8_t> design) {
         return StreamShortfall::CountBeyondFile;
     for (std::size_t i = 0; i < records; ++i) {
         StitchRecord r{design[start + i * kRecordSize], design[start + i * kRecordSize + 1]};
-        if (r.isControl(CONTROL_END)) return StreamShortfall::Whole;
+        if (r.isControl(ControlCode::End)) return StreamShortfall::Whole;
         // A colour change and a move each carry their displacement in the next record.
-        if (r.isControl(CONTROL_COLOR_CHANGE) || r.isControl(CONTROL_MOVE) || r.isControl(CONTROL_MOVE_ALT)) ++i;
+        if (r.isControl(ControlCode::ColorChange) || r.isControl(ControlCode::Move) || r.isControl(ControlCode::MoveAlt)) ++i;
     }
     return StreamShortfall::NoEndRecord;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "design/design_file.h"
 #include "design/design_header.h"
 #include "design/hoop.h"
 
@@ -19,25 +20,46 @@ inline constexpr std::int32_t kCardRecordLimit = 65535;
 // True when the path's extension is "kxd" in any case; trailing dots are ignored.
 bool IsDesignFileName(std::string_view path);
 
-// The header with its hoop code set (classified when none is stored) and its margins
-// recomputed, or nothing when no hoop holds the design.
+// The rule for designs from PC files: a hoop code other than 1, 2 or 3 is replaced by the
+// smallest hoop that holds the extents, and the margins are recomputed against hoop A(F) (all
+// four -1 when one is negative); nothing when no hoop holds the design. Pure: the core of both
+// NormalizeHoopFields below and of verify's repair.
 std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header);
 
-// Normalises the header of the file in place, writing only when the hoop code or a margin
-// changes. False when the file cannot be read, no hoop fits, or it cannot be opened to write.
-bool NormalizeHoopFields(const std::string& path);
+// NormalizedHoopFields over a design's bytes in memory (the converted copy of the main write):
+// the header is overwritten in the bytes and nothing is written to a file. False, the bytes
+// unchanged, when no hoop holds the design or they are shorter than a header.
+bool NormalizeHoopFields(std::span<std::uint8_t> design);
+// NormalizedHoopFields over a design file held in memory (a listed PC file of the direct files
+// write): the header is written back over the file's start, only when the hoop code or a margin
+// changes (a header already normalised leaves the file's time stamp alone), and into memory as
+// far as it reached the file. False when the header cannot be read, no hoop fits (the file is
+// left as it is) or the file cannot be opened to write; a write that comes up short counts as
+// done.
+bool NormalizeHoopFields(DesignFileInMemory& file);
 
-// For a design held in memory: a hoop code of 0 becomes hoop A(F) unclassified, and the
-// margins are recomputed. A design shorter than its header is left alone.
+// The rule for the host's design, which never refuses and never classifies: a hoop code of 0
+// becomes hoop A(F) whatever the extents, any other code stays (even one that names no hoop),
+// and the margins are recomputed as above. Changes the header, or the design's bytes in place (a
+// design shorter than its header is left alone); nothing is written to a file.
 void NormalizeHoopFieldsInMemory(DesignHeader& header);
 void NormalizeHoopFieldsInMemory(std::span<std::uint8_t> design);
 
 // True when the name without folder and extension ends in "1" or "2".
 bool IsPairPartName(std::string_view path);
 
-// True when the design at `designPath` carries a pair mark and will be stored under a pair
-// name. A marked design going under another name has its mark cleared in the file.
-bool CheckPairPart(const std::string& designPath, std::string_view targetName);
+// True when the header carries a pair mark and `targetName`, the name the design gets on the
+// card, is a pair name: a pair half, stored without a thumbnail. Otherwise a mark it carries is
+// cleared (both pair-mark bytes set to 0), so a marked design stored under another name stops
+// being a pair half.
+bool CheckPairPart(DesignHeader& header, std::string_view targetName);
+// The same, and a cleared mark is stored where the design lives: in its bytes in memory (bytes
+// shorter than a header hold no pair half and stay as they are)...
+bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName);
+// ...or, for a design file held in memory (a listed PC file of the direct files write), written
+// over the file's start, changing the user's file, and into memory as far as it reached the
+// file. The answer does not depend on whether that write succeeded.
+bool CheckPairPart(DesignFileInMemory& file, std::string_view targetName);
 
 // True when recordCount is 0 or less: it counts not even the end record, so it can never match
 // the stream. The conversion refuses such a design and verify names it.
@@ -47,11 +69,6 @@ bool CountsNoRecords(const DesignHeader& header);
 bool ExceedsRecordLimit(const std::string& path, std::int32_t limit);
 // The same over the start of a design's bytes; false when they do not reach the field.
 bool ExceedsRecordLimit(std::span<const std::uint8_t> designStart, std::int32_t limit);
-
-// The hoop and pair-mark checks over a design held in memory, whose header they change in
-// place. A design shorter than its header has no hoop and no pair mark.
-bool NormalizeHoopFields(std::span<std::uint8_t> design);
-bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName);
 
 // Where a design's stitch stream falls short of what its header says, as a copy cut off by a
 // pulled card or a lost power leaves it: Whole when it does not.

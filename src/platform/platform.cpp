@@ -100,20 +100,20 @@ WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint
     std::string side = path.substr(0, path.size() - FileNamePart(path).size()) + CopySideFileName();
     {
         auto file = system.open(side, OpenMode::Replace);
-        if (!file) return {WholeFileWrite::NotCreated, system.lastError()};
+        if (!file) return {WholeFileWrite::Outcome::NotCreated, system.lastError()};
         if (!file->writeExactly(bytes)) {
-            WholeFileWrite failed{WholeFileWrite::Incomplete, system.lastError()};
+            WholeFileWrite failed{WholeFileWrite::Outcome::Incomplete, system.lastError()};
             file.reset();
             system.deleteFile(side);
             return failed;
         }
     }
     if (!system.moveFileReplacing(side, path)) {
-        WholeFileWrite failed{WholeFileWrite::NotCreated, system.lastError()};
+        WholeFileWrite failed{WholeFileWrite::Outcome::NotCreated, system.lastError()};
         system.deleteFile(side);
         return failed;
     }
-    return {WholeFileWrite::Written, {}};
+    return {WholeFileWrite::Outcome::Written, {}};
 }
 
 }  // namespace kx

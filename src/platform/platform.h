@@ -16,14 +16,14 @@
 namespace kx {
 
 // Drive types with the values GetDriveTypeA returns.
-enum DriveType : int {
-    DRIVE_TYPE_UNKNOWN = 0,
-    DRIVE_TYPE_NO_ROOT_DIR = 1,
-    DRIVE_TYPE_REMOVABLE = 2,
-    DRIVE_TYPE_FIXED = 3,
-    DRIVE_TYPE_REMOTE = 4,
-    DRIVE_TYPE_CDROM = 5,
-    DRIVE_TYPE_RAMDISK = 6,
+enum class DriveType : int {
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    Cdrom = 5,
+    RamDisk = 6,
 };
 
 // The CreateFileA combinations the system uses, nothing else.
@@ -89,7 +89,7 @@ public:
 
     // Drives.
     virtual std::uint32_t logicalDrives() = 0;
-    virtual int driveType(const std::string& root) = 0;
+    virtual DriveType driveType(const std::string& root) = 0;
     // GetDiskFreeSpaceExA as looked up at run time: false when the platform lacks it.
     virtual bool hasDiskFreeSpaceEx() = 0;
     virtual bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) = 0;
@@ -136,9 +136,9 @@ bool IsCopySideFileName(std::string_view name);
 std::vector<FoundFile> RemoveCopySideFiles(const std::string& folder);
 
 struct WholeFileWrite {
-    enum Outcome { Written, NotCreated, Incomplete } outcome = NotCreated;
+    enum class Outcome { Written, NotCreated, Incomplete } outcome = Outcome::NotCreated;
     std::string reason;  // the system's words for a failure
-    explicit operator bool() const { return outcome == Written; }
+    explicit operator bool() const { return outcome == Outcome::Written; }
 };
 // `bytes` as the whole file at `path`, through a side file in the same folder.
 WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);

@@ -47,18 +47,18 @@ struct Field {
 
 // A design no hoop holds is drawn on hoop B's field.
 constexpr std::array<Field, 4> kFields{{
-    {HOOP_C, 500, 500, 250, 250, true},
-    {HOOP_B, 1600, 2000, 800, 1000, false},
-    {HOOP_AF, 1260, 1260, 630, 630, true},
-    {HOOP_NONE, 1600, 2000, 800, 1000, false},
+    {HoopCode::C, 500, 500, 250, 250, true},
+    {HoopCode::B, 1600, 2000, 800, 1000, false},
+    {HoopCode::AF, 1260, 1260, 630, 630, true},
+    {HoopCode::None, 1600, 2000, 800, 1000, false},
 }};
 
 // The stored hoop when it names one, else the smallest that holds the extents.
 const Field& ChooseField(const DesignHeader& header) {
-    const HoopCode hoop = FindHoop(header.hoopCode())
-                              ? static_cast<HoopCode>(header.hoopCode())
-                              : ClassifyHoop(header.extentX1(), header.extentY1(),
-                                             header.extentX2(), header.extentY2());
+    const Hoop* stored = FindHoop(header.hoopCode());
+    const HoopCode hoop = stored ? stored->code
+                                 : ClassifyHoop(header.extentX1(), header.extentY1(), header.extentX2(),
+                                                header.extentY2());
     return *std::find_if(kFields.begin(), kFields.end(), [&](const Field& f) { return f.hoop == hoop; });
 }
 
@@ -144,13 +144,13 @@ void WalkStream(std::span<const std::uint8_t> data, std::int64_t steps, PreviewW
             continue;
         }
         const std::uint8_t code = record.second;
-        if (code == CONTROL_END) return;
+        if (code == ControlCode::End) return;
         if (code == kColorHere || code == kColorHereToo) {
             walk.nextColor();
             walk.move(0, 0);
         } else if (code == kSkipParameter) {
             at += kRecordSize;
-        } else if (code == CONTROL_MOVE || code == CONTROL_MOVE_ALT || IsOddColorCode(code)) {
+        } else if (code == ControlCode::Move || code == ControlCode::MoveAlt || IsOddColorCode(code)) {
             if (!FitsAt(data.size(), at, kRecordSize)) return;
             const StitchRecord parameter{data[at], data[at + 1]};
             at += kRecordSize;

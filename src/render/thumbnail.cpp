@@ -92,13 +92,13 @@ public:
             bool down;
             if (!shift.isControl()) [[likely]] {
                 down = std::exchange(penDown_, true);
-            } else if (shift.second == CONTROL_END) {
+            } else if (shift.second == ControlCode::End) {
                 break;
-            } else if (shift.second == CONTROL_COLOR_CHANGE) {
+            } else if (shift.second == ControlCode::ColorChange) {
                 // The displacement after it is walked as an ordinary stitch after the turn.
                 turn_ = Turn::kColor;
                 return false;
-            } else if (shift.second == CONTROL_MOVE || shift.second == CONTROL_MOVE_ALT) {
+            } else if (shift.second == ControlCode::Move || shift.second == ControlCode::MoveAlt) {
                 if (end_ - at_ < std::ptrdiff_t{kRecordSize}) break;
                 shift = {at_[0], at_[1]};
                 at_ += kRecordSize;

@@ -44,19 +44,19 @@ DesignBuilder& DesignBuilder::stitches(int count, int dx, int dy) {
 }
 
 DesignBuilder& DesignBuilder::move(int dx, int dy) {
-    return control(CONTROL_MOVE).walked(Byte(dx), Byte(dy), dx, dy);
+    return control(ControlCode::Move).walked(Byte(dx), Byte(dy), dx, dy);
 }
 
 DesignBuilder& DesignBuilder::moveSecondForm(int dx, int dy) {
-    return control(CONTROL_MOVE_ALT).walked(Byte(dx), Byte(dy), dx, dy);
+    return control(ControlCode::MoveAlt).walked(Byte(dx), Byte(dy), dx, dy);
 }
 
 DesignBuilder& DesignBuilder::colorChange(int dx, int dy) {
-    return control(CONTROL_COLOR_CHANGE).walked(Byte(dx), Byte(dy), dx, dy);
+    return control(ControlCode::ColorChange).walked(Byte(dx), Byte(dy), dx, dy);
 }
 
 DesignBuilder& DesignBuilder::end() {
-    control(CONTROL_END);
+    control(ControlCode::End);
     if (!endRecords_) endRecords_ = stream_.size() / kRecordSize;
     return *this;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "design/design_header.h"
+#include "design/stitch_stream.h"
 
 namespace kx::samples {
 
@@ -48,6 +49,7 @@ public:
     DesignBuilder& colorChange(int dx = 0, int dy = 0);   // 0x80 0x01, dx dy
     DesignBuilder& end();                                 // 0x80 0x10
     DesignBuilder& control(std::uint8_t code);            // 0x80 code, nothing walked
+    DesignBuilder& control(ControlCode code) { return control(CodeByte(code)); }
     DesignBuilder& record(std::uint8_t first, std::uint8_t second);  // raw, nothing walked
     // Bytes after the stream that no record covers (an odd count makes an odd stream).
     DesignBuilder& trailing(std::initializer_list<std::uint8_t> bytes);

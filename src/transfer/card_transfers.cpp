@@ -10,6 +10,7 @@
 #include "card/order_file.h"
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
+#include "design/design_file.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "render/thumbnail.h"
@@ -79,7 +80,7 @@ Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> de
     WholeFileWrite written = WriteWholeFile(cardFile, design);
     if (!written) {
         Explain(observer, cardFile, written.reason);
-        return written.outcome == WholeFileWrite::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
+        return written.outcome == WholeFileWrite::Outcome::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
     }
     std::optional<ThumbnailRecord> record = withThumbnail ? MakeThumbnailRecord(design) : std::nullopt;
     if (!record) return Stored::Done;
@@ -158,14 +159,14 @@ int CountDesignFiles(const std::string& folder, const std::string& ext) {
 
 TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
                                    const TransferObserver& observer) {
-    if (pcRows.empty()) return kNothingDone;
+    if (pcRows.empty()) return TransferResult::NothingDone;
     std::size_t ticked = CountTicked(pcRows);
-    if (ticked == 0 || !card.folder) return kNothingDone;
+    if (ticked == 0 || !card.folder) return TransferResult::NothingDone;
     Notify(observer.busy);
     const std::string& folder = *card.folder;
     PrepareCardFolder(folder);
     int count = CountDesignFiles(folder, ".kxd");
-    TransferResult result = kTransferRan;
+    TransferResult result = TransferResult::Ran;
     const std::size_t total = ticked;
     for (const ListRow& row : pcRows) {
         if (!row.ticked) continue;
@@ -173,7 +174,7 @@ TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& 
         if (observer.progress) observer.progress(total - ticked, total, row.name);
         Turn turn = WriteOneDesign(owner, row, folder, count, observer);
         if (turn == Turn::CardFailed) {
-            result = kCardWriteFailed;
+            result = TransferResult::CardWriteFailed;
             break;
         }
         // Only designs that reached the card count down; the last one ends the loop.
@@ -221,17 +222,17 @@ TransferResult ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>&
         }
         ShowMessage(owner, "Failed to Read Kxd files.\nTry again.", "Confirm", mb::ICONQUESTION);
     });
-    if (!ran) return kNothingDone;
+    if (!ran) return TransferResult::NothingDone;
     // The copies landed on the PC folder's volume, not on the card.
     FlushDriveOf(pcFolder);
-    return kTransferRan;
+    return TransferResult::Ran;
 }
 
 TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
                                      const CardTarget& card, const TransferObserver& observer) {
     if (ShowMessage(owner, "Are you sure you want to delete the selected designs from the ATA PC Card?",
                     "Confirm", mb::YESNO | mb::ICONQUESTION) == id::NO)
-        return kNothingDone;
+        return TransferResult::NothingDone;
     // One listing serves the side files and the thumbnails: a design's thumbnail is deleted when
     // the folder holds it, with no search of its own per design.
     std::unordered_set<std::string> files;
@@ -251,29 +252,29 @@ TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>
         if (files.contains(LowerAsciiCopy(FileNamePart(thumbFile))) && !platform().deleteFile(thumbFile))
             failed(thumbFile, platform().lastError());
     });
-    if (!ran) return kNothingDone;
+    if (!ran) return TransferResult::NothingDone;
     FlushDriveOf(card.root);
-    return kTransferRan;
+    return TransferResult::Ran;
 }
 
 TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
                                const std::string& designName, const CardTarget& card,
                                const TransferObserver& observer) {
-    if (!card.folder) return kNothingDone;
+    if (!card.folder) return TransferResult::NothingDone;
     auto name = ContainedFileName(designName);
-    if (!name) return kNothingDone;
+    if (!name) return TransferResult::NothingDone;
     const std::string& folder = *card.folder;
     std::string cardFile = folder + *name;
-    if (RefusedUpFront(folder, *name, observer)) return kCardWriteFailed;
+    if (RefusedUpFront(folder, *name, observer)) return TransferResult::CardWriteFailed;
     PrepareCardFolder(folder);
-    if (!PathExists(cardFile) && FolderIsFull(owner, CountDesignFiles(folder, ".kxd"))) return kNothingDone;
+    if (!PathExists(cardFile) && FolderIsFull(owner, CountDesignFiles(folder, ".kxd"))) return TransferResult::NothingDone;
     NormalizeHoopFieldsInMemory(hostDesign);
-    TransferResult result = kTransferRan;
+    TransferResult result = TransferResult::Ran;
     switch (StoreDesign(cardFile, hostDesign, true, observer)) {
         // Only a design that reached the card has its volume flushed.
-        case Stored::DesignNotCreated: return kNothingDone;
-        case Stored::DesignIncomplete: return kCardWriteFailed;
-        case Stored::ThumbnailFailed: result = kCardWriteFailed; break;
+        case Stored::DesignNotCreated: return TransferResult::NothingDone;
+        case Stored::DesignIncomplete: return TransferResult::CardWriteFailed;
+        case Stored::ThumbnailFailed: result = TransferResult::CardWriteFailed; break;
         case Stored::Done: break;
     }
     FlushDriveOf(card.root);
@@ -293,7 +294,7 @@ std::string RecordPath(const std::array<std::uint8_t, kListRecordSize>& record) 
 TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath,
                                 const std::string& designName, const CardTarget& card,
                                 const TransferObserver& observer) {
-    if (!card.folder) return kNothingDone;
+    if (!card.folder) return TransferResult::NothingDone;
     const std::string& folder = *card.folder;
     Notify(observer.busy);
     PrepareCardFolder(folder);
@@ -301,12 +302,12 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
     auto size = list ? list->size() : std::nullopt;
     if (!size || *size == 0) {
         ShowMessage(owner, "File Open Error.", "Error", mb::ICONHAND);
-        return kTransferRan;
+        return TransferResult::Ran;
     }
     int count = CountDesignFiles(folder, ".kxd");
     const std::uint64_t records = *size / kListRecordSize;
     const std::string prefix = ContainedBaseName(designName);
-    TransferResult result = kTransferRan;
+    TransferResult result = TransferResult::Ran;
     for (std::uint64_t r = 0; r < records; ++r) {
         std::array<std::uint8_t, kListRecordSize> record{};
         if (!list->readExactly(record)) {
@@ -318,23 +319,25 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
         const std::string name = prefix + ContainedBaseName(source) + ".kxd";
         std::string cardFile = folder + name;
         if (RefusedUpFront(folder, name, observer)) {
-            result = kCardWriteFailed;
+            result = TransferResult::CardWriteFailed;
             break;
         }
-        bool pair = CheckPairPart(source, cardFile);
+        // Read once: the checks adjust the listed file's header in place, and the card gets the
+        // file as it then stands.
+        DesignFileInMemory listed(source);
+        bool pair = CheckPairPart(listed, cardFile);
         if (!PathExists(cardFile) && FolderIsFull(owner, count)) {
-            result = kNothingDone;
+            result = TransferResult::NothingDone;
             break;
         }
-        if (!NormalizeHoopFields(source)) {
+        if (!NormalizeHoopFields(listed)) {
             ShowMessage(owner, "There is an error in a file.\nQuit operation.", "Error", mb::ICONHAND);
-            result = kNothingDone;
+            result = TransferResult::NothingDone;
             break;
         }
-        auto design = ReadWholeFile(source);
-        if (!design) Explain(observer, source, platform().lastError());
-        if (!design || StoreDesign(cardFile, *design, !pair, observer) != Stored::Done) {
-            result = kCardWriteFailed;
+        if (!listed.bytes()) Explain(observer, source, listed.readFailure());
+        if (!listed.bytes() || StoreDesign(cardFile, *listed.bytes(), !pair, observer) != Stored::Done) {
+            result = TransferResult::CardWriteFailed;
             break;
         }
         ++count;

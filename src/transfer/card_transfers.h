@@ -15,14 +15,14 @@
 
 namespace kx {
 
-// What a card command did; only the writes end with kCardWriteFailed.
-enum [[nodiscard]] TransferResult : int {
-    kNothingDone = 0,
-    kTransferRan = 1,
-    kCardWriteFailed = 2,  // a file was not written in full on the card: ShowCardWriteFailed
+// What a card command did; only the writes end with CardWriteFailed.
+enum class [[nodiscard]] TransferResult {
+    NothingDone,
+    Ran,
+    CardWriteFailed,  // a file was not written in full on the card: ShowCardWriteFailed
 };
 
-// "Out of memory space.", the message after a write that ended with kCardWriteFailed.
+// "Out of memory space.", the message after a write that ended with CardWriteFailed.
 void ShowCardWriteFailed(WindowRef owner);
 
 // The most designs the machine takes in one card folder.
@@ -55,33 +55,38 @@ struct CardTarget {
     std::string root;                   // the card drive's root, "E:\"
 };
 
-// Writes the ticked rows of the PC list into the card folder: 0, 1 or 2. Each design is read
-// once, converted and checked in memory, and its card file and thumbnail are each written once.
-// A row whose name the card cannot take there (CardFileProblem) is passed over.
+// Writes the ticked rows of the PC list into the card folder: NothingDone, Ran or
+// CardWriteFailed. Each design is read once, converted and checked in memory, and its card file
+// and thumbnail are each written once. A row whose name the card cannot take there
+// (CardFileProblem) is passed over.
 TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& pcRows, const CardTarget& card,
                         const TransferObserver& observer = {});
 
 // Copies the ticked rows among the first n card rows (n = designs in the folder now) into
-// `pcFolder` (ending with a backslash): 0 or 1.
+// `pcFolder` (ending with a backslash): NothingDone or Ran.
 TransferResult ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
                          const CardTarget& card, const std::string& pcFolder,
                          const TransferObserver& observer = {});
 
 // Asks first, then deletes the ticked card designs among the first n rows with their
-// thumbnails: 0 or 1.
+// thumbnails: NothingDone or Ran.
 TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>& cardRows,
                           const CardTarget& card, const TransferObserver& observer = {});
 
 // Stores the host's design (normalised in place) as `designName` in the card folder, with its
-// thumbnail: 0, 1 or 2. A name the card cannot take there (CardFileProblem) is refused with 2
-// before anything is written.
+// thumbnail: NothingDone, Ran or CardWriteFailed. A name the card cannot take there
+// (CardFileProblem) is refused with CardWriteFailed before anything is written.
 TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesign,
                                const std::string& designName, const CardTarget& card,
                                const TransferObserver& observer = {});
 
 // Copies every design named in the list file (260-byte records) into the card folder as
-// designName's base name + the file's base name + ".kxd": 0, 1 or 2. A card name the card cannot
-// take there ends the write with 2 before that file is touched.
+// designName's base name + the file's base name + ".kxd": NothingDone, Ran or CardWriteFailed.
+// It changes the user's listed PC files: each is read once, and a pair mark its card name does
+// not carry is cleared, then its hoop code and margins are normalised, each written over the PC
+// file's header in place (never truncating it) when it changes; the card gets the file as it
+// then stands. A card name the card cannot take there ends the write with CardWriteFailed before
+// that file is touched.
 TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath,
                      const std::string& designName, const CardTarget& card,
                      const TransferObserver& observer = {});

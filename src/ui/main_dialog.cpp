@@ -126,8 +126,8 @@ void MainDialog::onWrite() {
     auto root = checkedCardRoot();
     if (!root) return;
     TransferResult result = WriteSelectedToCard(Owner(hwnd()), pcList_->listRows(), card_->target(*root), WaitCursor());
-    if (result == kNothingDone) return;
-    if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
+    if (result == TransferResult::NothingDone) return;
+    if (result == TransferResult::CardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     preview_.ClearPreview();
     pcList_->setAllTicks(false);
     SetPcSelectedCount(hwnd(), 0);
@@ -139,7 +139,8 @@ void MainDialog::onRead() {
     auto root = checkedCardRoot();
     if (!root) return;
     const std::string pcFolder = tree_.GetCurrentFolderPath();
-    if (!ReadSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), pcFolder, WaitCursor()))
+    if (ReadSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), pcFolder, WaitCursor()) ==
+        TransferResult::NothingDone)
         return;
     preview_.ClearPreview();
     pcList_->fill(pcFolder);
@@ -150,7 +151,9 @@ void MainDialog::onRead() {
 void MainDialog::onErase() {
     auto root = checkedCardRoot();
     if (!root) return;
-    if (!EraseSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), WaitCursor())) return;
+    if (EraseSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), WaitCursor()) ==
+        TransferResult::NothingDone)
+        return;
     LongListWork work(hwnd(), static_cast<std::size_t>(card_->designCount()));
     preview_.ClearPreview();
     card_->refillDesigns();

@@ -60,12 +60,12 @@ void WriteDesignDialog::onWrite() {
     std::optional<std::string> root = card_->cardDrive();
     if (!root || !CheckCardReady(Owner(hwnd()), *root)) return;
     TransferResult result = write(card_->target(*root));
-    if (result == kCardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
-    if (result != kNothingDone) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
+    if (result == TransferResult::CardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
+    if (result != TransferResult::NothingDone) PostMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
 TransferResult WriteDesignDialog::write(const CardTarget& card) {
-    if (!card.folder) return kNothingDone;
+    if (!card.folder) return TransferResult::NothingDone;
     ShowWaitCursor();
     if (fromMemory) return WriteHostDesign(Owner(hwnd()), hostDesign, designName, card);
     return WriteListedFiles(Owner(hwnd()), fileListPath, designName, card);

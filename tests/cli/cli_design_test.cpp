@@ -32,7 +32,7 @@ TEST_F(ToolTest, ConvertSplitsShiftedColourChangesAndCopiesAStreamWithoutEndUnch
     EXPECT_EQ(after->recordCount(), before->recordCount() + 6);  // three shifted changes split
     EXPECT_EQ(converted.size(), original.size() + 12);
     EXPECT_EQ(converted.at(after->stitchOffset()), kControlMark);
-    EXPECT_EQ(converted.at(after->stitchOffset() + 1), CONTROL_MOVE);
+    EXPECT_EQ(converted.at(after->stitchOffset() + 1), CodeByte(ControlCode::Move));
     put("pc/OPEN.kxd", DesignBuilder().colors({1}).stitch(3, 3).bytes());
     walk({{"kxcard convert pc/OPEN.kxd -o out.kxd && cmp out.kxd pc/OPEN.kxd",
            {0, "", "kxcard: the stream of pc/OPEN.kxd cannot be interpreted; it goes to the card unchanged\n"}}});

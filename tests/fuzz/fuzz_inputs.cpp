@@ -47,7 +47,7 @@ struct Card : MessageSink {
     PosixPlatform platform;
     Card() {
         KX_FUZZ_CHECK(::mkdtemp(folder.data()));
-        platform.mapDrive('E', folder, DRIVE_TYPE_REMOVABLE);
+        platform.mapDrive('E', folder, DriveType::Removable);
         setPlatform(&platform);
         setMessageSink(this);
     }
@@ -125,13 +125,13 @@ void CheckCardConversion(Bytes in) {
     const std::size_t start = header ? header->stitchOffset() : 0;
     auto at = [&](std::size_t i) { return StitchRecord{out[i], out[i + 1]}; };
     KX_FUZZ_CHECK(out.empty() || (header && out.size() >= start + 4 && (out.size() - start) % kRecordSize == 0 &&
-                                  at(start).isControl(CONTROL_MOVE) && at(out.size() - kRecordSize).isControl(CONTROL_END)));
+                                  at(start).isControl(ControlCode::Move) && at(out.size() - kRecordSize).isControl(ControlCode::End)));
     for (std::size_t i = start; i < out.size(); i += kRecordSize) {
         const StitchRecord r = at(i);
-        KX_FUZZ_CHECK(!r.isControl(CONTROL_MOVE_ALT) && (!r.isControl(CONTROL_END) || i + kRecordSize == out.size()));
-        if (!r.isControl(CONTROL_COLOR_CHANGE) && !r.isControl(CONTROL_MOVE)) continue;
+        KX_FUZZ_CHECK(!r.isControl(ControlCode::MoveAlt) && (!r.isControl(ControlCode::End) || i + kRecordSize == out.size()));
+        if (!r.isControl(ControlCode::ColorChange) && !r.isControl(ControlCode::Move)) continue;
         i += kRecordSize;
-        KX_FUZZ_CHECK(i < out.size() && (!r.isControl(CONTROL_COLOR_CHANGE) || at(i).isZero()));
+        KX_FUZZ_CHECK(i < out.size() && (!r.isControl(ControlCode::ColorChange) || at(i).isZero()));
     }
     Input work(in.begin(), in.end());
     KX_FUZZ_CHECK(InsertLeadingMove(work) || Same(work, in));

@@ -51,7 +51,7 @@ public:
     std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override { return inner_.find(pattern, limit); }
 
     std::uint32_t logicalDrives() override { return inner_.logicalDrives(); }
-    int driveType(const std::string& root) override { return inner_.driveType(root); }
+    DriveType driveType(const std::string& root) override { return inner_.driveType(root); }
     bool hasDiskFreeSpaceEx() override { return inner_.hasDiskFreeSpaceEx(); }
     bool diskFreeSpaceEx(const std::string& root, std::uint64_t& total) override { return inner_.diskFreeSpaceEx(root, total); }
     bool diskFreeSpace(const std::string& root, DiskGeometry& g) override { return inner_.diskFreeSpace(root, g); }

@@ -23,7 +23,7 @@ fs::path MakeTempRoot() {
 
 TestDrives::TestDrives() : root_(MakeTempRoot()), scope_(platform_) {
     fs::create_directories(root_ / "temp");
-    platform_.mapDrive('T', (root_ / "temp").string(), DRIVE_TYPE_FIXED);
+    platform_.mapDrive('T', (root_ / "temp").string(), DriveType::Fixed);
     platform_.setTempFolder((root_ / "temp").string());
 }
 
@@ -35,14 +35,14 @@ TestDrives::~TestDrives() {
     fs::remove_all(root_, ec);
 }
 
-std::string TestDrives::addDrive(char letter, const char* kind, int type) {
+std::string TestDrives::addDrive(char letter, const char* kind, DriveType type) {
     fs::path folder = root_ / (kind + std::string(1, letter));
     fs::create_directories(folder);
     platform_.mapDrive(letter, folder.string(), type);
     return std::string(1, letter) + ":\\";
 }
 
-void TestDrives::addNoMedia(char letter, int type) {
+void TestDrives::addNoMedia(char letter, DriveType type) {
     platform_.mapDrive(letter, (root_ / (std::string("nomedia-") + letter)).string(), type);
 }
 

@@ -20,11 +20,11 @@ public:
     TestDrives& operator=(const TestDrives&) = delete;
 
     // A new empty folder mapped as a removable drive; returns its root ("E:\").
-    std::string addCard(char letter = 'E') { return addDrive(letter, "card-", DRIVE_TYPE_REMOVABLE); }
+    std::string addCard(char letter = 'E') { return addDrive(letter, "card-", DriveType::Removable); }
     // A PC folder mapped as a fixed drive with a size; returns its root ("C:\").
-    std::string addFixed(char letter = 'C') { return addDrive(letter, "disk-", DRIVE_TYPE_FIXED); }
+    std::string addFixed(char letter = 'C') { return addDrive(letter, "disk-", DriveType::Fixed); }
     // A letter of the given type with no media behind it.
-    void addNoMedia(char letter, int type = DRIVE_TYPE_REMOVABLE);
+    void addNoMedia(char letter, DriveType type = DriveType::Removable);
 
     // Host path of a Windows path on a mapped drive.
     std::filesystem::path host(const std::string& windowsPath) const;
@@ -37,7 +37,7 @@ public:
     PosixPlatform& backend() { return platform_; }
 
 private:
-    std::string addDrive(char letter, const char* kind, int type);
+    std::string addDrive(char letter, const char* kind, DriveType type);
 
     std::filesystem::path root_;
     PosixPlatform platform_;

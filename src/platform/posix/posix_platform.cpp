@@ -180,7 +180,7 @@ int DriveIndex(char letter) {
 
 }  // namespace
 
-PosixPlatform::PosixPlatform() { mapDrive('Z', "/", DRIVE_TYPE_FIXED); }
+PosixPlatform::PosixPlatform() { mapDrive('Z', "/", DriveType::Fixed); }
 
 bool PosixPlatform::IgnoreCaseLess::operator()(const std::string& a, const std::string& b) const {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -342,11 +342,11 @@ void PosixPlatform::loadSystemDrives() {
     char letter = 'E';
     for (const auto& mp : mountPoints) {
         if (letter >= 'Z') break;
-        mapDrive(letter++, mp, DRIVE_TYPE_REMOVABLE);
+        mapDrive(letter++, mp, DriveType::Removable);
     }
 }
 
-void PosixPlatform::mapDrive(char letter, std::string hostFolder, int type) {
+void PosixPlatform::mapDrive(char letter, std::string hostFolder, DriveType type) {
     int i = DriveIndex(letter);
     if (i < 0) return;
     while (hostFolder.size() > 1 && hostFolder.back() == '/') hostFolder.pop_back();
@@ -665,10 +665,10 @@ std::uint32_t PosixPlatform::logicalDrives() {
     return mask;
 }
 
-int PosixPlatform::driveType(const std::string& root) {
-    if (root.size() < 2 || root[1] != ':') return DRIVE_TYPE_NO_ROOT_DIR;
+DriveType PosixPlatform::driveType(const std::string& root) {
+    if (root.size() < 2 || root[1] != ':') return DriveType::NoRootDir;
     auto d = drive(root[0]);
-    return d ? d->type : DRIVE_TYPE_NO_ROOT_DIR;
+    return d ? d->type : DriveType::NoRootDir;
 }
 
 bool PosixPlatform::diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) {

@@ -20,7 +20,7 @@ class PosixPlatform : public Platform {
 public:
     struct Drive {
         std::string folder;  // host folder; a missing folder is a drive with no media
-        int type = DRIVE_TYPE_FIXED;
+        DriveType type = DriveType::Fixed;
     };
 
     // An empty table with Z: = "/" (fixed), so every host path has a Windows name.
@@ -30,7 +30,7 @@ public:
     // drives from E: on, and "/" as Z:.
     void loadSystemDrives();
 
-    void mapDrive(char letter, std::string hostFolder, int type);
+    void mapDrive(char letter, std::string hostFolder, DriveType type);
     // The host folder tempPath() names instead of $TMPDIR or /tmp.
     void setTempFolder(std::string hostFolder) { tempFolder_ = std::move(hostFolder); }
     void unmapDrive(char letter);
@@ -51,7 +51,7 @@ public:
     std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override;
 
     std::uint32_t logicalDrives() override;
-    int driveType(const std::string& root) override;
+    DriveType driveType(const std::string& root) override;
     bool hasDiskFreeSpaceEx() override { return true; }
     bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) override;
     bool diskFreeSpace(const std::string& root, DiskGeometry& geometry) override;

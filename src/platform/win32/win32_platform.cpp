@@ -13,10 +13,11 @@ namespace kx {
 
 // GetDriveTypeA's answer is handed on as it stands, and the core sizes its path buffers as the
 // system does: the portable copies of these values must be the system's own.
-static_assert(DRIVE_TYPE_UNKNOWN == DRIVE_UNKNOWN && DRIVE_TYPE_NO_ROOT_DIR == DRIVE_NO_ROOT_DIR &&
-              DRIVE_TYPE_REMOVABLE == DRIVE_REMOVABLE && DRIVE_TYPE_FIXED == DRIVE_FIXED &&
-              DRIVE_TYPE_REMOTE == DRIVE_REMOTE && DRIVE_TYPE_CDROM == DRIVE_CDROM &&
-              DRIVE_TYPE_RAMDISK == DRIVE_RAMDISK);
+constexpr bool SameDriveType(DriveType type, UINT system) { return static_cast<UINT>(type) == system; }
+static_assert(SameDriveType(DriveType::Unknown, DRIVE_UNKNOWN) && SameDriveType(DriveType::NoRootDir, DRIVE_NO_ROOT_DIR) &&
+              SameDriveType(DriveType::Removable, DRIVE_REMOVABLE) && SameDriveType(DriveType::Fixed, DRIVE_FIXED) &&
+              SameDriveType(DriveType::Remote, DRIVE_REMOTE) && SameDriveType(DriveType::Cdrom, DRIVE_CDROM) &&
+              SameDriveType(DriveType::RamDisk, DRIVE_RAMDISK));
 static_assert(kMaxPath == MAX_PATH);
 
 namespace {
@@ -197,9 +198,9 @@ std::vector<FoundFile> Win32Platform::find(const std::string& pattern, std::size
 
 std::uint32_t Win32Platform::logicalDrives() { return GetLogicalDrives(); }
 
-int Win32Platform::driveType(const std::string& root) {
-    if (!IsUsablePath(root)) return DRIVE_TYPE_NO_ROOT_DIR;
-    return static_cast<int>(GetDriveTypeA(root.c_str()));
+DriveType Win32Platform::driveType(const std::string& root) {
+    if (!IsUsablePath(root)) return DriveType::NoRootDir;
+    return static_cast<DriveType>(GetDriveTypeA(root.c_str()));
 }
 
 bool Win32Platform::hasDiskFreeSpaceEx() { return LookUpGetDiskFreeSpaceEx() != nullptr; }

@@ -16,7 +16,7 @@ public:
     std::vector<FoundFile> find(const std::string& pattern, std::size_t limit) override;
 
     std::uint32_t logicalDrives() override;
-    int driveType(const std::string& root) override;
+    DriveType driveType(const std::string& root) override;
     bool hasDiskFreeSpaceEx() override;
     bool diskFreeSpaceEx(const std::string& root, std::uint64_t& totalBytes) override;
     bool diskFreeSpace(const std::string& root, DiskGeometry& geometry) override;

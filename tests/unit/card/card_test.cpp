@@ -155,9 +155,9 @@ TEST_F(CardLayoutTest, RenameRewritesTheWholeImageOrNothing) {
 }
 
 using Roots = std::vector<std::string>;
-constexpr int kRemovable = DRIVE_TYPE_REMOVABLE, kFixed = DRIVE_TYPE_FIXED;
+constexpr DriveType kRemovable = DriveType::Removable, kFixed = DriveType::Fixed;
 
-struct Drive { int type; bool queryOk; std::uint64_t totalBytes; std::uint32_t freeClusters = 0; };
+struct Drive { DriveType type; bool queryOk; std::uint64_t totalBytes; std::uint32_t freeClusters = 0; };
 
 // Drive answers from a table; a failed query leaves its outputs alone, as the Win32 calls do.
 class ScriptedDrives : public test::FaultPlatform {
@@ -171,7 +171,7 @@ public:
     std::uint32_t logicalDrives() override {
         return std::accumulate(drives.begin(), drives.end(), 0u, [](std::uint32_t mask, const auto& d) { return mask | 1u << (d.first - 'A'); });
     }
-    int driveType(const std::string& root) override { return drives.at(root[0]).type; }
+    DriveType driveType(const std::string& root) override { return drives.at(root[0]).type; }
     bool hasDiskFreeSpaceEx() override { return ex; }
     bool diskFreeSpaceEx(const std::string& root, std::uint64_t& total) override {
         return answer(exQueries, root, [&](const Drive& d) { total = d.totalBytes; });
@@ -193,8 +193,8 @@ TEST(CardDrivesTest, ListingWithTheExQueryAndItsFallBackMediaTestAndFlush) {
         {'C', {kFixed, true, 1ull << 40}},      // a hard disk with a size
         {'D', {kFixed, true, 0, 50}},           // free clusters but no total: reads as zero
         {'E', {kRemovable, false, 1 << 20}},    // no media: listed and selected
-        {'F', {kRemovable, true, 1 << 20}},     {'G', {DRIVE_TYPE_CDROM, true, 0}},
-        {'H', {DRIVE_TYPE_REMOTE, true, 0}},    {'I', {DRIVE_TYPE_RAMDISK, true, 0}},
+        {'F', {kRemovable, true, 1 << 20}},     {'G', {DriveType::Cdrom, true, 0}},
+        {'H', {DriveType::Remote, true, 0}},    {'I', {DriveType::RamDisk, true, 0}},
         {'J', {kRemovable, true, 1ull << 32}},  // exactly 4 GiB
         {'Z', {kFixed, false, 0}}};             // a failed query reads as zero
     test::TestDrives base;

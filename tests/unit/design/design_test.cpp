@@ -10,6 +10,7 @@
 #include "design/design_checks.h"
 #include "design/design_header.h"
 #include "support/design_builder.h"
+#include "support/fault_platform.h"
 #include "support/test_drives.h"
 
 namespace kx {
@@ -109,9 +110,9 @@ TEST(FileNameChecks, DesignExtensionInAnyCase) {
 // for it; margins in that hoop, all -1 when any is negative.
 TEST(HoopFields, ClassifiedAndNormalisedAtEveryBound) {
     std::tuple<Box, HoopCode> hoops[] = {
-        {{250, 250, 250, 250}, HOOP_C},  {{251, 100, 100, 100}, HOOP_AF}, {{630, 550, 630, 550}, HOOP_AF},
-        {{100, 100, 100, 551}, HOOP_B},  {{640, 100, 100, 100}, HOOP_B},  {{700, 1000, 700, 1000}, HOOP_B},
-        {{701, 0, 0, 0}, HOOP_NONE},     {{0, 0, 0, 1001}, HOOP_NONE},    {{-5000, INT32_MIN, -1, -700}, HOOP_C}};
+        {{250, 250, 250, 250}, HoopCode::C},  {{251, 100, 100, 100}, HoopCode::AF}, {{630, 550, 630, 550}, HoopCode::AF},
+        {{100, 100, 100, 551}, HoopCode::B},  {{640, 100, 100, 100}, HoopCode::B},  {{700, 1000, 700, 1000}, HoopCode::B},
+        {{701, 0, 0, 0}, HoopCode::None},     {{0, 0, 0, 1001}, HoopCode::None},    {{-5000, INT32_MIN, -1, -700}, HoopCode::C}};
     for (auto [e, hoop] : hoops) EXPECT_EQ(ClassifyHoop(e[0], e[1], e[2], e[3]), hoop) << e[0] << " " << e[3];
     struct Case { std::uint32_t stored; Box extents; std::uint32_t file, inMemory; Box margins; } cases[] = {
         {0, {250, 250, 250, 250}, 1, 3, {380, 300, 380, 300}}, {9, {251, 100, 100, 100}, 3, 9, {379, 450, 530, 450}},
@@ -153,9 +154,9 @@ TEST_F(DesignFileTest, HoopAndPairChecksRewriteTheHeaderOnlyWhenItChanges) {
     DesignBuilder marked = DesignBuilder().pairMark('B', 0x33).stitch(1, 2).end();
     const Bytes unset = DesignBuilder(hoopB).margins(-1, -1, -1, -1).bytes(), wide = DesignBuilder().extents(701, 0, 0, 0).end().bytes();
     const Bytes keep = marked.bytes(), cleared = DesignBuilder(marked).pairMark(0, 0).bytes(), zero = DesignBuilder().pairMark(0, 1).end().bytes();
-    const auto hoop = [](const std::string& p) { return NormalizeHoopFields(p); };
-    const auto pair = [](const char* target) { return [target](const std::string& p) { return CheckPairPart(p, target); }; };
-    const std::tuple<std::function<bool(const std::string&)>, Bytes, bool, Bytes> cases[] = {
+    const auto hoop = [](DesignFileInMemory& f) { return NormalizeHoopFields(f); };
+    const auto pair = [](const char* target) { return [target](DesignFileInMemory& f) { return CheckPairPart(f, target); }; };
+    const std::tuple<std::function<bool(DesignFileInMemory&)>, Bytes, bool, Bytes> cases[] = {
         {hoop, rose.bytes(), true, DesignBuilder(rose).hoopCode(1).margins(380, 300, 380, 300).bytes()},
         {hoop, DesignBuilder(hoopB).margins(0, 0, 0, 0).bytes(), true, unset}, {hoop, unset, true, unset},
         {hoop, normal.bytes(), true, normal.bytes()}, {hoop, wide, false, wide}, {hoop, Bytes(115, 1), false, Bytes(115, 1)},
@@ -165,11 +166,51 @@ TEST_F(DesignFileTest, HoopAndPairChecksRewriteTheHeaderOnlyWhenItChanges) {
     for (const auto& [check, before, answer, after] : cases) {
         const std::string path = put("d1.kxd", before);
         const auto stamp = fs::last_write_time(drives.host(path));
-        EXPECT_EQ(check(path), answer) << before.size();
+        DesignFileInMemory file(path);
+        EXPECT_EQ(check(file), answer) << before.size();
         EXPECT_EQ(drives.read(path), after);
+        EXPECT_EQ(file.bytes(), after);  // what goes on from memory is what the file now holds
         EXPECT_EQ(fs::last_write_time(drives.host(path)) == stamp, before == after);
     }
-    EXPECT_FALSE(NormalizeHoopFields("C:\\missing.kxd") || CheckPairPart("C:\\missing.kxd", "x1.kxd"));
+    DesignFileInMemory missing("C:\\missing.kxd");
+    EXPECT_FALSE(NormalizeHoopFields(missing) || CheckPairPart(missing, "x1.kxd") || missing.bytes());
+}
+
+// A design file held in memory follows the file through every failure: a header write-back that
+// cannot open changes neither, one that comes up short has the file read again, and a whole read
+// that fails still leaves the header to check and write back, with the reason kept.
+TEST_F(DesignFileTest, AFileHeldInMemoryStaysAsTheFileIsWhenAReadOrWriteBackFails) {
+    const DesignBuilder design = DesignBuilder().extents(250, 250, 250, 250).stitch(1, 1).end();
+    const Bytes rose = design.bytes(), normal = DesignBuilder(design).normalized().bytes();
+    // A write-back cut after 50 bytes: the hoop code (0x20) reached the file, the margins not.
+    Bytes half = rose;
+    std::copy(normal.begin(), normal.begin() + 50, half.begin());
+    const std::string path = put("f.kxd", rose);
+    const int reads = [&] {
+        test::FaultPlatform count(drives.backend());
+        DesignFileInMemory file(path);
+        return count.operationCount();
+    }();
+    const std::function<void(test::FaultPlatform&)> notOpened = [&](test::FaultPlatform& f) { f.failOperation(reads + 1); },
+                                                     cutShort = [](test::FaultPlatform& f) { f.setWriteBudget('C', 50); };
+    for (const auto& [inject, answer, after] : {std::tuple{notOpened, false, rose}, {cutShort, true, half}}) {
+        drives.write(path, rose);
+        test::FaultPlatform fault(drives.backend());
+        inject(fault);
+        DesignFileInMemory file(path);
+        EXPECT_EQ(NormalizeHoopFields(file), answer);
+        EXPECT_EQ(drives.read(path), after);
+        EXPECT_EQ(file.bytes(), after);
+    }
+    drives.write(path, rose);
+    test::FaultPlatform fault(drives.backend());
+    fault.failOperation(1);  // the whole read's open
+    DesignFileInMemory file(path);
+    EXPECT_FALSE(file.bytes());
+    EXPECT_FALSE(file.readFailure().empty());
+    EXPECT_TRUE(NormalizeHoopFields(file));
+    EXPECT_EQ(drives.read(path), normal);
+    EXPECT_EQ(file.header(), DesignHeader::parse(normal));
 }
 
 TEST_F(DesignFileTest, ExceedsRecordLimitComparesTheSignedCountAtTheStartOfTheFile) {

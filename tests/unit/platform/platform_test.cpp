@@ -92,7 +92,7 @@ TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
     // A whole-file write that comes up short leaves neither its side file nor the target.
     test::FaultPlatform full(drives.backend());
     full.setWriteBudget('E', 2);
-    EXPECT_EQ(WriteWholeFile("E:\\EmbF8\\new.kxd", B("abcdef")).outcome, WholeFileWrite::Incomplete);
+    EXPECT_EQ(WriteWholeFile("E:\\EmbF8\\new.kxd", B("abcdef")).outcome, WholeFileWrite::Outcome::Incomplete);
     EXPECT_EQ(p.find("E:\\EmbF8\\*").size(), 2u) << "only the dot entries";
 }
 

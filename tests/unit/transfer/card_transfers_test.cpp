@@ -109,14 +109,14 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
         pcDesign("notes.txt", rose), pcDesign("SKIP.kxd", rose, false), {"gone.kxd", "C:\\designs\\gone.kxd", true}};
     fs::remove(drives.host("E:\\EmbF5"));
     FaultPlatform watch(drives.backend());
-    EXPECT_EQ(WriteSelectedToCard(0, rows, card), kTransferRan);
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card), TransferResult::Ran);
     EXPECT_EQ(drives.read("C:\\designs\\LEAF.kxd"), marked);
     EXPECT_EQ(shown(), (Texts{Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (ABC) exceeds the 64000 stitch limit."),
                               Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (WERS) exceeds the 64000 stitch limit."),
                               Shown("Attention", mb::ICONINFORMATION, "The \"WIDE\" design exceeds the hoop size limits.")}));
     // A listed design goes under the prefix of the name, adjusted in place: hoop fields, stale mark.
     drives.write("C:\\list.dat", ListFile("C:\\designs\\LEAF.kxd"));
-    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), kTransferRan);
+    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::Ran);
     EXPECT_EQ(drives.read("C:\\designs\\LEAF.kxd"), CardForm(marked, false, false));
     // A pair half keeps its mark, with no thumbnail; another marked design loses it. Names as listed.
     Files onCard;
@@ -134,7 +134,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     for (std::size_t i : {0, 3, 4}) cardRows[i].ticked = true;
     cardRows.push_back({"X.kxd", "E:\\EmbF5\\X.kxd", true});
     drives.makeDir("C:\\back\\ROSE.kxd");
-    EXPECT_EQ(ReadSelectedFromCard(0, cardRows, card, "C:\\back\\"), kTransferRan);
+    EXPECT_EQ(ReadSelectedFromCard(0, cardRows, card, "C:\\back\\"), TransferResult::Ran);
     EXPECT_EQ(files({"C:\\back\\"}), (Files{{"C:\\back\\LEAF.kxd", CardForm(marked, false)}, {"C:\\back\\TULIP.KXD", CardForm(tulip)}}));
     EXPECT_EQ(shown(), Texts{Shown("Confirm", mb::ICONQUESTION, "Failed to Read Kxd files.\nTry again.")});
     EXPECT_EQ(watch.flushedVolumes(), "EEC");
@@ -142,11 +142,11 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     // Erase: No keeps everything; Yes takes designs with their thumbnails, a missing one is no
     // error; a name that leads out of the folder is refused.
     messages.answer(id::NO);
-    EXPECT_EQ(EraseSelectedFromCard(0, cardRows, card), kNothingDone);
+    EXPECT_EQ(EraseSelectedFromCard(0, cardRows, card), TransferResult::NothingDone);
     std::swap(cardRows[1].ticked, cardRows[3].ticked);  // LEAF2 instead of ROSE
     cardRows[5] = {"..\\EmbF5\\ROSE.kxd", "E:\\EmbF5\\ROSE.kxd", true};
     messages.answer(id::YES);
-    EXPECT_EQ(EraseSelectedFromCard(0, cardRows, card), kTransferRan);
+    EXPECT_EQ(EraseSelectedFromCard(0, cardRows, card), TransferResult::Ran);
     const std::string question = Shown("Confirm", mb::YESNO | mb::ICONQUESTION, kEraseQuestion);
     EXPECT_EQ(shown(), (Texts{question, question, Shown("Confirm", mb::ICONQUESTION, "Failed to erase Kxd files.\nTry again.")}));
     for (const char* gone : {"LEAF.kxd", "LEAF.kxt", "LEAF2.kxd", "TULIP.KXD", "TULIP.kxt"}) onCard.erase(std::string("E:\\EmbF5\\") + gone);
@@ -161,16 +161,16 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     // With 99 designs an overwrite does not count and the hundredth ends the write; then the limit
     // comes before even an overwrite, except for the host's design, which takes no leftovers along.
     for (int i = 0; i < 96; ++i) drives.write("E:\\EmbF5\\D" + std::to_string(i) + ".kxd", Bytes{1});
-    EXPECT_EQ(WriteSelectedToCard(0, {rows[1], rows[2], rows[4]}, card), kTransferRan);
+    EXPECT_EQ(WriteSelectedToCard(0, {rows[1], rows[2], rows[4]}, card), TransferResult::Ran);
     EXPECT_TRUE(drives.exists("E:\\EmbF5\\TULIP.KXD") && !drives.exists("E:\\EmbF5\\LEAF.kxd"));
     Bytes host = SmallDesign(4);
-    EXPECT_EQ(WriteSelectedToCard(0, {rows[1]}, card), kTransferRan);
-    EXPECT_EQ(WriteHostDesign(0, host, "NEW.kxd", card), kNothingDone);
+    EXPECT_EQ(WriteSelectedToCard(0, {rows[1]}, card), TransferResult::Ran);
+    EXPECT_EQ(WriteHostDesign(0, host, "NEW.kxd", card), TransferResult::NothingDone);
     // Our side files go (this process's and another's); the user's files that merely look like them stay.
     for (const std::string& leftover : {CopySideFileName(), std::string("~KX0000BEEF7725097E.TMP"), std::string("~kxdeadbeef.tmp"),
                                        std::string("ROSE.kxcopy-12")})
         drives.write("E:\\EmbF5\\" + leftover, {9});
-    EXPECT_EQ(WriteHostDesign(0, host, "ROSE.kxd", card), kTransferRan);
+    EXPECT_EQ(WriteHostDesign(0, host, "ROSE.kxd", card), TransferResult::Ran);
     EXPECT_EQ(shown(), Texts(3, Shown("Attention", mb::ICONHAND, kFolderFull)));
     onCard = files({"E:\\EmbF5\\"});
     EXPECT_EQ(onCard.size(), 106u);  // 100 designs, 4 thumbnails, the user's two files
@@ -181,7 +181,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
 // Each command on the `start` files, cleanly, then failing at each file operation in turn, then on a
 // card full after every 97 bytes it writes there. Each file ends as before, as after the clean run
 // or as in `alsoWhole`; designs and thumbnails come in pairs; side files stay only where a delete
-// failed; `flushed` is flushed unless that failed; on a full card kTransferRan means all landed.
+// failed; `flushed` is flushed unless that failed; on a full card TransferResult::Ran means all landed.
 TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) {
     // The card's A is overwritten whole or not at all.
     const Files start{{"C:\\designs\\A.kxd", SmallDesign(1)}, {"C:\\designs\\B.kxd", SmallDesign(2)},
@@ -208,7 +208,7 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
         const Files before = fresh();
         const int operations = [&] {
             FaultPlatform count(drives.backend());
-            EXPECT_EQ(c.run(), kTransferRan);
+            EXPECT_EQ(c.run(), TransferResult::Ran);
             return count.operationCount();
         }();
         const Files clean = files();
@@ -220,7 +220,7 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
             SCOPED_TRACE(what + fault.failedOperation());
             if (c.flushed && !fault.failedOperation().starts_with("open \\\\.\\")) { EXPECT_EQ(fault.flushedVolumes(), c.flushed); }
             const Files now = files();
-            if (fault.failedOperation().empty()) { EXPECT_EQ(result == kTransferRan, now == clean); }
+            if (fault.failedOperation().empty()) { EXPECT_EQ(result == TransferResult::Ran, now == clean); }
             const bool deleteFailed = fault.failedOperation().starts_with("delete");
             for (const auto& [path, bytes] : now) {
                 auto holds = [&](const Files& in) { return in.contains(path) && in.at(path) == bytes; };
@@ -250,16 +250,16 @@ TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
     Texts failures;
     const TransferObserver observer{{}, {}, [&](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
     const std::vector<ListRow> rows{{"FIFO.kxd", "C:\\designs\\FIFO.kxd", true}, {"NULL.kxd", "C:\\designs\\NULL.kxd", true}, roseRow};
-    EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), kTransferRan);
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), TransferResult::Ran);
     EXPECT_EQ(failures, (Texts{"FIFO.kxd: Is a FIFO", "NULL.kxd: Is a device"}));
     const Files written{{"E:\\EmbF5\\ROSE.kxd", CardForm(rose)}, {"E:\\EmbF5\\ROSE.kxt", ThumbnailOf(CardForm(rose))}};
     EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
     for (const char* listed : {"C:\\designs\\FIFO.kxd", "C:\\designs\\NULL.kxd"}) {
         drives.write("C:\\list.dat", ListFile(listed));
-        EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), kNothingDone) << listed;
+        EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::NothingDone) << listed;
     }
     // The list file itself.
-    EXPECT_EQ(WriteListedFiles(0, "C:\\designs\\FIFO.kxd", "R.kxd", card), kTransferRan);
+    EXPECT_EQ(WriteListedFiles(0, "C:\\designs\\FIFO.kxd", "R.kxd", card), TransferResult::Ran);
     const std::string listRefusal = Shown("Error", mb::ICONHAND, "There is an error in a file.\nQuit operation.");
     EXPECT_EQ(shown(), (Texts{listRefusal, listRefusal, Shown("Error", mb::ICONHAND, "File Open Error.")}));
     EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
@@ -285,9 +285,9 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     for (const auto& [name, target] : {std::pair{std::string("ROSE.kxt"), card}, {"rose.KXT", card}, {"COM1.kxd", card}, {tooLong, card},
                                        {"A.kxd", CardTarget{deep, "E:\\"}}}) {
         Bytes host = SmallDesign(1);
-        EXPECT_EQ(WriteHostDesign(0, host, name, target, observer), kCardWriteFailed) << name;
+        EXPECT_EQ(WriteHostDesign(0, host, name, target, observer), TransferResult::CardWriteFailed) << name;
     }
-    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", prefix, card, observer), kCardWriteFailed);
+    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", prefix, card, observer), TransferResult::CardWriteFailed);
     EXPECT_EQ(drives.read("C:\\designs\\M.kxd"), marked);  // its stale pair mark not even cleared
     EXPECT_EQ(files({"E:\\EmbF5\\", deep}), before);
     const std::string tooLongForCard = "The name is too long for the card: its path there would pass 259 characters";
@@ -297,7 +297,7 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
                                "E:\\EmbF5\\" + tooLong + ": " + tooLongForCard, deep + "A.kxd: " + tooLongForCard,
                                "E:\\EmbF5\\" + prefix.substr(0, 247) + "M.kxd: " + tooLongForCard}));
     failures.clear();
-    EXPECT_EQ(WriteSelectedToCard(0, {pcDesign(tooLong, rose), pcDesign("nul.kxd", rose), pcDesign(fits, rose)}, card, observer), kTransferRan);
+    EXPECT_EQ(WriteSelectedToCard(0, {pcDesign(tooLong, rose), pcDesign("nul.kxd", rose), pcDesign(fits, rose)}, card, observer), TransferResult::Ran);
     EXPECT_EQ(failures, (Texts{tooLong + ": " + tooLongForCard, "nul.kxd: " + device}));
     Files after = before;
     after["E:\\EmbF5\\" + fits] = CardForm(rose);

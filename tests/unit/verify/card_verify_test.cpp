@@ -41,7 +41,7 @@ public:  // the damage table reaches in
         for (const samples::SampleDesign& s : samples::MakeSampleDesigns())
             if (s.fileName != "GIANT.kxd" && s.fileName != "FILL.kxd" && s.fileName != "FLOWER.kxd")
                 drives.write("C:\\" + s.fileName, s.bytes), rows.push_back({s.fileName, "C:\\" + s.fileName, true});
-        ASSERT_EQ(WriteSelectedToCard(0, rows, {"E:\\EmbF5\\", "E:\\"}), kTransferRan);
+        ASSERT_EQ(WriteSelectedToCard(0, rows, {"E:\\EmbF5\\", "E:\\"}), TransferResult::Ran);
         fs::copy(card(), sound, fs::copy_options::recursive);
     }
     void restore() {

@@ -13,7 +13,7 @@
 namespace kx {
 
 // The rows for ids 1 and 2 repeat on purpose: the first row for a control is the one shown.
-const TooltipRow MainDialogTips[] = {
+const TooltipRow CardDialogTips[] = {
     {IDC_PREVIEW_PANE, "Preview Window."},
     {IDC_PREVIEW_CHECK, "Automatically showed by selecting design."},
     {IDC_CARD_SELECT_ALL, "Select all designs at once."},
@@ -24,7 +24,6 @@ const TooltipRow MainDialogTips[] = {
     {IDCANCEL, "Cancel"},
     {-1, nullptr},
 };
-const TooltipRow* const WriteDialogTips = MainDialogTips;
 
 namespace {
 

@@ -18,9 +18,8 @@ struct TooltipRow {
     int control;  // a negative id ends the table
     const char* text;
 };
-extern const TooltipRow MainDialogTips[];
-// The write dialog's table holds the same rows.
-extern const TooltipRow* const WriteDialogTips;
+// The rows of both card dialogs.
+extern const TooltipRow CardDialogTips[];
 
 // A tooltip window owned by `dialog` with one tool per row up to the end row; texts are
 // supplied on request by SupplyTooltipText.

@@ -42,7 +42,7 @@ TransferObserver WaitCursor() {
 
 INT_PTR MainDialog::OnInitDialog() {
     HWND dialog = hwnd();
-    tips_ = CreateTooltips(dialog, MainDialogTips);
+    addTooltips();
     for (std::size_t i = 0; i < kButtonIcons.size(); ++i) {
         const ButtonIcon& b = kButtonIcons[i];
         icons_[i].reset(static_cast<HICON>(LoadImageA(win::ThisModule(), MAKEINTRESOURCEA(b.icon),
@@ -58,20 +58,11 @@ INT_PTR MainDialog::OnInitDialog() {
     takeWorkFolder();
     // The list shows the tree's folder; workFolder keeps a start folder the tree cannot place.
     pcList_->fill(tree_.GetCurrentFolderPath());
-    card_.emplace(dialog, preview);
-    if (card_->discoverCard() == DiscoverOutcome::Ended) return TRUE;
+    if (!startCard(preview)) return TRUE;
     win::Button(dialog, IDC_PREVIEW_CHECK).setCheck(true);
     preview_.CreatePreviewCanvas(dialog);
     preview_.ClearPreview();
     ShowStartedDialog(dialog);
-    return TRUE;
-}
-
-INT_PTR MainDialog::OnCommand(int id, int code, HWND) {
-    // A notification from a control torn down with the dialog finds nothing to act on.
-    if (!card_) return TRUE;
-    if (code == BN_CLICKED) onClick(id);
-    if (RechecksCard(code)) card_->recheckCard();
     return TRUE;
 }
 
@@ -160,14 +151,11 @@ void MainDialog::onErase() {
 }
 
 INT_PTR MainDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
-    if (header.code == TTN_NEEDTEXTA) {
-        SupplyTooltipText(hwnd(), *reinterpret_cast<NMTTDISPINFOA*>(lParam), MainDialogTips);
-    } else if (header.hwndFrom == tree_.tree() && header.hwndFrom) {
+    if (header.hwndFrom == tree_.tree() && header.hwndFrom) {
         if (header.code == TVN_ITEMEXPANDINGA) tree_.OnFolderTreeExpanding(*reinterpret_cast<NMTREEVIEWA*>(lParam));
         if (header.code == NM_KILLFOCUS) tree_.OnFolderTreeKillFocus(hwnd());
     }
-    // No message result is set: every notification takes its default outcome.
-    return TRUE;
+    return CardDialog::OnNotify(header, lParam);
 }
 
 INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -187,7 +175,7 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainDialog::OnTeardown() {
     tree_.FolderTreeDestroy();
     pcList_.reset();
-    card_.reset();
+    CardDialog::OnTeardown();
     preview_.DestroyPreviewCanvas();
 }
 

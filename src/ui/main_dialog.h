@@ -8,17 +8,16 @@
 #include <optional>
 #include <string>
 
-#include "ui/card_half.h"
+#include "ui/card_dialog.h"
 #include "ui/folder_tree.h"
 #include "ui/pc_list.h"
 #include "ui/preview_pane.h"
-#include "ui/win/dialog_base.h"
 #include "ui/win/gdi.h"
 
 namespace kx {
 
 // The caller sets workFolder, runs the dialog (`run(IDD_MAIN, parent)`) and reads workFolder back.
-class MainDialog : public win::Dialog {
+class MainDialog : public CardDialog {
 public:
     // In: the folder the PC side opens at. Out: the PC side's folder after start-up and after
     // each write or read, unless that was "My Computer" or nothing; else as it came in.
@@ -28,15 +27,13 @@ public:
 
 protected:
     INT_PTR OnInitDialog() override;
-    INT_PTR OnCommand(int id, int code, HWND control) override;
+    void onClick(int id) override;
     INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTeardown() override;
     void OnPainted() override { preview_.RepaintPreview(); }
 
 private:
-    // A button's click.
-    void onClick(int id);
     // The card root for a command, after the card check; nothing when the command must stop.
     std::optional<std::string> checkedCardRoot();
     void onWrite();
@@ -47,12 +44,9 @@ private:
     // workFolder follows the PC side only at start-up and after a write or read.
     void takeWorkFolder();
 
-    HWND tips_ = nullptr;
     std::array<win::Icon, kButtonIconCount> icons_;
     FolderTree tree_;
-    // From the start-up to the teardown.
-    std::optional<PcList> pcList_;
-    std::optional<CardHalf> card_;
+    std::optional<PcList> pcList_;  // from the start-up to the teardown
     PreviewPane preview_;
 };
 

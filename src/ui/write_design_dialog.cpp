@@ -26,24 +26,15 @@ void WriteDesignDialog::showDesignName() const { SetDlgItemTextA(hwnd(), IDC_DES
 
 INT_PTR WriteDesignDialog::OnInitDialog() {
     HWND dialog = hwnd();
-    CreateTooltips(dialog, WriteDialogTips);  // owned by the dialog, destroyed with it
+    addTooltips();
     arrow_.reset(static_cast<HICON>(LoadImageA(win::ThisModule(), MAKEINTRESOURCEA(IDI_WRITE_ARROW),
                                                IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR)));
     win::Button(dialog, IDC_WRITE_ARROW).setIcon(arrow_.get());
     if (!fromMemory) SetWindowTextA(dialog, "Write Designs");
     showDesignName();
     // No preview pane here: a click on a design previews nothing.
-    card_.emplace(dialog, [](const std::string*) {});
-    if (card_->discoverCard() == DiscoverOutcome::Ended) return TRUE;
+    if (!startCard([](const std::string*) {})) return TRUE;
     ShowStartedDialog(dialog);
-    return TRUE;
-}
-
-INT_PTR WriteDesignDialog::OnCommand(int id, int code, HWND) {
-    // A notification from a control torn down with the dialog finds nothing to act on.
-    if (!card_) return TRUE;
-    if (code == BN_CLICKED) onClick(id);
-    if (RechecksCard(code)) card_->recheckCard();
     return TRUE;
 }
 
@@ -78,12 +69,6 @@ void WriteDesignDialog::onName() {
     if (ended < 0) ShowMessage(Owner(hwnd()), "Failed to create Window.", "Enter Filename", mb::ICONHAND);
     if (ended == 1) designName = nameDialog.name;
     showDesignName();
-}
-
-INT_PTR WriteDesignDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
-    if (header.code == TTN_NEEDTEXTA)
-        SupplyTooltipText(hwnd(), *reinterpret_cast<NMTTDISPINFOA*>(lParam), WriteDialogTips);
-    return TRUE;
 }
 
 }  // namespace kx

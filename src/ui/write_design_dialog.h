@@ -10,15 +10,14 @@
 #include <string>
 
 #include "transfer/card_transfers.h"
-#include "ui/card_half.h"
-#include "ui/win/dialog_base.h"
+#include "ui/card_dialog.h"
 #include "ui/win/gdi.h"
 
 namespace kx {
 
 // The caller fills the inputs, runs the dialog (`run(IDD_WRITE_DESIGN, parent)`) and reads
 // designName back.
-class WriteDesignDialog : public win::Dialog {
+class WriteDesignDialog : public CardDialog {
 public:
     // True: the write stores hostDesign; false: the designs fileListPath lists.
     bool fromMemory = false;
@@ -29,21 +28,16 @@ public:
 
 protected:
     INT_PTR OnInitDialog() override;
-    INT_PTR OnCommand(int id, int code, HWND control) override;
-    INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
-    void OnTeardown() override { card_.reset(); }
+    void onClick(int id) override;
 
 private:
     void showDesignName() const;
-    // A button's click.
-    void onClick(int id);
     void onWrite();
     void onName();
     // The write the caller chose, into `card`'s current folder.
     TransferResult write(const CardTarget& card);
 
     win::Icon arrow_;
-    std::optional<CardHalf> card_;  // from the start-up to the teardown
 };
 
 }  // namespace kx

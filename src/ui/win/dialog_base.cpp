@@ -72,6 +72,7 @@ bool Dialog::TakesInput(HWND dialog, UINT message) {
 
 void Dialog::endCommand() {
     running_ = false;
+    if (std::exchange(teardownWaiting_, false)) OnTeardown();
     if (std::exchange(closeWaiting_, false)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -101,7 +102,10 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         OnPainted();
         return TRUE;
     case WM_DESTROY:
-        OnTeardown();
+        // Destroyed under a running command (the host destroyed the owner while a message box
+        // was up): the command still holds the parts, so they go when it ends.
+        if (running_) teardownWaiting_ = true;
+        else OnTeardown();
         return OnMessage(message, wParam, lParam);
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
     default: return OnMessage(message, wParam, lParam);

@@ -11,7 +11,9 @@
 //
 // Close, Esc (a click of id 2) and the close box close a dialog: it lets go of what its start-up
 // made (OnTeardown) and ends with its closed code. OnTeardown runs again when the window goes,
-// for a dialog ended during its start-up, so it must be harmless when repeated.
+// for a dialog ended during its start-up, so it must be harmless when repeated; a dialog
+// destroyed while a command runs (its owner destroyed under a message box) tears down when the
+// command has ended.
 #pragma once
 
 #include <windows.h>
@@ -78,6 +80,7 @@ private:
     HWND hwnd_ = nullptr;
     bool running_ = false;
     bool closeWaiting_ = false;
+    bool teardownWaiting_ = false;
 };
 
 }  // namespace kx::win

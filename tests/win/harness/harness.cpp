@@ -15,6 +15,7 @@ namespace kx::wintest {
 namespace {
 
 constexpr UINT kMarker = WM_APP + 0x3A5C;
+thread_local const Steps* t_steps = nullptr;  // the steps this thread last named one of
 std::atomic<unsigned> g_markersPosted{0}, g_markersSeen{0};
 
 LRESULT CALLBACK MarkerHook(int code, WPARAM removal, LPARAM lParam) {
@@ -159,10 +160,27 @@ std::vector<ListItem> ListViewItems(HWND list) {
     return items;
 }
 
+std::string Items(HWND list) {
+    std::string line;
+    for (const ListItem& item : ListViewItems(list)) line += (line.empty() ? "" : " ") + item.text + ":" + std::to_string(item.image);
+    return line;
+}
+
 std::vector<TreeItem> TreeViewItems(HWND tree) {
     std::vector<TreeItem> items;
     CollectTree(tree, TreeView_GetRoot(tree), 0, items);
     return items;
+}
+
+void Steps::operator()(std::string name, std::source_location at) {
+    trace_.reset();  // a trace is a stack: the last step's goes first
+    name_ = std::move(name);
+    trace_.emplace(at.file_name(), static_cast<int>(at.line()), "step: " + name_);
+    t_steps = this;
+}
+
+Steps::~Steps() {
+    if (t_steps == this) t_steps = nullptr;
 }
 
 UiSync::UiSync()
@@ -179,8 +197,11 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     UiSync sync;
     std::atomic<bool> callDone{false};
     bool leftOpen = false;
+    const std::string callersStep = t_steps ? t_steps->current() : std::string();
     std::thread driver([&] {
+        if (!callersStep.empty()) sync.step(callersStep);
         drive(sync);
+        sync.step.end();  // the trace belongs to this thread
         // Give the last action time to end the dialog; then back out of whatever is still open.
         if (Poll([&] { return callDone.load(); }, 2000)) return;
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
@@ -189,7 +210,14 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     call();
     callDone = true;
     driver.join();
-    EXPECT_FALSE(leftOpen) << "the driver left a window open; it was closed";
+    EXPECT_FALSE(leftOpen) << "the driver left a window open after its step '" << sync.step.current() << "'; it was closed";
+}
+
+std::string Existing(const std::string& folder, std::initializer_list<std::string> names) {
+    std::string line;
+    for (const std::string& name : names)
+        if (Exists(folder + name)) line += (line.empty() ? "" : " ") + name;
+    return line;
 }
 
 std::string CardRoot() { return DriveRoot("KX_CARD_DRIVE"); }

@@ -264,11 +264,9 @@ TEST(DirectWrites, DevicesAndNamesTheCardCannotTakeLeaveTheCardAsItWas) {
         });
         EXPECT_EQ(result, 1);
         std::vector<std::string> files;
-        WIN32_FIND_DATAA found{};
-        HANDLE search = FindFirstFileA((card + "EmbF5\\*").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(found.cFileName);
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(card + "EmbF5\\", error))
+            if (!entry.is_directory()) files.push_back(entry.path().filename().string());
         std::sort(files.begin(), files.end());
         EXPECT_EQ(files, (std::vector<std::string>{"ROSE.kxd", "ROSE.kxt"}));
         EXPECT_EQ(ReadFile(card + "EmbF5\\ROSE.kxd"), rose);

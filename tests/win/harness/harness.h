@@ -62,8 +62,6 @@ std::vector<TreeItem> TreeViewItems(HWND tree);
 // where it happened. Made, used and ended on one thread; RunDriven's driver starts in its caller's step.
 class Steps {
 public:
-    Steps() = default;
-    Steps(const Steps&) = delete;
     ~Steps();
     void operator()(std::string name, std::source_location at = std::source_location::current());
     void end() { trace_.reset(); }

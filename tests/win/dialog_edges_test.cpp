@@ -45,12 +45,7 @@ int RunMainDialog(const std::string& pcFolder, std::string& handedBack, const st
     char folder[MAX_PATH] = {};
     pcFolder.copy(folder, MAX_PATH - 1);
     int result = -1;
-    RunDriven([&] { result = ConnectCardDlg(nullptr, folder); }, [&](UiSync& ui) {
-        HWND dialog = WaitForDialog(kMainTitle);
-        ASSERT_NE(dialog, nullptr);
-        ui.wait();
-        drive(ui, dialog);
-    });
+    RunDialog([&] { result = ConnectCardDlg(nullptr, folder); }, kMainTitle, drive);
     handedBack = folder;
     return result;
 }
@@ -152,10 +147,7 @@ TEST(DoublePresses, DoNothingWhileTheFirstPressesMessageBoxIsUp) {
     WriteFile(list, record);
     char name[MAX_PATH] = "ROSE.kxd";
     int result = -1;
-    RunDriven([&] { result = DirectFilesWrite(nullptr, name, list.c_str()); }, [&](UiSync& ui) {
-        HWND dialog = WaitForDialog("Write Designs");
-        ASSERT_NE(dialog, nullptr);
-        ui.wait();
+    RunDialog([&] { result = DirectFilesWrite(nullptr, name, list.c_str()); }, "Write Designs", [&](UiSync& ui, HWND dialog) {
         PressTwice(ui, dialog, IDC_WRITE_ARROW, "Error", "There is an error in a file.\nQuit operation.", IDOK);
         EXPECT_TRUE(IsWindowVisible(dialog)) << "a refused write keeps the dialog open";
         ClickControl(dialog, IDCANCEL);

@@ -51,12 +51,7 @@ void RunWriteDialog(const std::function<void()>& call, const std::string& title,
                     const std::function<void(UiSync&, HWND)>& drive) {
     EmptyFolder(CardRoot());
     const std::size_t records = LiveItemRecords();
-    RunDriven(call, [&](UiSync& ui) {
-        HWND dialog = WaitForDialog(title);
-        ASSERT_NE(dialog, nullptr);
-        ui.wait();
-        drive(ui, dialog);
-    });
+    RunDialog(call, title, drive);
     EXPECT_EQ(LiveItemRecords(), records) << "item records outlived the dialog";
 }
 

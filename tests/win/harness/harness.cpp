@@ -213,6 +213,15 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     EXPECT_FALSE(leftOpen) << "the driver left a window open after its step '" << sync.step.current() << "'; it was closed";
 }
 
+void RunDialog(const std::function<void()>& call, const std::string& title, const std::function<void(UiSync&, HWND)>& drive) {
+    RunDriven(call, [&](UiSync& ui) {
+        HWND dialog = WaitForDialog(title);
+        ASSERT_NE(dialog, nullptr) << title;
+        ui.wait();
+        drive(ui, dialog);
+    });
+}
+
 std::string Existing(const std::string& folder, std::initializer_list<std::string> names) {
     std::string line;
     for (const std::string& name : names)

@@ -86,6 +86,8 @@ struct UiSync {
 // Runs `call` (an export running a modal dialog) while `drive` acts on it from a second thread. What
 // `drive` leaves open is closed so the call returns, and the test fails.
 void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive);
+// RunDriven with `drive` acting once the dialog titled `title` is up (none coming fails the test).
+void RunDialog(const std::function<void()>& call, const std::string& title, const std::function<void(UiSync&, HWND)>& drive);
 
 // The rig's card drive and drive with no media ("E:\", "F:\" from scripts/wine-tests.sh; empty
 // outside the rig); the folder of this program.

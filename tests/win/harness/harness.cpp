@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 namespace kx::wintest {
@@ -34,6 +36,45 @@ BOOL CALLBACK CloseLeftOpen(HWND window, LPARAM param) {
         if (GetDlgItem(window, id)) return ClickControl(window, id), TRUE;
     PostMessageA(window, WM_CLOSE, 0, 0);
     return TRUE;
+}
+
+// One driver thread for the whole program, running one job at a time. With a thread per run,
+// gtest's per-thread state (a step's trace) could be freed under a run: gtest frees an ended
+// thread's state later, from a watcher, by thread id, and the next thread may have that id.
+class DriverThread {
+public:
+    DriverThread() {
+        std::thread([this] {
+            std::unique_lock lock(mutex_);
+            for (;;) {
+                changed_.wait(lock, [&] { return job_ != nullptr; });
+                lock.unlock();
+                job_();
+                lock.lock();
+                job_ = nullptr;
+                changed_.notify_all();
+            }
+        }).detach();
+    }
+    void start(std::function<void()> job) {
+        std::lock_guard lock(mutex_);
+        job_ = std::move(job);
+        changed_.notify_all();
+    }
+    void join() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return job_ == nullptr; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+};
+
+DriverThread& Driver() {
+    static DriverThread* driver = new DriverThread;  // never ended: it waits for the next job
+    return *driver;
 }
 
 // Checks `done` every 10 ms: true once it holds, false when it still does not after `timeoutMs`.
@@ -198,10 +239,10 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     std::atomic<bool> callDone{false};
     bool leftOpen = false;
     const std::string callersStep = t_steps ? t_steps->current() : std::string();
-    std::thread driver([&] {
+    Driver().start([&] {
         if (!callersStep.empty()) sync.step(callersStep);
         drive(sync);
-        sync.step.end();  // the trace belongs to this thread
+        sync.step.end();  // the trace belongs to the driver thread
         // Give the last action time to end the dialog; then back out of whatever is still open.
         if (Poll([&] { return callDone.load(); }, 2000)) return;
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
@@ -209,7 +250,7 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     });
     call();
     callDone = true;
-    driver.join();
+    Driver().join();
     EXPECT_FALSE(leftOpen) << "the driver left a window open after its step '" << sync.step.current() << "'; it was closed";
 }
 

@@ -45,12 +45,7 @@ int RunMainDialog(const std::string& pcFolder, std::string& handedBack, const st
     char folder[MAX_PATH] = {};
     pcFolder.copy(folder, MAX_PATH - 1);
     int result = -1;
-    RunDriven([&] { result = ConnectCardDlg(nullptr, folder); }, [&](UiSync& ui) {
-        HWND dialog = WaitForDialog(kMainTitle);
-        ASSERT_NE(dialog, nullptr);
-        ui.wait();
-        drive(ui, dialog);
-    });
+    RunDialog([&] { result = ConnectCardDlg(nullptr, folder); }, kMainTitle, drive);
     handedBack = folder;
     return result;
 }
@@ -77,6 +72,8 @@ TEST(Closes, WaitForTheCommandWhoseMessageBoxIsUp) {
     const Bytes heart = Sample("HEART.kxd");
     EmptyFolder(card);
     std::string pc = PcFolder("close-write", {{"GIANT.kxd", Sample("GIANT.kxd")}, {"HEART.kxd", heart}}), handedBack;
+    Steps step;
+    step("Write closed under its box");
     int result = RunMainDialog(pc, handedBack, [&](UiSync& ui, HWND dialog) {
         for (int row : {0, 1}) ClickListItem(GetDlgItem(dialog, IDC_PC_LIST), row, LVIR_ICON);
         ui.wait();
@@ -85,8 +82,9 @@ TEST(Closes, WaitForTheCommandWhoseMessageBoxIsUp) {
     });
     EXPECT_EQ(result, 1);
     EXPECT_EQ(handedBack, pc);
-    EXPECT_TRUE(Exists(first + "HEART.kxd") && Exists(first + "HEART.kxt") && !Exists(first + "GIANT.kxd"));
+    EXPECT_EQ(Existing(first, {"HEART.kxd", "HEART.kxt", "GIANT.kxd"}), "HEART.kxd HEART.kxt");
 
+    step("Read closed under its box");
     EmptyFolder(first);
     for (const char* name : {"A.kxd", "B.kxd"}) WriteFile(first + name, heart);
     pc = PcFolder("close-read");
@@ -124,18 +122,23 @@ TEST(DoublePresses, DoNothingWhileTheFirstPressesMessageBoxIsUp) {
     EmptyFolder(first);
     for (int i = 0; i < 100; ++i) WriteFile(first + "D" + std::to_string(100 + i) + ".kxd", Sample("STAR.kxd"));
     std::string pc = PcFolder("double", {{"HEART.kxd", Sample("HEART.kxd")}, {"GIANT.kxd", Sample("GIANT.kxd")}}), handedBack;
+    Steps step;
+    step("dialog 101: Write into a full folder, Erase");
     RunMainDialog(pc, handedBack, [&](UiSync& ui, HWND dialog) {
+        ui.step("dialog 101: Write pressed twice into a full folder");
         ClickListItem(GetDlgItem(dialog, IDC_PC_LIST), 1, LVIR_ICON);
         ui.wait();
         PressTwice(ui, dialog, IDC_WRITE_ARROW, "Attention", kFolderFull, IDOK);
+        ui.step("dialog 101: Erase pressed twice, answered No");
         ClickControl(dialog, IDC_CARD_OPEN);
         ClickListItem(GetDlgItem(dialog, IDC_DESIGN_LIST), 0, LVIR_ICON);
         ui.wait();
         PressTwice(ui, dialog, IDC_ERASE, "Confirm", kEraseQuestion, IDNO);
         CloseWithCloseBox(dialog);
     });
-    EXPECT_TRUE(Exists(first + "D100.kxd") && Exists(first + "D199.kxd") && !Exists(first + "HEART.kxd"));
+    EXPECT_EQ(Existing(first, {"D100.kxd", "D199.kxd", "HEART.kxd"}), "D100.kxd D199.kxd");
 
+    step("dialog 105: Write pressed twice on a design that fits no hoop");
     EmptyFolder(card);
     const std::string list = pc + "designs.lst";
     Bytes record(260, 0);
@@ -144,10 +147,7 @@ TEST(DoublePresses, DoNothingWhileTheFirstPressesMessageBoxIsUp) {
     WriteFile(list, record);
     char name[MAX_PATH] = "ROSE.kxd";
     int result = -1;
-    RunDriven([&] { result = DirectFilesWrite(nullptr, name, list.c_str()); }, [&](UiSync& ui) {
-        HWND dialog = WaitForDialog("Write Designs");
-        ASSERT_NE(dialog, nullptr);
-        ui.wait();
+    RunDialog([&] { result = DirectFilesWrite(nullptr, name, list.c_str()); }, "Write Designs", [&](UiSync& ui, HWND dialog) {
         PressTwice(ui, dialog, IDC_WRITE_ARROW, "Error", "There is an error in a file.\nQuit operation.", IDOK);
         EXPECT_TRUE(IsWindowVisible(dialog)) << "a refused write keeps the dialog open";
         ClickControl(dialog, IDCANCEL);
@@ -172,26 +172,30 @@ TEST(CardRecheck, ANewDriveWhoseCardCannotBeUsedEmptiesTheCardHalf) {
     std::string handedBack;
     RunMainDialog(PcFolder("recheck", {{"HEART.kxd", Sample("HEART.kxd")}}), handedBack, [&](UiSync& ui, HWND dialog) {
         HWND combo = GetDlgItem(dialog, IDC_DRIVE_COMBO), folders = GetDlgItem(dialog, IDC_FOLDER_LIST);
+        ui.step("opened on the card");
         EXPECT_EQ(ListViewItems(folders).size(), 12u);
+        ui.step("the other card refused: the card half emptied");
         ChooseDrive(dialog, combo, other);
         EXPECT_TRUE(AnswerMessageBox("Attention", test::kMigrationText, IDNO));
         ui.wait();
         EXPECT_EQ(ListViewItems(folders).size(), 0u);
         EXPECT_EQ(Text(dialog, IDC_CARD_COUNT), "Selected designs : 0");
         SaveWindowIfAsked(ui, dialog, "card-half-emptied");
+        ui.step("Write and Open reach no card");
         ClickListItem(GetDlgItem(dialog, IDC_PC_LIST), 0, LVIR_ICON);
         ui.wait();
         ClickControl(dialog, IDC_WRITE_ARROW);
         ClickControl(dialog, IDC_CARD_OPEN);
         ui.wait();
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_DESIGN_LIST))) << "a folder of the other card opened";
+        ui.step("the first card chosen again");
         ChooseDrive(dialog, combo, card);
         ui.wait();
         EXPECT_EQ(ListViewItems(folders).size(), 12u);
         CloseWithCloseBox(dialog);
     });
     EXPECT_FALSE(Exists(card + "EmbF5\\HEART.kxd")) << "Write reached the card no longer chosen";
-    EXPECT_FALSE(Exists(other + "EmbF5") || Exists(other + "Emb_OrdF.dat")) << "the refused card was changed";
+    EXPECT_EQ(Existing(other, {"EmbF5", "Emb_OrdF.dat"}), "") << "the refused card was changed";
 }
 
 // The first entry of the folder listing for `pattern` (".", ".." left out).
@@ -218,7 +222,8 @@ void ExpectFirstListedInView(HWND list, const std::string& pattern) {
     const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     const int page = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
     ASSERT_GE(at, page) << first << ": the listing's first entry must sort past the first page";
-    EXPECT_TRUE(top <= at && at < top + page) << first << " is row " << at << "; rows " << top << " to " << top + page - 1 << " shown";
+    EXPECT_GE(at, top) << first << ": scrolled past it";
+    EXPECT_LT(at, top + page) << first << ": not scrolled down to it";
 }
 
 // Wine lists a folder ignoring case, so a.kxd (and before it the folder 0sub) comes first; the
@@ -236,7 +241,9 @@ TEST(ListScroll, KeepsTheListingsFirstEntryInViewAtItsSortedPlace) {
     ASSERT_TRUE(CreateDirectoryA((pc + "0sub").c_str(), nullptr));
     std::string handedBack;
     RunMainDialog(pc, handedBack, [&](UiSync& ui, HWND dialog) {
+        ui.step("the PC list");
         ExpectFirstListedInView(GetDlgItem(dialog, IDC_PC_LIST), pc + "*");
+        ui.step("the card folder's list");
         ClickControl(dialog, IDC_CARD_OPEN);
         ui.wait();
         ExpectFirstListedInView(GetDlgItem(dialog, IDC_DESIGN_LIST), first + "*.kxd");
@@ -253,9 +260,11 @@ TEST(PreviewPane, BelowAShorterFieldThePaneIsGrey) {
     RunMainDialog(PcFolder("preview", {{"FLOWER.kxd", Sample("FLOWER.kxd")}, {"HEART.kxd", Sample("HEART.kxd")}}), handedBack,
                   [&](UiSync& ui, HWND dialog) {
         HWND pcList = GetDlgItem(dialog, IDC_PC_LIST), pane = GetDlgItem(dialog, IDC_PREVIEW_PANE);
+        ui.step("FLOWER previewed");
         ClickListItem(pcList, 0, LVIR_LABEL);
         ui.wait();
         EXPECT_EQ(Text(dialog, IDC_HOOP_LABEL), "Hoop Size  B");
+        ui.step("HEART previewed after it");
         ClickListItem(pcList, 1, LVIR_LABEL);
         ui.wait();
         EXPECT_EQ(Text(dialog, IDC_HOOP_LABEL), "Hoop Size  C");

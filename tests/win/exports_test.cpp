@@ -136,10 +136,7 @@ TEST(Exports, StartFolderInAnyWindowsSpellingOpensAndComesBackWhole) {
         std::vector<char> buffer = HostBuffer(start);
         int result = -1;
         std::vector<ListItem> listed;
-        RunDriven([&] { result = ConnectCardDlg(nullptr, buffer.data()); }, [&](UiSync& ui) {
-            HWND dialog = WaitForDialog("Write Designs, Read and Erase");
-            ASSERT_NE(dialog, nullptr);
-            ui.wait();
+        RunDialog([&] { result = ConnectCardDlg(nullptr, buffer.data()); }, "Write Designs, Read and Erase", [&](UiSync&, HWND dialog) {
             listed = ListViewItems(GetDlgItem(dialog, IDC_PC_LIST));
             CloseWithCloseBox(dialog);
         });

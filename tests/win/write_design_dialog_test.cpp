@@ -1,6 +1,6 @@
 // Dialog 105 and the dialogs it opens, under Wine: the paths a user takes from the host's call to the
-// dialog's end, checked on the screen and on the card. With KX_SCREENSHOTS set the first saves the
-// README's pictures of these dialogs.
+// dialog's end, checked on the screen and on the card, and no item record left once it has closed.
+// With KX_SCREENSHOTS set the first saves the README's pictures of these dialogs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,6 +17,7 @@
 #include "resource_ids.h"
 #include "samples/design_builder.h"
 #include "transfer/names.h"
+#include "ui/win/item_record.h"
 
 namespace kx::wintest {
 namespace {
@@ -28,7 +29,9 @@ using samples::DesignBuilder;
 bool Enter(UiSync& ui, HWND dialog, const std::string& text, const char* caption = nullptr, const std::string& message = {}) {
     SetDlgItemTextA(dialog, IDC_NAME_EDIT, text.c_str());
     ClickControl(dialog, IDOK);
-    EXPECT_TRUE(!caption || AnswerMessageBox(caption, message, IDOK)) << message;
+    if (caption) {
+        EXPECT_TRUE(AnswerMessageBox(caption, message, IDOK)) << message;
+    }
     ui.wait();
     return IsWindowVisible(dialog);
 }
@@ -42,16 +45,34 @@ HWND OpenNameEntry(UiSync& ui, const std::function<void()>& open, const char* ti
     return dialog;
 }
 
-// Runs `call` (an export) on a blank card and drives dialog 105 under `title` once it is up.
+// Runs `call` (an export) on a blank card and drives dialog 105 under `title` once it is up; the
+// dialog leaves no item record behind.
 void RunWriteDialog(const std::function<void()>& call, const std::string& title,
                     const std::function<void(UiSync&, HWND)>& drive) {
     EmptyFolder(CardRoot());
-    RunDriven(call, [&](UiSync& ui) {
-        HWND dialog = WaitForDialog(title);
-        ASSERT_NE(dialog, nullptr);
-        ui.wait();
-        drive(ui, dialog);
-    });
+    const std::size_t records = LiveItemRecords();
+    RunDialog(call, title, drive);
+    EXPECT_EQ(LiveItemRecords(), records) << "item records outlived the dialog";
+}
+
+// Presses Write and answers the box (caption, message) when one is expected: the dialog closes or
+// stays as `closes` says; one left open is cancelled.
+void WriteAndAnswer(UiSync& ui, HWND dialog, const char* caption, const char* message, bool closes) {
+    ClickControl(dialog, IDC_WRITE_ARROW);
+    if (message) {
+        EXPECT_TRUE(AnswerMessageBox(caption, message, IDOK)) << message;
+    }
+    // A WM_CLOSE the write posted would come before the second marker.
+    const bool open = closes ? !WaitForHidden(dialog) : ui.wait() && ui.wait() && IsWindowVisible(dialog);
+    EXPECT_EQ(open, !closes) << "the dialog open after Write";
+    if (open) ClickControl(dialog, IDCANCEL);
+}
+
+// The folder list of a blank card, the first folder current, its third named `third`.
+std::string BlankCardFolders(const std::string& third) {
+    std::string line = "EmbF5:2 EmbF6:0 " + third + ":0";
+    for (int i = 8; i <= 16; ++i) line += " EmbF" + std::to_string(i) + ":0";
+    return line;
 }
 
 // The host gives no name. The name dialog refuses a long name and a forbidden character, takes a
@@ -66,9 +87,12 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
     Bytes host = DesignBuilder().move(0, 0).stitches(10, 60, 60).end().hoopCode(0).bytes();
     const std::string longName(37, 'L');
     int result = -1;
+    Steps step;
+    step("the host's call with no name, driven");
     RunWriteDialog([&] { result = DirectWriteCard(nullptr, host.data(), static_cast<std::uint32_t>(host.size()), ""); },
                    "Write a Design", [&](UiSync& ui, HWND dialog) {
         HWND folders = GetDlgItem(dialog, IDC_FOLDER_LIST);
+        ui.step("opened with a default name, the card's folders, a tooltip only on Close");
         const std::string first = Text(dialog, IDC_DESIGN_NAME);
         EXPECT_TRUE(std::regex_match(first, defaultName)) << first;
         EXPECT_EQ(ListViewItems(folders).size(), 12u);
@@ -79,16 +103,20 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
             return OpenNameEntry(ui, [&] { ClickControl(dialog, IDC_NAME_BUTTON); }, "Kxd Name",
                                  "Enter the file name to save in ATA Card", Text(dialog, IDC_DESIGN_NAME));
         };
+        ui.step("the name dialog refuses a long name and a forbidden character");
         HWND name = openName();
         SaveWindowIfAsked(ui, name, "design-name");
         EXPECT_TRUE(Enter(ui, name, longName, "File Name Error", "The Open/Save Folder does not support the long file names such as \"" +
                           longName + "\".\nPlease shorten the file name to 32 characters or less."));
         EXPECT_TRUE(Enter(ui, name, "ro?se", "Rename", kForbiddenCharactersMessage));
         EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), first);
+        ui.step("an empty entry takes a fresh default name");
         Sleep(2);  // the default name has millisecond resolution: the next one differs
         EXPECT_FALSE(Enter(ui, name, ""));
         const std::string fresh = Text(dialog, IDC_DESIGN_NAME);
-        EXPECT_TRUE(std::regex_match(fresh, defaultName) && fresh != first) << fresh;
+        EXPECT_TRUE(std::regex_match(fresh, defaultName)) << fresh;
+        EXPECT_NE(fresh, first);
+        ui.step("TULIP.old taken as TULIP.kxd; Cancel keeps it");
         EXPECT_FALSE(Enter(ui, openName(), "TULIP.old"));
         name = openName();
         SetDlgItemTextA(name, IDC_NAME_EDIT, "OTHER");
@@ -96,6 +124,7 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
         ui.wait();
         EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), "TULIP.kxd");
 
+        ui.step("the rename dialog refuses empty, long and forbidden names and stores nothing on Cancel");
         Bytes order = ReadFile(card + "Emb_OrdF.dat");
         auto openRename = [&] {
             return OpenNameEntry(ui, [&] { RightClickListItem(folders, 2); }, "Rename folder", "To maximum 8 characters", "EmbF7");
@@ -109,25 +138,26 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
         ClickControl(rename, IDCANCEL);
         ui.wait();
         EXPECT_EQ(ReadFile(card + "Emb_OrdF.dat"), order);
-        EXPECT_EQ(ListViewItems(folders)[2].text, "EmbF7");
+        EXPECT_EQ(Items(folders), BlankCardFolders("EmbF7"));
+        ui.step("Roses reaches the order file and the list, the first folder staying current");
         EXPECT_FALSE(Enter(ui, openRename(), "Roses"));
-        std::vector<ListItem> items = ListViewItems(folders);
-        EXPECT_EQ(items[2].text, "Roses");
-        EXPECT_TRUE(items[0].image == 2 && items[2].image == 0) << items[0].image << ' ' << items[2].image;
+        EXPECT_EQ(Items(folders), BlankCardFolders("Roses"));
         ASSERT_EQ(order.size(), kOrderFileSize);
         std::memcpy(order.data() + 160 + 12 * 2, "Roses\0\0\0", 8);
         EXPECT_EQ(ReadFile(card + "Emb_OrdF.dat"), order);
 
+        ui.step("Write into the clicked folder");
         ClickListItem(folders, 2, LVIR_ICON);
         ui.wait();
         ClickControl(dialog, IDC_WRITE_ARROW);
     });
+    step("written: the host's bytes, normalised, and their sheet in the clicked folder only");
     EXPECT_EQ(result, 1);
-    ASSERT_TRUE(DesignHeader::parse(host).has_value());
-    EXPECT_EQ(DesignHeader::parse(host)->hoopCode(), 3u);
     EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxd"), host);
     EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxt"), MakeThumbnailRecord(host).value_or(Bytes{1}));
     EXPECT_FALSE(Exists(card + "EmbF5\\TULIP.kxd"));
+    ASSERT_TRUE(DesignHeader::parse(host).has_value());
+    EXPECT_EQ(DesignHeader::parse(host)->hoopCode(), 3u);
 }
 
 // Both direct writes (a row with a `name` writes a host design, or none; the others a list file under
@@ -150,22 +180,22 @@ TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
     };
     Bytes shortList = ListFile({pc + "A1.kxd"}), design = DesignBuilder().move(0, 0).stitches(6, 9, 9).end().bytes();
     shortList.pop_back();
-    using Strings = std::vector<std::string>;
     struct Row { const char* what; std::optional<std::string> name; Bytes list; const char* blocked;
-                 const char* caption; const char* message; bool closes; Strings onCard; bool noDesign = false; };
+                 const char* caption; const char* message; bool closes; const char* onCard; bool noDesign = false; };
     const Row rows[] = {
-        {"no design, folder parts", "..\\..\\EVIL.kxd", {}, nullptr, nullptr, nullptr, true, {"EVIL.kxd"}, true},
-        {"259 characters, refused before anything is written", std::string(259, 'N'), {}, nullptr, "Error", "Out of memory space.", true, {}},
-        {"thumbnail refused", "ROSE.kxd", {}, "ROSE.kxt", "Error", "Out of memory space.", true, {}},
+        {"no design, folder parts", "..\\..\\EVIL.kxd", {}, nullptr, nullptr, nullptr, true, "EVIL.kxd", true},
+        {"259 characters, refused before anything is written", std::string(259, 'N'), {}, nullptr, "Error", "Out of memory space.", true, ""},
+        {"thumbnail refused", "ROSE.kxd", {}, "ROSE.kxt", "Error", "Out of memory space.", true, ""},
         {"two designs, one a pair half", std::nullopt, ListFile({pc + "A1.kxd", pc + "B.kxd"}), nullptr, nullptr,
-         nullptr, true, {"ROSEA1.kxd", "ROSEB.kxd", "ROSEB.kxt"}},
-        {"list of 259 bytes", std::nullopt, shortList, nullptr, nullptr, nullptr, true, {}},
-        {"no list", std::nullopt, {}, nullptr, "Error", "File Open Error.", true, {}},
+         nullptr, true, "ROSEA1.kxd ROSEB.kxd ROSEB.kxt"},
+        {"list of 259 bytes", std::nullopt, shortList, nullptr, nullptr, nullptr, true, ""},
+        {"no list", std::nullopt, {}, nullptr, "Error", "File Open Error.", true, ""},
         {"missing design", std::nullopt, ListFile({pc + "B.kxd", pc + "GONE.kxd"}), nullptr, "Error",
-         "There is an error in a file.\nQuit operation.", false, {"ROSEB.kxd", "ROSEB.kxt"}},
+         "There is an error in a file.\nQuit operation.", false, "ROSEB.kxd ROSEB.kxt"},
     };
+    Steps step;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+        step(row.what);
         DeleteFileA(list.c_str());
         if (!row.list.empty()) WriteFile(list, row.list);
         char name[260 + 8];
@@ -179,22 +209,16 @@ TEST(DirectWrites, WhatTheHostHandsOverDecidesWhatLandsOnTheCard) {
         RunWriteDialog(call, row.name ? "Write a Design" : "Write Designs", [&](UiSync& ui, HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_DESIGN_NAME), row.name.value_or("ROSE.kxd"));
             if (row.blocked) CreateDirectoryA((card + "EmbF5\\" + row.blocked).c_str(), nullptr);
-            ClickControl(dialog, IDC_WRITE_ARROW);
-            EXPECT_TRUE(!row.message || AnswerMessageBox(row.caption, row.message, IDOK));
-            // A WM_CLOSE the write posted would come before the second marker.
-            const bool open = row.closes ? !WaitForHidden(dialog) : ui.wait() && ui.wait() && IsWindowVisible(dialog);
-            EXPECT_EQ(open, !row.closes);
-            if (open) ClickControl(dialog, IDCANCEL);
+            WriteAndAnswer(ui, dialog, row.caption, row.message, row.closes);
         });
         EXPECT_EQ(result, 1);
         EXPECT_STREQ(name, "ROSE.kxd");
         EXPECT_EQ(std::string(name + 260, 8), std::string(8, 'G'));
-        Strings onCard;
-        for (const char* file : {"EVIL.kxd", "ROSE.kxd", "ROSEA1.kxd", "ROSEA1.kxt", "ROSEB.kxd", "ROSEB.kxt"})
-            if (Exists(card + "EmbF5\\" + file)) onCard.push_back(file);
-        EXPECT_EQ(onCard, row.onCard);
+        EXPECT_EQ(Existing(card + "EmbF5\\", {"EVIL.kxd", "ROSE.kxd", "ROSEA1.kxd", "ROSEA1.kxt", "ROSEB.kxd", "ROSEB.kxt"}), row.onCard);
         EXPECT_FALSE(Exists(card + "EVIL.kxd"));
-        EXPECT_TRUE(!row.noDesign || ReadFile(card + "EmbF5\\EVIL.kxd").empty()) << "no design: no bytes";
+        if (row.noDesign) {
+            EXPECT_EQ(ReadFile(card + "EmbF5\\EVIL.kxd"), Bytes{}) << "no design: no bytes";
+        }
     }
     EmptyFolder(pc);
 }
@@ -218,8 +242,9 @@ TEST(DirectWrites, DevicesAndNamesTheCardCannotTakeLeaveTheCardAsItWas) {
                           {"255 characters, 264 on the card", std::string(251, 'N') + ".kxd", failedWrite, true}};
     for (std::string device : {"COM1", "\\\\.\\COM1", "COM1:", "NUL", "CON", "Z:\\dev\\zero"}) rows.push_back({device, std::nullopt, listRefusal, false});
     rows.push_back({std::string(temp) + "COM1.kxd", std::nullopt, listRefusal, false});
+    Steps step;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+        step(row.what);
         std::string record = row.what + std::string(260 - row.what.size(), '\0');
         WriteFile(list, Bytes(record.begin(), record.end()));
         Bytes design = DesignBuilder().move(0, 0).stitches(6, 9, 9).end().bytes();
@@ -232,22 +257,17 @@ TEST(DirectWrites, DevicesAndNamesTheCardCannotTakeLeaveTheCardAsItWas) {
         RunWriteDialog(call, row.name ? "Write a Design" : "Write Designs", [&](UiSync& ui, HWND dialog) {
             WriteFile(card + "EmbF5\\ROSE.kxd", rose);
             WriteFile(card + "EmbF5\\ROSE.kxt", thumbnail);
-            ClickControl(dialog, IDC_WRITE_ARROW);
-            EXPECT_TRUE(AnswerMessageBox("Error", row.message, IDOK));
-            const bool open = row.closes ? !WaitForHidden(dialog) : ui.wait() && ui.wait() && IsWindowVisible(dialog);
-            EXPECT_EQ(open, !row.closes);
-            if (open) ClickControl(dialog, IDCANCEL);
+            WriteAndAnswer(ui, dialog, "Error", row.message, row.closes);
         });
         EXPECT_EQ(result, 1);
         std::vector<std::string> files;
-        WIN32_FIND_DATAA found{};
-        HANDLE search = FindFirstFileA((card + "EmbF5\\*").c_str(), &found);
-        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back(found.cFileName);
-        if (search != INVALID_HANDLE_VALUE) FindClose(search);
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(card + "EmbF5\\", error))
+            if (!entry.is_directory()) files.push_back(entry.path().filename().string());
         std::sort(files.begin(), files.end());
         EXPECT_EQ(files, (std::vector<std::string>{"ROSE.kxd", "ROSE.kxt"}));
-        EXPECT_TRUE(ReadFile(card + "EmbF5\\ROSE.kxd") == rose && ReadFile(card + "EmbF5\\ROSE.kxt") == thumbnail);
+        EXPECT_EQ(ReadFile(card + "EmbF5\\ROSE.kxd"), rose);
+        EXPECT_EQ(ReadFile(card + "EmbF5\\ROSE.kxt"), thumbnail);
     }
     DeleteFileA(list.c_str());
 }

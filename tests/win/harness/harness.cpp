@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 namespace kx::wintest {
@@ -15,6 +17,7 @@ namespace kx::wintest {
 namespace {
 
 constexpr UINT kMarker = WM_APP + 0x3A5C;
+thread_local const Steps* t_steps = nullptr;  // the steps this thread last named one of
 std::atomic<unsigned> g_markersPosted{0}, g_markersSeen{0};
 
 LRESULT CALLBACK MarkerHook(int code, WPARAM removal, LPARAM lParam) {
@@ -33,6 +36,45 @@ BOOL CALLBACK CloseLeftOpen(HWND window, LPARAM param) {
         if (GetDlgItem(window, id)) return ClickControl(window, id), TRUE;
     PostMessageA(window, WM_CLOSE, 0, 0);
     return TRUE;
+}
+
+// One driver thread for the whole program, running one job at a time. With a thread per run,
+// gtest's per-thread state (a step's trace) could be freed under a run: gtest frees an ended
+// thread's state later, from a watcher, by thread id, and the next thread may have that id.
+class DriverThread {
+public:
+    DriverThread() {
+        std::thread([this] {
+            std::unique_lock lock(mutex_);
+            for (;;) {
+                changed_.wait(lock, [&] { return job_ != nullptr; });
+                lock.unlock();
+                job_();
+                lock.lock();
+                job_ = nullptr;
+                changed_.notify_all();
+            }
+        }).detach();
+    }
+    void start(std::function<void()> job) {
+        std::lock_guard lock(mutex_);
+        job_ = std::move(job);
+        changed_.notify_all();
+    }
+    void join() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return job_ == nullptr; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::function<void()> job_;
+};
+
+DriverThread& Driver() {
+    static DriverThread* driver = new DriverThread;  // never ended: it waits for the next job
+    return *driver;
 }
 
 // Checks `done` every 10 ms: true once it holds, false when it still does not after `timeoutMs`.
@@ -159,10 +201,27 @@ std::vector<ListItem> ListViewItems(HWND list) {
     return items;
 }
 
+std::string Items(HWND list) {
+    std::string line;
+    for (const ListItem& item : ListViewItems(list)) line += (line.empty() ? "" : " ") + item.text + ":" + std::to_string(item.image);
+    return line;
+}
+
 std::vector<TreeItem> TreeViewItems(HWND tree) {
     std::vector<TreeItem> items;
     CollectTree(tree, TreeView_GetRoot(tree), 0, items);
     return items;
+}
+
+void Steps::operator()(std::string name, std::source_location at) {
+    trace_.reset();  // a trace is a stack: the last step's goes first
+    name_ = std::move(name);
+    trace_.emplace(at.file_name(), static_cast<int>(at.line()), "step: " + name_);
+    t_steps = this;
+}
+
+Steps::~Steps() {
+    if (t_steps == this) t_steps = nullptr;
 }
 
 UiSync::UiSync()
@@ -179,8 +238,11 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     UiSync sync;
     std::atomic<bool> callDone{false};
     bool leftOpen = false;
-    std::thread driver([&] {
+    const std::string callersStep = t_steps ? t_steps->current() : std::string();
+    Driver().start([&] {
+        if (!callersStep.empty()) sync.step(callersStep);
         drive(sync);
+        sync.step.end();  // the trace belongs to the driver thread
         // Give the last action time to end the dialog; then back out of whatever is still open.
         if (Poll([&] { return callDone.load(); }, 2000)) return;
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
@@ -188,8 +250,24 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
     });
     call();
     callDone = true;
-    driver.join();
-    EXPECT_FALSE(leftOpen) << "the driver left a window open; it was closed";
+    Driver().join();
+    EXPECT_FALSE(leftOpen) << "the driver left a window open after its step '" << sync.step.current() << "'; it was closed";
+}
+
+void RunDialog(const std::function<void()>& call, const std::string& title, const std::function<void(UiSync&, HWND)>& drive) {
+    RunDriven(call, [&](UiSync& ui) {
+        HWND dialog = WaitForDialog(title);
+        ASSERT_NE(dialog, nullptr) << title;
+        ui.wait();
+        drive(ui, dialog);
+    });
+}
+
+std::string Existing(const std::string& folder, std::initializer_list<std::string> names) {
+    std::string line;
+    for (const std::string& name : names)
+        if (Exists(folder + name)) line += (line.empty() ? "" : " ") + name;
+    return line;
 }
 
 std::string CardRoot() { return DriveRoot("KX_CARD_DRIVE"); }

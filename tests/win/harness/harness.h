@@ -5,13 +5,17 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
 #include <kxcard.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
+#include <optional>
+#include <source_location>
 #include <string>
 #include <vector>
 
@@ -47,9 +51,26 @@ inline std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dial
 
 struct ListItem { std::string text; int image = -1; };
 std::vector<ListItem> ListViewItems(HWND list);
+// The items in one line, "text:picture" space-separated, for a check that prints them all.
+std::string Items(HWND list);
 // Every item, parents before their children, in display order; depth 0 for a root.
 struct TreeItem { std::string text; int image = -1, depth = 0; };
 std::vector<TreeItem> TreeViewItems(HWND tree);
+
+// The named steps of a walk: from `step(name)` on, every failure this thread reports names the step
+// (a SCOPED_TRACE that the next step replaces), so a walk goes on past a failure and each one says
+// where it happened. Made, used and ended on one thread; RunDriven's driver starts in its caller's step.
+class Steps {
+public:
+    ~Steps();
+    void operator()(std::string name, std::source_location at = std::source_location::current());
+    void end() { trace_.reset(); }
+    const std::string& current() const { return name_; }
+
+private:
+    std::string name_ = "(before the first step)";
+    std::optional<testing::ScopedTrace> trace_;
+};
 
 // Lets a driver thread wait until the UI thread (which made it and runs the modal dialog) has handled
 // all posted before: a marker taken from whichever message loop runs then (a message box's too).
@@ -59,11 +80,14 @@ struct UiSync {
     bool wait();
     const DWORD uiThread;
     const HHOOK hook;
+    Steps step;  // the driver's steps, named again when it leaves a window open
 };
 
 // Runs `call` (an export running a modal dialog) while `drive` acts on it from a second thread. What
 // `drive` leaves open is closed so the call returns, and the test fails.
 void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive);
+// RunDriven with `drive` acting once the dialog titled `title` is up (none coming fails the test).
+void RunDialog(const std::function<void()>& call, const std::string& title, const std::function<void(UiSync&, HWND)>& drive);
 
 // The rig's card drive and drive with no media ("E:\", "F:\" from scripts/wine-tests.sh; empty
 // outside the rig); the folder of this program.
@@ -84,6 +108,8 @@ inline Bytes ReadFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 inline bool Exists(const std::string& path) { std::error_code e; return std::filesystem::exists(path, e); }
+// Which of `names` exist in `folder` (ending with a backslash), space-separated in the order given.
+std::string Existing(const std::string& folder, std::initializer_list<std::string> names);
 // Deletes what `folder` holds (and makes it when missing), so each test starts on a blank card.
 inline void EmptyFolder(const std::string& folder) {
     std::error_code e;

@@ -101,6 +101,35 @@ TEST(Closes, WaitForTheCommandWhoseMessageBoxIsUp) {
     EXPECT_EQ(ReadFile(pc + "B.kxd"), heart);
 }
 
+// The host destroys its window, the dialog's owner, while Write's message box is up: the write
+// goes on to its end (the next design reaches the card whole), the dialog goes with its owner
+// and the host's call returns.
+TEST(Closes, TheHostDestroyingItsWindowUnderAMessageBoxEndsTheDialogAfterTheCommand) {
+    const std::string card = CardRoot(), first = card + "EmbF5\\";
+    if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
+    EmptyFolder(card);
+    const Bytes heart = Sample("HEART.kxd");
+    const std::string pc = PcFolder("host-gone", {{"GIANT.kxd", Sample("GIANT.kxd")}, {"HEART.kxd", heart}});
+    char folder[MAX_PATH] = {};
+    pc.copy(folder, MAX_PATH - 1);
+    HWND host = nullptr;
+    RunDialog([&] {
+        host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+        ConnectCardDlg(host, folder);
+    }, kMainTitle, [&](UiSync& ui, HWND dialog) {
+        for (int row : {0, 1}) ClickListItem(GetDlgItem(dialog, IDC_PC_LIST), row, LVIR_ICON);
+        ui.wait();
+        ClickControl(dialog, IDC_WRITE_ARROW);
+        ASSERT_NE(WaitForDialog("Attention"), nullptr);
+        // Its WM_CLOSE destroys it (DefWindowProc) from within the message box's loop.
+        PostMessageA(host, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitForHidden(dialog));
+    });
+    EXPECT_FALSE(IsWindow(host));
+    EXPECT_EQ(Existing(first, {"GIANT.kxd", "HEART.kxd", "HEART.kxt"}), "HEART.kxd HEART.kxt");
+    EXPECT_EQ(ReadFile(first + "HEART.kxd").size(), heart.size());
+}
+
 // Presses `id` twice before the dialog can act: one box (caption, text) comes, and none is left
 // once it is answered.
 void PressTwice(UiSync& ui, HWND dialog, int id, const char* caption, const std::string& text, int answer) {
@@ -148,6 +177,17 @@ TEST(DoublePresses, DoNothingWhileTheFirstPressesMessageBoxIsUp) {
     char name[MAX_PATH] = "ROSE.kxd";
     int result = -1;
     RunDialog([&] { result = DirectFilesWrite(nullptr, name, list.c_str()); }, "Write Designs", [&](UiSync& ui, HWND dialog) {
+        ui.step("dialog 106: OK pressed twice on a name too long");
+        ClickControl(dialog, IDC_NAME_BUTTON);
+        HWND entry = WaitForDialog("Kxd Name");
+        ASSERT_NE(entry, nullptr);
+        const std::string longName(40, 'L');
+        SetDlgItemTextA(entry, IDC_NAME_EDIT, longName.c_str());
+        PressTwice(ui, entry, IDOK, "File Name Error", "The Open/Save Folder does not support the long file names such as \"" +
+                   longName + "\".\nPlease shorten the file name to 32 characters or less.", IDOK);
+        ClickControl(entry, IDCANCEL);
+        ui.wait();
+        ui.step("dialog 105: Write pressed twice on a design that fits no hoop");
         PressTwice(ui, dialog, IDC_WRITE_ARROW, "Error", "There is an error in a file.\nQuit operation.", IDOK);
         EXPECT_TRUE(IsWindowVisible(dialog)) << "a refused write keeps the dialog open";
         ClickControl(dialog, IDCANCEL);

@@ -136,6 +136,10 @@ TEST(MainDialog, AUserMigratesTheCardWritesPairsPreviewsReadsErasesAndBrowses) {
             EXPECT_EQ(Text(dialog, IDC_HOOP_LABEL), check == BST_CHECKED ? "Hoop Size  B" : " ");
         }
 
+        ui.step("typing a name's first letters moves the focus to it");
+        act([&] { for (char c : {'s', 't'}) PostMessageA(pcList, WM_CHAR, c, 1); });  // a key's repeat count 1
+        EXPECT_EQ(SendMessageA(pcList, LVM_GETNEXTITEM, -1, LVNI_FOCUSED), STAR);
+
         ui.step("Open shows the folder's designs; a click on a label does not tick");
         WriteFile(first + "apple.kxd", designs["FLOWER.kxd"]);
         act([&] { ClickControl(dialog, IDC_CARD_OPEN); }, [&] { ClickListItem(cardList, 2, LVIR_LABEL); });

@@ -8,6 +8,7 @@
 #include "ui/win/item_record.h"
 #include "ui/win/list_view.h"
 #include "ui/win/module.h"
+#include "ui/win/window.h"
 
 namespace kx::win {
 
@@ -72,7 +73,10 @@ bool Dialog::TakesInput(HWND dialog, UINT message) {
 
 void Dialog::endCommand() {
     running_ = false;
-    if (std::exchange(teardownWaiting_, false)) OnTeardown();
+    if (std::exchange(teardownWaiting_, false)) {
+        OnTeardown();
+        --CommandsOutlivingTheirDialog();
+    }
     if (std::exchange(closeWaiting_, false)) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
 
@@ -104,8 +108,12 @@ INT_PTR Dialog::dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         // Destroyed under a running command (the host destroyed the owner while a message box
         // was up): the command still holds the parts, so they go when it ends.
-        if (running_) teardownWaiting_ = true;
-        else OnTeardown();
+        if (running_) {
+            teardownWaiting_ = true;
+            ++CommandsOutlivingTheirDialog();
+        } else {
+            OnTeardown();
+        }
         return OnMessage(message, wParam, lParam);
     case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam), lParam);
     default: return OnMessage(message, wParam, lParam);

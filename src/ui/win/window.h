@@ -8,6 +8,14 @@
 
 namespace kx::win {
 
+// Commands of this thread still running after the host destroyed their dialog (its owner went
+// while a message box was up): what they send their controls until they end goes nowhere, by
+// design rather than through a handle kept too long.
+inline int& CommandsOutlivingTheirDialog() {
+    thread_local int count = 0;
+    return count;
+}
+
 class Window {
 public:
     Window() = default;
@@ -18,7 +26,7 @@ public:
     explicit operator bool() const { return hwnd_ != nullptr; }
 
     LRESULT send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        assert(!hwnd_ || IsWindow(hwnd_));
+        assert(!hwnd_ || IsWindow(hwnd_) || CommandsOutlivingTheirDialog() > 0);
         return SendMessageA(hwnd_, message, wParam, lParam);
     }
     template <class T>

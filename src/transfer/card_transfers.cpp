@@ -43,17 +43,23 @@ void FlushDriveOf(const std::string& path) {
 }
 
 // The folder a write is about to fill: made when missing, and rid of the side files an
-// interrupted command left there (they would hold the volume's space for good).
-void PrepareCardFolder(const std::string& folder) {
+// interrupted command left there (they would hold the volume's space for good). Its other entries.
+std::vector<FoundFile> PrepareCardFolder(const std::string& folder) {
     EnsureFolder(folder);
-    RemoveCopySideFiles(folder);
+    return RemoveCopySideFiles(folder);
 }
 
-// True, after the message, when the folder holds as many designs as it may take.
-bool FolderIsFull(WindowRef owner, int count) {
-    if (count < kFolderDesignLimit) return false;
+// True, after the message, when the folder holds as many designs as it may take and `isNew`
+// says the design would add one: only a full folder asks.
+template <class IsNew>
+bool FolderIsFull(WindowRef owner, int count, IsNew isNew) {
+    if (count < kFolderDesignLimit || !isNew()) return false;
     ShowMessage(owner, kFolderFullMessage, "Attention", mb::ICONHAND);
     return true;
+}
+
+bool FolderIsFull(WindowRef owner, int count) {
+    return FolderIsFull(owner, count, [] { return true; });
 }
 
 // A thumbnail that could not be written takes its design with it: neither stays half-made.
@@ -267,7 +273,8 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
     std::string cardFile = folder + *name;
     if (RefusedUpFront(folder, *name, observer)) return TransferResult::CardWriteFailed;
     PrepareCardFolder(folder);
-    if (!PathExists(cardFile) && FolderIsFull(owner, CountDesignFiles(folder, ".kxd"))) return TransferResult::NothingDone;
+    if (FolderIsFull(owner, CountDesignFiles(folder, ".kxd"), [&] { return !PathExists(cardFile); }))
+        return TransferResult::NothingDone;
     NormalizeHoopFieldsInMemory(hostDesign);
     TransferResult result = TransferResult::Ran;
     switch (StoreDesign(cardFile, hostDesign, true, observer)) {
@@ -283,11 +290,59 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
 
 namespace {
 
-// The path in a list record: up to its terminator, or all 260 bytes when it has none.
-std::string RecordPath(const std::array<std::uint8_t, kListRecordSize>& record) {
-    auto end = std::find(record.begin(), record.end(), std::uint8_t{0});
-    return std::string(record.begin(), end);
-}
+// The list file's records in file order, read 128 at a time rather than with a read each. A read
+// that fails or comes up short ends the records at the first one it did not bring whole, where
+// reading each on its own would have ended them.
+class ListRecords {
+public:
+    ListRecords(File& file, std::uint64_t records) : file_(file), unread_(records) {}
+
+    // The next record's path (up to its terminator, or all 260 bytes when it has none), or
+    // nothing when the record could not be read.
+    std::optional<std::string> next() {
+        if (held_ - at_ < kListRecordSize && !readMore()) return std::nullopt;
+        const auto* record = buffer_.data() + at_;
+        at_ += kListRecordSize;
+        return std::string(record, std::find(record, record + kListRecordSize, std::uint8_t{0}));
+    }
+
+private:
+    static constexpr std::size_t kRecordsPerRead = 128;
+
+    bool readMore() {
+        if (ended_ || unread_ == 0) return false;
+        const auto records = static_cast<std::size_t>(std::min<std::uint64_t>(unread_, kRecordsPerRead));
+        unread_ -= records;
+        buffer_.resize(records * kListRecordSize);
+        auto got = file_.read(buffer_);
+        at_ = 0;
+        held_ = got ? *got : 0;
+        ended_ = held_ < buffer_.size();
+        return held_ >= kListRecordSize;
+    }
+
+    File& file_;
+    std::uint64_t unread_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t at_ = 0, held_ = 0;  // bytes of buffer_ used and read
+    bool ended_ = false;             // the last read came up short or failed
+};
+
+// The card folder's entries as listed when a write began, and each design the write stored
+// since: a name held here exists on the card without a lookup. Only one not held (a name new
+// to the folder, or one the card spells otherwise or knows by its short alias) is looked up.
+class KnownCardNames {
+public:
+    KnownCardNames(std::string folder, const std::vector<FoundFile>& listed) : folder_(std::move(folder)) {
+        for (const FoundFile& found : listed) names_.insert(found.name);
+    }
+    bool exists(const std::string& name) const { return names_.contains(name) || PathExists(folder_ + name); }
+    void stored(const std::string& name) { names_.insert(name); }
+
+private:
+    std::string folder_;
+    std::unordered_set<std::string> names_;
+};
 
 }  // namespace
 
@@ -297,7 +352,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
     if (!card.folder) return TransferResult::NothingDone;
     const std::string& folder = *card.folder;
     Notify(observer.busy);
-    PrepareCardFolder(folder);
+    KnownCardNames cardNames(folder, PrepareCardFolder(folder));
     auto list = platform().open(listFilePath, OpenMode::Read);
     auto size = list ? list->size() : std::nullopt;
     if (!size || *size == 0) {
@@ -306,15 +361,16 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
     }
     int count = CountDesignFiles(folder, ".kxd");
     const std::uint64_t records = *size / kListRecordSize;
+    ListRecords listRecords(*list, records);
     const std::string prefix = ContainedBaseName(designName);
     TransferResult result = TransferResult::Ran;
     for (std::uint64_t r = 0; r < records; ++r) {
-        std::array<std::uint8_t, kListRecordSize> record{};
-        if (!list->readExactly(record)) {
+        std::optional<std::string> record = listRecords.next();
+        if (!record) {
             ShowMessage(owner, "File Read Error.", "Error", mb::ICONHAND);
             break;
         }
-        std::string source = RecordPath(record);
+        const std::string& source = *record;
         if (observer.progress) observer.progress(static_cast<std::size_t>(r), static_cast<std::size_t>(records), source);
         const std::string name = prefix + ContainedBaseName(source) + ".kxd";
         std::string cardFile = folder + name;
@@ -326,7 +382,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
         // file as it then stands.
         DesignFileInMemory listed(source);
         bool pair = CheckPairPart(listed, cardFile);
-        if (!PathExists(cardFile) && FolderIsFull(owner, count)) {
+        if (FolderIsFull(owner, count, [&] { return !cardNames.exists(name); })) {
             result = TransferResult::NothingDone;
             break;
         }
@@ -340,6 +396,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
             result = TransferResult::CardWriteFailed;
             break;
         }
+        cardNames.stored(name);
         ++count;
     }
     list.reset();

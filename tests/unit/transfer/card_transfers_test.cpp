@@ -239,6 +239,42 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
     }
 }
 
+// A long list: one cut short while it is written still has every record it holds whole written
+// (the list is read many records at a time), then "File Read Error."; with the folder full, a
+// listed design is written over a card file of its name, even one spelled otherwise there, and a
+// new name stops the write.
+TEST_F(CardTransfers, AListCutShortWhileWrittenAndListedDesignsInAFullFolder) {
+    const Bytes a = SmallDesign(0), b = SmallDesign(1), c = SmallDesign(2);
+    for (const auto& [name, bytes] : {std::pair{"A.kxd", a}, {"B.kxd", b}, {"C.kxd", c}, {"N.kxd", a}}) pcDesign(name, bytes);
+    auto list = [&](std::initializer_list<const char*> names, int records) {
+        Bytes out;
+        for (int i = 0; i < records; ++i) {
+            Bytes record = ListFile(std::string("C:\\designs\\") + names.begin()[i % names.size()]);
+            out.insert(out.end(), record.begin(), record.end());
+        }
+        drives.write("C:\\list.dat", out);
+    };
+    for (int i = 0; i < 97; ++i) drives.write("E:\\EmbF5\\D" + std::to_string(i) + ".kxd", Bytes{1});
+    drives.write("E:\\EmbF5\\rc.KXD", Bytes{2});
+    list({"A.kxd", "B.kxd"}, 300);
+    std::size_t handed = 0;
+    const TransferObserver cutting{{}, [&](std::size_t done, std::size_t, const std::string&) {
+        if (done == 1) fs::resize_file(drives.host("C:\\list.dat"), 200 * 260 + 259);
+        handed = done + 1;
+    }, {}};
+    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card, cutting), TransferResult::Ran);
+    EXPECT_EQ(handed, 200u);
+    EXPECT_EQ(shown(), Texts{Shown("Error", mb::ICONHAND, "File Read Error.")});
+    EXPECT_TRUE(drives.read("E:\\EmbF5\\RA.kxd") == CardForm(a, true, false) && drives.read("E:\\EmbF5\\RB.kxd") == CardForm(b, true, false));
+
+    list({"C.kxd", "N.kxd"}, 2);
+    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::NothingDone);
+    EXPECT_EQ(shown(), Texts{Shown("Attention", mb::ICONHAND, kFolderFull)});
+    EXPECT_EQ(drives.read("E:\\EmbF5\\rc.KXD"), CardForm(c, true, false));
+    EXPECT_FALSE(drives.exists("E:\\EmbF5\\RN.kxd"));
+    EXPECT_EQ(files({"E:\\EmbF5\\"}).size(), 103u);  // 100 designs, 3 thumbnails
+}
+
 // What stands at a PC path instead of a design file (a FIFO, a device through a link) is never
 // read as one by any write: the main write passes it over with the reason, a listed one stops the
 // direct write with the list's own refusal, and nothing waits for a writer that never comes.

@@ -11,7 +11,7 @@ ScriptedMessages::~ScriptedMessages() {
 }
 
 int ScriptedMessages::show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) {
-    shown_.push_back({owner, text, caption, flags});
+    shown_.push_back(std::to_string(owner) + " " + std::to_string(flags) + " " + caption + ": " + text);
     if (!IsQuestion(flags)) return id::OK;
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected question: " << caption << ": " << text;
@@ -20,12 +20,6 @@ int ScriptedMessages::show(WindowRef owner, const std::string& text, const std::
     int a = answers_.front();
     answers_.pop_front();
     return a;
-}
-
-std::vector<std::string> ScriptedMessages::texts() const {
-    std::vector<std::string> out;
-    for (const auto& m : shown_) out.push_back(m.text);
-    return out;
 }
 
 }  // namespace kx::test

@@ -4,18 +4,12 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/messages.h"
 
 namespace kx::test {
-
-struct ShownMessage {
-    WindowRef owner = 0;
-    std::string text;
-    std::string caption;
-    unsigned flags = 0;
-};
 
 class ScriptedMessages : public MessageSink {
 public:
@@ -28,14 +22,13 @@ public:
     void answer(int id) { answers_.push_back(id); }
     int show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) override;
 
-    const std::vector<ShownMessage>& shown() const { return shown_; }
-    std::vector<std::string> texts() const;
-    void clear() { shown_.clear(); }
+    // The messages shown since the last take, as "owner flags caption: text"; forgets them.
+    std::vector<std::string> take() { return std::exchange(shown_, {}); }
 
 private:
     MessageSink* previous_;
     std::deque<int> answers_;
-    std::vector<ShownMessage> shown_;
+    std::vector<std::string> shown_;
 };
 
 }  // namespace kx::test

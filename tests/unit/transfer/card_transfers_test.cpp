@@ -53,9 +53,9 @@ Bytes ThumbnailOf(const Bytes& design) { return MakeThumbnailRecord(design).valu
 
 Bytes ListFile(std::string path) { path.resize(260); return Bytes(path.begin(), path.end()); }  // one 260-byte record
 
-// A message as "caption, flags: text".
+// A message of the commands' (owner 0) as ScriptedMessages::take gives it.
 std::string Shown(const std::string& caption, unsigned flags, const std::string& text) {
-    return caption + ", " + std::to_string(flags) + ": " + text;
+    return "0 " + std::to_string(flags) + " " + caption + ": " + text;
 }
 
 class CardTransfers : public ::testing::Test {
@@ -83,16 +83,11 @@ protected:
                 if (std::string path = folder + entry.path().filename().string(); entry.is_regular_file()) out[path] = drives.read(path);
         return out;
     }
-    // The messages shown since the last look, as Shown gives them.
-    Texts shown() {
-        Texts out;
-        for (const auto& m : messages.shown()) out.push_back(Shown(m.caption, m.flags, m.text));
-        messages.clear();
-        return out;
-    }
     test::TestDrives drives;
     test::ScriptedMessages messages;
     CardTarget card{"E:\\EmbF5\\", "E:\\"};
+    Texts failures;  // "file: why" of each file the observer was told failed
+    const TransferObserver observer{{}, {}, [this](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
 };
 
 // A user's path: a write into a missing folder, a read, an erase, then the hundred-design limit.
@@ -111,7 +106,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     FaultPlatform watch(drives.backend());
     EXPECT_EQ(WriteSelectedToCard(0, rows, card), TransferResult::Ran);
     EXPECT_EQ(drives.read("C:\\designs\\LEAF.kxd"), marked);
-    EXPECT_EQ(shown(), (Texts{Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (ABC) exceeds the 64000 stitch limit."),
+    EXPECT_EQ(messages.take(), (Texts{Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (ABC) exceeds the 64000 stitch limit."),
                               Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (WERS) exceeds the 64000 stitch limit."),
                               Shown("Attention", mb::ICONINFORMATION, "The \"WIDE\" design exceeds the hoop size limits.")}));
     // A listed design goes under the prefix of the name, adjusted in place: hoop fields, stale mark.
@@ -136,7 +131,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     drives.makeDir("C:\\back\\ROSE.kxd");
     EXPECT_EQ(ReadSelectedFromCard(0, cardRows, card, "C:\\back\\"), TransferResult::Ran);
     EXPECT_EQ(files({"C:\\back\\"}), (Files{{"C:\\back\\LEAF.kxd", CardForm(marked, false)}, {"C:\\back\\TULIP.KXD", CardForm(tulip)}}));
-    EXPECT_EQ(shown(), Texts{Shown("Confirm", mb::ICONQUESTION, "Failed to Read Kxd files.\nTry again.")});
+    EXPECT_EQ(messages.take(), Texts{Shown("Confirm", mb::ICONQUESTION, "Failed to Read Kxd files.\nTry again.")});
     EXPECT_EQ(watch.flushedVolumes(), "EEC");
 
     // Erase: No keeps everything; Yes takes designs with their thumbnails, a missing one is no
@@ -148,7 +143,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     messages.answer(id::YES);
     EXPECT_EQ(EraseSelectedFromCard(0, cardRows, card), TransferResult::Ran);
     const std::string question = Shown("Confirm", mb::YESNO | mb::ICONQUESTION, kEraseQuestion);
-    EXPECT_EQ(shown(), (Texts{question, question, Shown("Confirm", mb::ICONQUESTION, "Failed to erase Kxd files.\nTry again.")}));
+    EXPECT_EQ(messages.take(), (Texts{question, question, Shown("Confirm", mb::ICONQUESTION, "Failed to erase Kxd files.\nTry again.")}));
     for (const char* gone : {"LEAF.kxd", "LEAF.kxt", "LEAF2.kxd", "TULIP.KXD", "TULIP.kxt"}) onCard.erase(std::string("E:\\EmbF5\\") + gone);
     EXPECT_EQ(files({"E:\\EmbF5\\"}), onCard);
     EXPECT_EQ(watch.flushedVolumes(), "EECE");
@@ -171,7 +166,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
                                        std::string("ROSE.kxcopy-12")})
         drives.write("E:\\EmbF5\\" + leftover, {9});
     EXPECT_EQ(WriteHostDesign(0, host, "ROSE.kxd", card), TransferResult::Ran);
-    EXPECT_EQ(shown(), Texts(3, Shown("Attention", mb::ICONHAND, kFolderFull)));
+    EXPECT_EQ(messages.take(), Texts(3, Shown("Attention", mb::ICONHAND, kFolderFull)));
     onCard = files({"E:\\EmbF5\\"});
     EXPECT_EQ(onCard.size(), 106u);  // 100 designs, 4 thumbnails, the user's two files
     EXPECT_TRUE(onCard.contains("E:\\EmbF5\\~kxdeadbeef.tmp") && onCard.contains("E:\\EmbF5\\ROSE.kxcopy-12"));
@@ -235,7 +230,7 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
         for (const auto& [path, bytes] : clean) written += path.starts_with("E:") && !before.contains(path) ? bytes.size() : 0;
         for (std::uint64_t budget = 0; budget < written; budget += 97)
             run("budget " + std::to_string(budget), [budget](FaultPlatform& f) { f.setWriteBudget('E', budget); });
-        messages.clear();
+        messages.take();
     }
 }
 
@@ -264,12 +259,12 @@ TEST_F(CardTransfers, AListCutShortWhileWrittenAndListedDesignsInAFullFolder) {
     }, {}};
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card, cutting), TransferResult::Ran);
     EXPECT_EQ(handed, 200u);
-    EXPECT_EQ(shown(), Texts{Shown("Error", mb::ICONHAND, "File Read Error.")});
+    EXPECT_EQ(messages.take(), Texts{Shown("Error", mb::ICONHAND, "File Read Error.")});
     EXPECT_TRUE(drives.read("E:\\EmbF5\\RA.kxd") == CardForm(a, true, false) && drives.read("E:\\EmbF5\\RB.kxd") == CardForm(b, true, false));
 
     list({"C.kxd", "N.kxd"}, 2);
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::NothingDone);
-    EXPECT_EQ(shown(), Texts{Shown("Attention", mb::ICONHAND, kFolderFull)});
+    EXPECT_EQ(messages.take(), Texts{Shown("Attention", mb::ICONHAND, kFolderFull)});
     EXPECT_EQ(drives.read("E:\\EmbF5\\rc.KXD"), CardForm(c, true, false));
     EXPECT_FALSE(drives.exists("E:\\EmbF5\\RN.kxd"));
     EXPECT_EQ(files({"E:\\EmbF5\\"}).size(), 103u);  // 100 designs, 3 thumbnails
@@ -283,8 +278,6 @@ TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
     const ListRow roseRow = pcDesign("ROSE.kxd", rose);
     ASSERT_EQ(::mkfifo(drives.host("C:\\designs\\FIFO.kxd").c_str(), 0600), 0);
     fs::create_symlink("/dev/null", drives.host("C:\\designs\\NULL.kxd"));
-    Texts failures;
-    const TransferObserver observer{{}, {}, [&](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
     const std::vector<ListRow> rows{{"FIFO.kxd", "C:\\designs\\FIFO.kxd", true}, {"NULL.kxd", "C:\\designs\\NULL.kxd", true}, roseRow};
     EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), TransferResult::Ran);
     EXPECT_EQ(failures, (Texts{"FIFO.kxd: Is a FIFO", "NULL.kxd: Is a device"}));
@@ -297,7 +290,7 @@ TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
     // The list file itself.
     EXPECT_EQ(WriteListedFiles(0, "C:\\designs\\FIFO.kxd", "R.kxd", card), TransferResult::Ran);
     const std::string listRefusal = Shown("Error", mb::ICONHAND, "There is an error in a file.\nQuit operation.");
-    EXPECT_EQ(shown(), (Texts{listRefusal, listRefusal, Shown("Error", mb::ICONHAND, "File Open Error.")}));
+    EXPECT_EQ(messages.take(), (Texts{listRefusal, listRefusal, Shown("Error", mb::ICONHAND, "File Open Error.")}));
     EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
 }
 
@@ -316,8 +309,6 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     const std::string fits = std::string(246, 'f') + ".kxd", tooLong = std::string(247, 'n') + ".kxd";  // 9 + 250 and 9 + 251
     const std::string prefix = std::string(247, 'p') + ".kxd";  // p...pM.kxd: 9 + 252
     const Files before = files({"E:\\EmbF5\\", deep});
-    Texts failures;
-    const TransferObserver observer{{}, {}, [&](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
     for (const auto& [name, target] : {std::pair{std::string("ROSE.kxt"), card}, {"rose.KXT", card}, {"COM1.kxd", card}, {tooLong, card},
                                        {"A.kxd", CardTarget{deep, "E:\\"}}}) {
         Bytes host = SmallDesign(1);
@@ -339,7 +330,7 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     after["E:\\EmbF5\\" + fits] = CardForm(rose);
     after[ReplaceExtension("E:\\EmbF5\\" + fits, "kxt")] = ThumbnailOf(CardForm(rose));
     EXPECT_EQ(files({"E:\\EmbF5\\", deep}), after);
-    EXPECT_EQ(shown(), Texts{});
+    EXPECT_EQ(messages.take(), Texts{});
 }
 
 }  // namespace

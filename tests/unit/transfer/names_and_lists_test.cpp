@@ -43,14 +43,14 @@ TEST(Names, TypedNamesAreRefusedWithTheirMessage) {
     for (const Row& row : rows) {
         test::ScriptedMessages messages;
         EXPECT_EQ(CheckFolderDisplayName(4, row.typed), row.check) << row.typed;
-        EXPECT_EQ(messages.texts(), Texts(row.message.empty() ? 0 : 1, row.message));
-        for (const auto& m : messages.shown()) EXPECT_TRUE(m.caption == "Rename" && m.flags == mb::ICONHAND && m.owner == 4u);
+        EXPECT_EQ(messages.take(), Texts(row.message.empty() ? 0 : 1, "4 16 Rename: " + row.message));  // ICONHAND
     }
     EXPECT_TRUE(CheckNameCharacters("12345678|") && CheckNameCharacters(std::string("ab\0|", 4)));
     test::ScriptedMessages messages;
     EXPECT_TRUE(CheckNameLength(0, std::string(36, 'x')) == 1 && CheckNameLength(7, std::string(37, 'y')) == 0);
-    ASSERT_EQ(messages.shown().size(), 1u);
-    EXPECT_NE(messages.shown()[0].text.find("to 32 characters or less."), std::string::npos);
+    const Texts shown = messages.take();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].find("to 32 characters or less."), std::string::npos);
 }
 
 // Design rows first either way; texts of one kind byte by byte (upper case and ASCII first, a

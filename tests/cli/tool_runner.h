@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "samples/sample_designs.h"
+#include "support/test_drives.h"
 
 namespace kx::test {
 
@@ -66,11 +67,7 @@ protected:
         std::ofstream(root / path, std::ios::binary) << std::string(bytes.begin(), bytes.end());
     }
 
-    const fs::path root = [] {
-        std::string pattern = (fs::temp_directory_path() / "kxcli-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        return fs::path(pattern);
-    }();
+    const fs::path root = MakeTempFolder("kxcli");
     const fs::path card = root / "card", pc = root / "pc";
 };
 

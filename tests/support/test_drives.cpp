@@ -13,15 +13,13 @@ namespace kx::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-fs::path MakeTempRoot() {
-    std::string pattern = (fs::temp_directory_path() / "kxtest-XXXXXX").string();
+fs::path MakeTempFolder(const std::string& prefix) {
+    std::string pattern = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make " + pattern);
     return pattern;
 }
-}  // namespace
 
-TestDrives::TestDrives() : root_(MakeTempRoot()), scope_(platform_) {
+TestDrives::TestDrives() : root_(MakeTempFolder("kxtest")), scope_(platform_) {
     fs::create_directories(root_ / "temp");
     platform_.mapDrive('T', (root_ / "temp").string(), DriveType::Fixed);
     platform_.setTempFolder((root_ / "temp").string());

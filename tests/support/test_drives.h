@@ -12,6 +12,9 @@
 
 namespace kx::test {
 
+// A new empty folder PREFIX-XXXXXX in the system's temporary folder.
+std::filesystem::path MakeTempFolder(const std::string& prefix);
+
 class TestDrives {
 public:
     TestDrives();

@@ -16,13 +16,23 @@ from common import Tally, Workshop, fatcard, lines, same_file
 NAMED = ["Rose Garden Evening.kxd", "MiXeD CaSe.kxd", "lower.kxd", "UPPER.KXD", "AVeryLongDesignNameIndeed.kxd"]
 
 
-def boot(t, shop, name, mib, commands, sync=False):
+def boot(t, shop, name, mib, commands):
+    """Each command's (status, stdout, stderr) or None, and the boot's work folder ($W)."""
     image = os.path.join(shop.work, name + ".img")
     fatcard.make_image(image, mib)
-    run = fatcard.boot(image, commands, work=os.path.join(shop.work, name), sync=sync)
+    run = fatcard.boot(image, commands, work=os.path.join(shop.work, name))
     status, text = fatcard.fsck(image)
     t.check(f"{name}: fsck.vfat -n clean", status == 0 and "Free cluster summary" not in text, text)
-    return run
+    return run.results, os.path.join(shop.work, name)
+
+
+def out(r, i):
+    return r[i][1] if r[i] else ""
+
+
+def ran(t, r, i, name, *also):
+    """Command i ran and exited 0, and each of `also` holds."""
+    return t.check(name, bool(r[i]) and r[i][0] == 0 and all(also), r[i])
 
 
 def folder_matches(t, label, got, expected, names):
@@ -47,7 +57,7 @@ def main():
         # A card of 64 MiB: the user's path over one folder of 100, named designs, a crowded folder.
         erased = " ".join(f"D{i:03d}.kxd" for i in range(10, 20))
         half = " ".join(f"D{i:03d}.kxd" for i in range(50))
-        run = boot(t, shop, "card", 64, [
+        r, w = boot(t, shop, "card", 64, [
             f"{kx} --yes write EmbF5 {d}/*.kxd",                                     # 0
             f"{kx} list 0",                                                           # 1
             f"mkdir {W}/snap && cp $CARD/EmbF5/* {W}/snap/",                          # 2
@@ -66,82 +76,70 @@ def main():
             f"{kx} verify --json",                                                    # 14
             f"mkdir {W}/f8 && cp $CARD/EmbF8/*.kx? {W}/f8/",                          # 15
         ])
-        r = run.results
-        t.check("write of 100 designs", r[0] and r[0][0] == 0, r[0])
-        t.check("list of 100 designs", r[1] and len(lines(r[1][1])) == 100, r[1])
-        folder_matches(t, "100 designs", os.path.join(run_dir(shop, "card"), "snap"), expected, all100)
-        t.check("read of three, one named in another case", r[3] and r[3][0] == 0, r[3])
+        ran(t, r, 0, "write of 100 designs")
+        t.check("list of 100 designs", len(lines(out(r, 1))) == 100, r[1])
+        folder_matches(t, "100 designs", os.path.join(w, "snap"), expected, all100)
+        ran(t, r, 3, "read of three, one named in another case")
+        got = os.listdir(os.path.join(w, "read")) if os.path.isdir(os.path.join(w, "read")) else []
         for n in ("D000.kxd", "D050.kxd", "D099.kxd"):
-            folder = os.path.join(run_dir(shop, "card"), "read")
-            got = os.listdir(folder) if os.path.isdir(folder) else []
             t.check(f"read {n} whole", any(f.lower() == n.lower() and same_file(
-                os.path.join(run_dir(shop, "card"), "read", f), os.path.join(expected, n)) for f in got), got)
-        t.check("verify of the written card: sound", r[4] and r[4][0] == 0, r[4])
-        t.check("erase of ten", r[5] and r[5][0] == 0, r[5])
-        t.check("erase leaves 90 and none of the ten", r[6] and lines(r[6][1]) and len(lines(r[6][1])) == 91
-                and lines(r[6][1])[-1] == "0", r[6])
-        t.check("rename shows in the folders", r[7] and r[7][0] == 0 and "Roses" in r[7][1], r[7])
-        t.check("write of long and mixed-case names", r[8] and r[8][0] == 0, r[8])
-        listed = r[9][1] if r[9] else ""
+                os.path.join(w, "read", f), os.path.join(expected, n)) for f in got), got)
+        ran(t, r, 4, "verify of the written card: sound")
+        ran(t, r, 5, "erase of ten")
+        t.check("erase leaves 90 and none of the ten", len(lines(out(r, 6))) == 91 and lines(out(r, 6))[-1] == "0", r[6])
+        ran(t, r, 7, "rename shows in the folders", "Roses" in out(r, 7))
+        ran(t, r, 8, "write of long and mixed-case names")
+        listed = out(r, 9)
         t.check("long and mixed-case names listed and kept as given",
                 all(listed.count(n) >= 2 for n in NAMED) and all(
                     listed.count(n[:-4] + ".kxt") == 1 for n in NAMED if n.endswith(".kxd")), listed)
-        t.check("read by a name in another case", r[10] and r[10][0] == 0 and same_file(
-            os.path.join(run_dir(shop, "card"), "named", "MiXeD CaSe.kxd"), os.path.join(named, "MiXeD CaSe.kxd")),
-            r[10])
-        t.check("write of 100 into a folder of 900 files", r[11] and r[11][0] == 0, r[11])
-        t.check("1 000 files: 100 designs listed among 1 100 files", r[12] and lines(r[12][1]) == ["100", "1100"],
-                r[12])
-        t.check("1 000 files: erase of 50 leaves 50", r[13] and r[13][0] == 0 and lines(r[13][1]) == ["50"], r[13])
-        findings = json.loads(r[14][1])["findings"] if r[14] and r[14][1].startswith("{") else None
+        ran(t, r, 10, "read by a name in another case", same_file(
+            os.path.join(w, "named", "MiXeD CaSe.kxd"), os.path.join(named, "MiXeD CaSe.kxd")))
+        ran(t, r, 11, "write of 100 into a folder of 900 files")
+        t.check("1 000 files: 100 designs listed among 1 100 files", lines(out(r, 12)) == ["100", "1100"], r[12])
+        ran(t, r, 13, "1 000 files: erase of 50 leaves 50", lines(out(r, 13)) == ["50"])
+        findings = json.loads(out(r, 14))["findings"] if out(r, 14).startswith("{") else None
         t.check("verify: only the 900 foreign files", findings is not None and len(findings) == 900 and all(
             f["problem"] == "foreign-entry" and f["folder"] == "EmbF8" for f in findings),
             findings and [f for f in findings if f["problem"] != "foreign-entry"][:5])
-        folder_matches(t, "crowded folder", os.path.join(run_dir(shop, "card"), "f8"), expected,
+        folder_matches(t, "crowded folder", os.path.join(w, "f8"), expected,
                        [f"D{i:03d}.{e}" for i in range(50, 100) for e in ("kxd", "kxt")])
 
         # The earlier layout: refused, nothing moves; accepted, its folders become EmbF5 and EmbF6.
         five = " ".join(f'"{expected}"/D00{i}.*' for i in range(5))
-        run = boot(t, shop, "migration", 32, [
+        r, w = boot(t, shop, "migration", 32, [
             f"mkdir $CARD/EMB_FILE $CARD/PC_LINK && cp {five} $CARD/EMB_FILE/",
             f"{kx} --no check; echo exit $?; ls $CARD",
             f"{kx} --yes check && ls $CARD && {kx} list 0",
             f"{kx} verify",
         ])
-        r = run.results
-        t.check("migration refused: exit 3, nothing moved", r[1] and "exit 3" in r[1][1] and "EMB_FILE" in r[1][1]
-                and "EmbF5" not in r[1][1], r[1])
-        out = r[2][1] if r[2] else ""
-        t.check("migration accepted: EmbF5 holds the five designs", r[2] and r[2][0] == 0 and "EMB_FILE" not in out
-                and "PC_LINK" not in out and "EmbF6" in out and out.count(".kxd") == 5, r[2])
-        t.check("migrated card sound", r[3] and r[3][0] == 0, r[3])
+        t.check("migration refused: exit 3, nothing moved", "exit 3" in out(r, 1) and "EMB_FILE" in out(r, 1)
+                and "EmbF5" not in out(r, 1), r[1])
+        moved = out(r, 2)
+        ran(t, r, 2, "migration accepted: EmbF5 holds the five designs", "EMB_FILE" not in moved,
+            "PC_LINK" not in moved, "EmbF6" in moved, moved.count(".kxd") == 5)
+        ran(t, r, 3, "migrated card sound")
 
         # A card too small: the card's own message, designs written whole up to it, no part left.
-        run = boot(t, shop, "full", 4, [
+        r, w = boot(t, shop, "full", 4, [
             f"{kx} --yes write EmbF5 {d}/*.kxd",
             f"{kx} list 0; ls -a $CARD/EmbF5",
             f"mkdir {W}/snap && cp $CARD/EmbF5/* {W}/snap/",
             f"{kx} verify",
         ])
-        r = run.results
-        t.check("full card: exit 2 and \"Out of memory space.\"", r[0] and r[0][0] == 2
+        t.check("full card: exit 2 and \"Out of memory space.\"", bool(r[0]) and r[0][0] == 2
                 and "Error: Out of memory space." in r[0][2], r[0])
-        snap = os.path.join(run_dir(shop, "full"), "snap")
+        snap = os.path.join(w, "snap")
         kept = sorted(os.listdir(snap)) if os.path.isdir(snap) else []
         t.check("full card: some designs written", len(kept) >= 20, kept)
         t.check("full card: no side file", all(f.endswith((".kxd", ".kxt")) for f in kept), kept)
-        for f in kept:
-            t.check(f"full card: {f} whole", same_file(os.path.join(snap, f), os.path.join(expected, f)))
+        folder_matches(t, "full card", snap, expected, kept)
         t.check("full card: every design with its thumbnail",
                 sorted(f[:-1] + "t" for f in kept if f.endswith("d")) == [f for f in kept if f.endswith("t")], kept)
-        t.check("full card: verify sound", r[3] and r[3][0] == 0, r[3])
+        ran(t, r, 3, "full card: verify sound")
     finally:
         shop.close()
     return t.finish()
-
-
-def run_dir(shop, name):
-    return os.path.join(shop.work, name)
 
 
 if __name__ == "__main__":

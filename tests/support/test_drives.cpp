@@ -27,9 +27,6 @@ TestDrives::TestDrives() : root_(MakeTempFolder("kxtest")), scope_(platform_) {
 
 TestDrives::~TestDrives() {
     std::error_code ec;
-    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ec);
-    for (auto it = fs::recursive_directory_iterator(root_, ec); it != fs::recursive_directory_iterator(); it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(root_, ec);
 }
 

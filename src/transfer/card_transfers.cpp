@@ -43,7 +43,8 @@ void FlushDriveOf(const std::string& path) {
 }
 
 // The folder a write is about to fill: made when missing, and rid of the side files an
-// interrupted command left there (they would hold the volume's space for good). Its other entries.
+// interrupted command left there (they would hold the volume's space for good). Returns its
+// other entries as listed.
 std::vector<FoundFile> PrepareCardFolder(const std::string& folder) {
     EnsureFolder(folder);
     return RemoveCopySideFiles(folder);

@@ -3,7 +3,6 @@
 
 #include "resource_ids.h"
 #include "transfer/card_transfers.h"
-#include "ui/design_list_view.h"
 #include "ui/win/module.h"
 
 namespace kx {
@@ -36,13 +35,20 @@ bool CardFolderList::checkLayout(WindowRef owner, const std::string& root) {
 
 bool CardFolderList::fill(const std::string& root) {
     if (!orderFile_) return false;
-    std::vector<ShownItem> items;
+    list_.setRedraw(false);
+    list_.deleteAllItems();
     for (int i = 0; i < kCardFolderCount; ++i) {
-        shownNames_[static_cast<std::size_t>(i)] = orderFile_.displayName(i);
-        int picture = (orderFile_.hasDesigns(i) ? 1 : 0) + (i == current_ ? kFolderOpen : kFolderClosed);
-        items.push_back({shownNames_[static_cast<std::size_t>(i)], picture});
+        std::string& name = shownNames_[static_cast<std::size_t>(i)];
+        name = orderFile_.displayName(i);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = i;
+        item.pszText = name.data();
+        item.iImage = (orderFile_.hasDesigns(i) ? 1 : 0) + (i == current_ ? kFolderOpen : kFolderClosed);
+        list_.insertItem(item);
     }
-    ListShowItems(list_, items);
+    list_.setRedraw(true);
+    InvalidateRect(list_.hwnd(), nullptr, TRUE);
     shownRoot_ = root;
     return true;
 }
@@ -81,6 +87,6 @@ void CardFolderList::rename(WindowRef owner, const std::string& root, int index,
     list_.setItemText(index, item);
 }
 
-int CardFolderList::hitTest(LPARAM point) const { return ListHitTest(list_, point); }
+int CardFolderList::hitTest(LPARAM point) const { return list_.hitTest(point); }
 
 }  // namespace kx

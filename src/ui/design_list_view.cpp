@@ -29,34 +29,6 @@ void InsertColumn(const win::ListView& list, int width, const char* title) {
 
 }  // namespace
 
-std::size_t ListShowItems(const win::ListView& list, const std::vector<ShownItem>& items, int keepVisible) {
-    list.setRedraw(false);
-    list.deleteAllItems();
-    list.setItemCount(static_cast<int>(items.size()));
-    std::size_t shown = 0;
-    for (const ShownItem& shownItem : items) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = static_cast<int>(shown);
-        item.pszText = const_cast<char*>(shownItem.text.c_str());
-        item.iImage = shownItem.picture;
-        if (list.insertItem(item) < 0) break;
-        ++shown;
-    }
-    list.setRedraw(true);
-    if (keepVisible >= 0 && static_cast<std::size_t>(keepVisible) < shown) list.ensureVisible(keepVisible, false);
-    InvalidateRect(list.hwnd(), nullptr, TRUE);
-    return shown;
-}
-
-int ListHitTest(const win::ListView& list, LPARAM point, UINT* flags) {
-    LVHITTESTINFO hit{};
-    hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    int index = list.hitTest(hit);
-    if (flags) *flags = hit.flags;
-    return index;
-}
-
 DesignListView::DesignListView(HWND dialog, int id) : list_(dialog, id) {
     InsertColumn(list_, 200, "FileName");
     images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);

@@ -30,18 +30,6 @@ struct ShownRow {
     bool ticked = false;
 };
 
-// The item's text and picture, for a list whose rows the caller keeps.
-struct ShownItem {
-    const std::string& text;
-    int picture;
-};
-// Replaces every item by `items`, in order, drawn once at the end, and scrolls item
-// `keepVisible` (when not -1) wholly into view: how many were inserted (all, unless the control
-// refused one; the rest are left out).
-std::size_t ListShowItems(const win::ListView& list, const std::vector<ShownItem>& items, int keepVisible = -1);
-// The item under a point in the list's client coordinates; `flags` receives the hit flags.
-int ListHitTest(const win::ListView& list, LPARAM point, UINT* flags = nullptr);
-
 class DesignListView final : private win::ItemSource {
 public:
     // Control `id` of `dialog` with its one column ("FileName", 200 pixels) and the picture strip.
@@ -67,7 +55,7 @@ public:
     int focused() const { return list_.nextItem(-1, LVNI_FOCUSED); }
     // The row the Up or Down key moves the focus to from the focused one, or -1.
     int arrowTarget(WPARAM key) const;
-    int hitTest(LPARAM point, UINT* flags = nullptr) const { return ListHitTest(list_, point, flags); }
+    int hitTest(LPARAM point, UINT* flags = nullptr) const { return list_.hitTest(point, flags); }
     HWND hwnd() const { return list_.hwnd(); }
 
 private:

@@ -22,6 +22,15 @@ public:
         return static_cast<int>(send(LVM_INSERTCOLUMNA, index, &column));
     }
     int hitTest(LVHITTESTINFO& info) const { return static_cast<int>(send(LVM_HITTEST, 0, &info)); }
+    // The item under a point of a mouse message's lParam (client coordinates); `flags` gets the
+    // hit flags.
+    int hitTest(LPARAM point, UINT* flags = nullptr) const {
+        LVHITTESTINFO hit{};
+        hit.pt = {static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+        int index = hitTest(hit);
+        if (flags) *flags = hit.flags;
+        return index;
+    }
     int nextItem(int start, UINT flags) const { return static_cast<int>(send(LVM_GETNEXTITEM, start, flags)); }
     UINT itemState(int index, UINT mask) const { return static_cast<UINT>(send(LVM_GETITEMSTATE, index, mask)); }
     bool setItemState(int index, const LVITEMA& state) const { return send(LVM_SETITEMSTATE, index, &state) != FALSE; }

@@ -152,4 +152,8 @@ StreamShortfall CheckStreamWhole(std::span<const std::uint8_t> design) {
     return StreamShortfall::NoEndRecord;
 }
 
+bool IsTorn(StreamShortfall shortfall) {
+    return shortfall != StreamShortfall::Whole && shortfall != StreamShortfall::NoEndRecord;
+}
+
 }  // namespace kx

@@ -80,5 +80,9 @@ enum class StreamShortfall {
     NoEndRecord,          // the records run out before the end record
 };
 StreamShortfall CheckStreamWhole(std::span<const std::uint8_t> design);
+// True when the bytes end before what the header says they hold, or the header puts the stream
+// where none can be: a copy cut off rather than a design. A stream that only lacks its end
+// record (every counted record there) is not torn: the write stores such a PC design as it is.
+bool IsTorn(StreamShortfall shortfall);
 
 }  // namespace kx

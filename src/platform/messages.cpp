@@ -1,10 +1,14 @@
 // The message switch: every message goes through the sink in force.
 #include "platform/messages.h"
 
+#include <atomic>
+
 namespace kx {
 
 namespace {
 MessageSink* g_sink = nullptr;
+// Counted before the message shows: what changes while it waits is after the count.
+std::atomic<std::uint32_t> g_shown{0};
 }
 
 bool IsQuestion(unsigned flags) {
@@ -20,7 +24,10 @@ void setMessageSink(MessageSink* sink) { g_sink = sink; }
 
 int ShowMessage(WindowRef owner, const std::string& text, const std::string& caption,
                 unsigned flags) {
+    ++g_shown;
     return messageSink().show(owner, text, caption, flags);
 }
+
+std::uint32_t MessagesShown() { return g_shown; }
 
 }  // namespace kx

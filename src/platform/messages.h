@@ -54,6 +54,11 @@ void setMessageSink(MessageSink* sink);
 int ShowMessage(WindowRef owner, const std::string& text, const std::string& caption,
                 unsigned flags);
 
+// How many messages this process has shown. Every message waits for the user, and meanwhile
+// another program or a nested call may change a card: a command that sees this move since it
+// looked at the card looks again. It only ever grows (and wraps): compare for a change.
+std::uint32_t MessagesShown();
+
 using ScopedMessageSink = ScopedOverride<MessageSink, messageSink, setMessageSink>;
 
 }  // namespace kx

@@ -25,6 +25,7 @@ constexpr std::size_t kListRecordSize = kMaxPath;
 
 const char* const kFolderFullMessage =
     "100 designs have been registered.\nNo more design can be registered.";
+const char* const kFileErrorMessage = "There is an error in a file.\nQuit operation.";
 
 void Notify(const std::function<void()>& hook) {
     if (hook) hook();
@@ -62,6 +63,29 @@ bool FolderIsFull(WindowRef owner, int count, IsNew isNew) {
 bool FolderIsFull(WindowRef owner, int count) {
     return FolderIsFull(owner, count, [] { return true; });
 }
+
+// A card folder's designs as a write keeps count of them: counted as it starts, one more for
+// each new name it stores, and counted again from the card after any message, since while a
+// message waits for the user another program (or a nested call) may store designs there.
+class FolderDesignCount {
+public:
+    explicit FolderDesignCount(std::string folder) : folder_(std::move(folder)) { recount(); }
+    int now() {
+        if (MessagesShown() != countedAt_) recount();
+        return count_;
+    }
+    void addOne() { ++count_; }
+
+private:
+    void recount() {
+        countedAt_ = MessagesShown();
+        count_ = CountDesignFiles(folder_, ".kxd");
+    }
+
+    std::string folder_;
+    std::uint32_t countedAt_ = 0;
+    int count_ = 0;
+};
 
 // A thumbnail that could not be written takes its design with it: neither stays half-made.
 void RemoveDesignAndThumbnail(const std::string& cardFile) {
@@ -132,7 +156,7 @@ std::optional<DesignBytes> DesignToSend(const ListRow& row, const std::string& f
 // How one PC design's turn in the write ended.
 enum class Turn { Skipped, Written, CardFailed };
 
-Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, int& count,
+Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, FolderDesignCount& designs,
                     const TransferObserver& observer) {
     auto design = DesignToSend(row, folder, observer);
     if (!design) return Turn::Skipped;
@@ -152,7 +176,7 @@ Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& fold
         return Turn::Skipped;
     }
     std::string cardFile = folder + row.name;
-    if (!PathExists(cardFile)) ++count;
+    if (!PathExists(cardFile)) designs.addOne();
     return StoreDesign(cardFile, *design, !pair, observer) == Stored::Done ? Turn::Written : Turn::CardFailed;
 }
 
@@ -172,14 +196,14 @@ TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& 
     Notify(observer.busy);
     const std::string& folder = *card.folder;
     PrepareCardFolder(folder);
-    int count = CountDesignFiles(folder, ".kxd");
+    FolderDesignCount designs(folder);
     TransferResult result = TransferResult::Ran;
     const std::size_t total = ticked;
     for (const ListRow& row : pcRows) {
         if (!row.ticked) continue;
-        if (FolderIsFull(owner, count)) break;
+        if (FolderIsFull(owner, designs.now())) break;
         if (observer.progress) observer.progress(total - ticked, total, row.name);
-        Turn turn = WriteOneDesign(owner, row, folder, count, observer);
+        Turn turn = WriteOneDesign(owner, row, folder, designs, observer);
         if (turn == Turn::CardFailed) {
             result = TransferResult::CardWriteFailed;
             break;
@@ -273,8 +297,14 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
     const std::string& folder = *card.folder;
     std::string cardFile = folder + *name;
     if (RefusedUpFront(folder, *name, observer)) return TransferResult::CardWriteFailed;
+    // Bytes that end before their header says (or hold no whole header) would give the machine
+    // a file it cannot read: refused as the listed write refuses a design its checks refuse.
+    if (IsTorn(CheckStreamWhole(hostDesign))) {
+        ShowMessage(owner, kFileErrorMessage, "Error", mb::ICONHAND);
+        return TransferResult::NothingDone;
+    }
     PrepareCardFolder(folder);
-    if (FolderIsFull(owner, CountDesignFiles(folder, ".kxd"), [&] { return !PathExists(cardFile); }))
+    if (FolderIsFull(owner, FolderDesignCount(folder).now(), [&] { return !PathExists(cardFile); }))
         return TransferResult::NothingDone;
     NormalizeHoopFieldsInMemory(hostDesign);
     TransferResult result = TransferResult::Ran;
@@ -360,7 +390,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
         ShowMessage(owner, "File Open Error.", "Error", mb::ICONHAND);
         return TransferResult::Ran;
     }
-    int count = CountDesignFiles(folder, ".kxd");
+    FolderDesignCount designs(folder);
     const std::uint64_t records = *size / kListRecordSize;
     ListRecords listRecords(*list, records);
     const std::string prefix = ContainedBaseName(designName);
@@ -383,12 +413,12 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
         // file as it then stands.
         DesignFileInMemory listed(source);
         bool pair = CheckPairPart(listed, cardFile);
-        if (FolderIsFull(owner, count, [&] { return !cardNames.exists(name); })) {
+        if (FolderIsFull(owner, designs.now(), [&] { return !cardNames.exists(name); })) {
             result = TransferResult::NothingDone;
             break;
         }
         if (!NormalizeHoopFields(listed)) {
-            ShowMessage(owner, "There is an error in a file.\nQuit operation.", "Error", mb::ICONHAND);
+            ShowMessage(owner, kFileErrorMessage, "Error", mb::ICONHAND);
             result = TransferResult::NothingDone;
             break;
         }
@@ -398,7 +428,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
             break;
         }
         cardNames.stored(name);
-        ++count;
+        designs.addOne();
     }
     list.reset();
     FlushDriveOf(card.root);

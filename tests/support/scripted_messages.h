@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@ public:
 
     // Queues the answer (id::YES, id::NO, id::OK, id::CANCEL) to the next question.
     void answer(int id) { answers_.push_back(id); }
+    // Runs `action` while the next message waits, as another program or a nested call would.
+    void whileNextWaits(std::function<void()> action) { duringWait_ = std::move(action); }
     int show(WindowRef owner, const std::string& text, const std::string& caption, unsigned flags) override;
 
     // The messages shown since the last take, as "owner flags caption: text"; forgets them.
@@ -28,6 +31,7 @@ public:
 private:
     MessageSink* previous_;
     std::deque<int> answers_;
+    std::function<void()> duringWait_;
     std::vector<std::string> shown_;
 };
 

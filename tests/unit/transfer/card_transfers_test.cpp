@@ -333,5 +333,40 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(messages.take(), Texts{});
 }
 
+
+// While the write's "too large" message waits, a nested call of ours stores two designs in the
+// folder of 98: answered, the write counts the folder again and stops at 100 with the limit's
+// message, where its own count (98) would have stored two more.
+TEST_F(CardTransfers, TheHundredDesignLimitHoldsWhateverChangesWhileAMessageWaits) {
+    for (int i = 0; i < 98; ++i) drives.write("E:\\EmbF5\\D" + std::to_string(i) + ".kxd", Bytes{1});
+    const Bytes huge = DesignBuilder().move(0, 0).stitches(65540, 1, 0).end().bytes();
+    const std::vector<ListRow> rows{pcDesign("HUGE.kxd", huge), pcDesign("ROSE.kxd", SmallDesign(0)), pcDesign("TULIP.kxd", SmallDesign(1))};
+    drives.write("C:\\designs\\N1.kxd", SmallDesign(2)), drives.write("C:\\designs\\N2.kxd", SmallDesign(3));
+    Bytes list = ListFile("C:\\designs\\N1.kxd"), second = ListFile("C:\\designs\\N2.kxd");
+    list.insert(list.end(), second.begin(), second.end());
+    drives.write("C:\\list.dat", list);
+    messages.whileNextWaits([&] { EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "X.kxd", card), TransferResult::Ran); });
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card), TransferResult::Ran);
+    EXPECT_EQ(messages.take(), (Texts{Shown("Attention", mb::ICONEXCLAMATION,
+                                            "The design is too large and cannot be sent in this menu.\nThe pattern (HUGE) exceeds the 64000 stitch limit."),
+                                      Shown("Attention", mb::ICONHAND, kFolderFull)}));
+    EXPECT_EQ(platform().find("E:\\EmbF5\\*.kxd").size(), 100u);
+    EXPECT_TRUE(drives.exists("E:\\EmbF5\\XN2.kxd") && !drives.exists("E:\\EmbF5\\ROSE.kxd"));
+}
+
+// Host bytes shorter than a design's header, or a whole header counting records the bytes do not
+// hold, are refused as a design the checks refuse, and nothing reaches the card.
+TEST_F(CardTransfers, AHostDesignCutShortIsRefusedAndNothingIsWritten) {
+    Bytes counted(116, 0);
+    counted[0] = 116, counted[0x1C] = 5;  // the stream starts at the end, and counts 5 records
+    const Files before = files({"E:\\EmbF5\\"});
+    for (Bytes host : {Bytes{}, Bytes{7}, Bytes(60, 1), Bytes(115, 0), counted}) {
+        SCOPED_TRACE(host.size());
+        EXPECT_EQ(WriteHostDesign(0, host, "HOST.kxd", card), TransferResult::NothingDone);
+        EXPECT_EQ(messages.take(), Texts{Shown("Error", mb::ICONHAND, "There is an error in a file.\nQuit operation.")});
+        EXPECT_EQ(files({"E:\\EmbF5\\"}), before);
+    }
+}
+
 }  // namespace
 }  // namespace kx

@@ -150,7 +150,7 @@ int DemoCommand(const std::string& hostDir) {
 
     Report(*folders, cardFolder, pictures);
     Heading("kxcard verify: the card as the machine will read it");
-    int verified = VerifyCommand(demoCard, {}, false, false);
+    int verified = VerifyCommand(demoCard, {}, {}, false);
     return failed == 0 && verified == kExitDone ? kExitDone : kExitRefused;
 }
 

@@ -40,6 +40,7 @@ struct Arguments {
     std::vector<std::string> folders;
     bool repair = false;
     bool json = false;
+    std::string salvage;
 };
 
 CLI::Validator FolderValidator() {
@@ -130,9 +131,14 @@ std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Argu
         "verify", "what is wrong with the card as it stands (no layout check first), and --repair");
     verify->add_option("FOLDER", a.folders, "card folders: 0 to 11, or EmbF5 to EmbF16 (default: all)")
         ->check(FolderValidator());
-    verify->add_flag("--repair", a.repair, "repair what can be repaired; never a design's stitches");
+    CLI::Option* repair =
+        verify->add_flag("--repair", a.repair, "repair what can be repaired; never a design's stitches");
+    verify->add_option("--salvage", a.salvage,
+                       "where --repair moves torn designs off the card (default: a new folder "
+                       "kxcard-salvage-YYYYMMDD-HHMMSS here)")
+        ->needs(repair);
     verify->add_flag("--json", a.json, "the findings as one JSON document");
-    commands.push_back({verify, [&] { return VerifyCommand(g, Folders(a), a.repair, a.json); }});
+    commands.push_back({verify, [&] { return VerifyCommand(g, Folders(a), {a.repair, a.salvage}, a.json); }});
     return commands;
 }
 

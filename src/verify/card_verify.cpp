@@ -80,9 +80,56 @@ std::string CounterpartBase(std::string base) {
 
 std::string BaseOf(const std::string& name) { return SplitPath(name).base; }
 
+// A folder (ending with a backslash) that is there, or made now.
+bool FolderMade(const std::string& folder) {
+    return PathExists(folder + "*") || platform().createDirectory(folder);
+}
+
+// `bytes` as a file at `target` that was not there: written, flushed and read back the same. A
+// file already there counts only when it holds exactly these bytes (an earlier repair's copy);
+// it is never written over.
+bool PlaceWholeCopy(const std::string& target, std::span<const std::uint8_t> bytes) {
+    auto same = [&](const std::optional<std::vector<std::uint8_t>>& read) {
+        return read && std::ranges::equal(*read, bytes);
+    };
+    if (PathExists(target)) return same(ReadWholeFile(target));
+    bool written = [&] {
+        auto file = platform().open(target, OpenMode::Replace);
+        return file && file->writeExactly(bytes) && file->flush();
+    }();
+    if (written && same(ReadWholeFile(target))) return true;
+    platform().deleteFile(target);  // our own partial copy: the card still holds the file
+    return false;
+}
+
+// The folder on the computer that torn designs are moved into, like fsck's lost+found: their
+// bytes may exist nowhere else, so the repair takes them off the card without losing them.
+class SalvageFolder {
+public:
+    explicit SalvageFolder(std::string folder) : folder_(std::move(folder)) {}
+
+    // Copies `names` of the card folder `cardFolder` into the subfolder `label`, each whole, and
+    // only then deletes them from the card. False when a copy could not be made whole (nothing
+    // was deleted) or a delete failed.
+    bool move(const std::string& label, const std::string& cardFolder, const std::vector<std::string>& names) const {
+        if (folder_.empty() || !FolderMade(folder_)) return false;
+        const std::string into = folder_ + label + "\\";
+        if (!FolderMade(into)) return false;
+        for (const std::string& name : names) {
+            auto bytes = ReadWholeFile(cardFolder + name);
+            if (!bytes || !PlaceWholeCopy(into + name, *bytes)) return false;
+        }
+        return std::ranges::all_of(names, [&](const std::string& name) { return platform().deleteFile(cardFolder + name); });
+    }
+
+private:
+    std::string folder_;
+};
+
 class CardVerifier {
 public:
-    CardVerifier(std::string root, bool repair) : root_(std::move(root)), repair_(repair) {
+    CardVerifier(std::string root, bool repair, std::string salvageFolder)
+        : root_(std::move(root)), repair_(repair), salvage_(std::move(salvageFolder)) {
         rootEntries_ = checkNames("", root_, ListEntries(root_));
         earlierLayout_ = DetectOldLayout(root_);
     }
@@ -102,12 +149,13 @@ private:
     std::vector<Entry> checkNames(const std::string& label, const std::string& folder,
                                   std::vector<Entry> entries);
     void checkDesignFolder(const std::string& label, const std::string& folder);
-    bool checkDesign(const std::string& label, const std::string& folder, const std::string& name,
+    void checkDesign(const std::string& label, const std::string& folder, const std::string& name,
                      const std::string* thumbnail, const std::set<std::string>& designBases);
     OrderFile rebuiltOrderFile(std::span<const std::uint8_t> damaged) const;
 
     std::string root_;
     bool repair_;
+    SalvageFolder salvage_;
     std::vector<Entry> rootEntries_;
     int earlierLayout_ = 0;
 };
@@ -221,9 +269,9 @@ void CardVerifier::checkDesignFolder(const std::string& label, const std::string
     for (const std::string& design : designs) {
         auto thumbnail = thumbnails.find(LowerAsciiCopy(ReplaceExtension(design, "kxt")));
         const std::string* thumbnailName = thumbnail == thumbnails.end() ? nullptr : &thumbnail->second;
-        // The thumbnail of a design the repair deleted goes with the thumbnails left alone.
-        if (checkDesign(label, folder, design, thumbnailName, designBases) && thumbnailName)
-            claimed.insert(thumbnail->first);
+        // A design's thumbnail stays with it, on the card or in the salvage folder.
+        checkDesign(label, folder, design, thumbnailName, designBases);
+        if (thumbnailName) claimed.insert(thumbnail->first);
     }
     for (const auto& [lower, name] : thumbnails) {
         if (claimed.count(lower)) continue;
@@ -238,30 +286,34 @@ const char* TornText(StreamShortfall shortfall) {
         case StreamShortfall::ShorterThanHeader: return "shorter than a design's header";
         case StreamShortfall::StartOutsideFile: return "its stitches would start outside the file";
         case StreamShortfall::CountBeyondFile: return "shorter than the records its header counts";
-        case StreamShortfall::NoEndRecord: return "its stitches end without an end record";
+        case StreamShortfall::NoEndRecord:
+            return "its stitches end without an end record (the write stores such a PC design as it is)";
         case StreamShortfall::Whole: break;
     }
     return "";
 }
 
-// False when the design is gone: a torn one the repair deleted.
-bool CardVerifier::checkDesign(const std::string& label, const std::string& folder, const std::string& name,
+void CardVerifier::checkDesign(const std::string& label, const std::string& folder, const std::string& name,
                                const std::string* thumbnail, const std::set<std::string>& designBases) {
     const std::string path = folder + name;
     auto bytes = ReadWholeFile(path);
     if (!bytes) {
         note(label, name, Problem::DesignUnreadable, "cannot be read");
-        return true;
+        return;
     }
     // A torn copy has lost stitches no repair can bring back, and no thumbnail is made from it:
-    // the repair deletes it (its thumbnail then goes as one without its design), so the user
-    // writes it again from the PC.
-    if (StreamShortfall shortfall = CheckStreamWhole(*bytes); shortfall != StreamShortfall::Whole) {
-        bool deleted = false;
-        note(label, name, Problem::DesignTorn, std::to_string(bytes->size()) + " bytes, " + TornText(shortfall),
-             Repair::Delete, [&] { return deleted = platform().deleteFile(path); });
-        return !deleted;
+    // the repair moves it and its thumbnail off the card into the salvage folder, and the user
+    // writes it again from the PC (or keeps what was salvaged where it exists nowhere else).
+    StreamShortfall shortfall = CheckStreamWhole(*bytes);
+    const std::string what = std::to_string(bytes->size()) + " bytes, " + TornText(shortfall);
+    if (IsTorn(shortfall)) {
+        std::vector<std::string> files{name};
+        if (thumbnail) files.push_back(*thumbnail);
+        note(label, name, Problem::DesignTorn, what, Repair::Salvage, [&] { return salvage_.move(label, folder, files); });
+        return;
     }
+    // Every counted record there and no end record: what the write stores for such a PC design.
+    if (shortfall != StreamShortfall::Whole) note(label, name, Problem::DesignUnterminated, what);
     auto header = DesignHeader::parse(*bytes);
     if (ExceedsRecordLimit(*bytes, kCardRecordLimit))
         note(label, name, Problem::RecordLimit,
@@ -289,11 +341,11 @@ bool CardVerifier::checkDesign(const std::string& label, const std::string& fold
         if (thumbnail)
             note(label, *thumbnail, Problem::PairHalfThumbnail, "the thumbnail of a tandem-hoop pair half",
                  Repair::Delete, [&] { return platform().deleteFile(thumbnailPath); });
-        return true;
+        return;
     }
     stored.storeInto(*bytes);
     auto record = MakeThumbnailRecord(*bytes);
-    if (!record) return true;
+    if (!record) return;
     auto place = [&] { return PlaceOnCard(*record, thumbnailPath); };
     if (!thumbnail) {
         note(label, name, Problem::ThumbnailMissing, "no thumbnail", Repair::WriteThumbnail, place);
@@ -301,7 +353,6 @@ bool CardVerifier::checkDesign(const std::string& label, const std::string& fold
         note(label, *thumbnail, Problem::ThumbnailDiffers, "differs from the thumbnail of its design",
              Repair::WriteThumbnail, place);
     }
-    return true;
 }
 
 }  // namespace
@@ -323,8 +374,9 @@ int VerifyReport::repairable() const {
                                           [](const Finding& f) { return f.repair != Repair::None; }));
 }
 
-VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair) {
-    CardVerifier verifier(root, repair);
+VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair,
+                        const std::string& salvageFolder) {
+    CardVerifier verifier(root, repair, salvageFolder);
     verifier.checkOrderFile();
     std::vector<int> chosen = folders;
     if (chosen.empty())
@@ -339,9 +391,9 @@ VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders
 namespace {
 
 // In the order of the enumerations.
-constexpr std::array<std::string_view, 20> kProblemNames{
+constexpr std::array<std::string_view, 21> kProblemNames{
     "order-file-damaged", "order-file-blocked", "folder-missing", "folder-blocked", "too-many-designs",
-    "design-unreadable", "design-torn", "record-limit", "record-count-none", "no-hoop-fits",
+    "design-unreadable", "design-torn", "design-unterminated", "record-limit", "record-count-none", "no-hoop-fits",
     "hoop-fields-not-normalised", "thumbnail-missing", "thumbnail-differs", "thumbnail-without-design", "pair-half-alone", "pair-half-thumbnail", "copy-leftover",
     "foreign-entry", "case-clash", "unholdable-name"};
 static_assert(kProblemNames.size() == static_cast<std::size_t>(Problem::UnholdableName) + 1);
@@ -349,15 +401,16 @@ static_assert(kProblemNames.size() == static_cast<std::size_t>(Problem::Unholdab
 struct RepairTexts {
     std::string_view name, done, failed;
 };
-constexpr std::array<RepairTexts, 6> kRepairTexts{{
+constexpr std::array<RepairTexts, 7> kRepairTexts{{
     {"none", "left as it is", "left as it is"},
     {"rebuild", "rebuilt", "could not be rebuilt"},
     {"make", "made", "could not be made"},
     {"normalise", "hoop fields normalised", "hoop fields could not be written"},
     {"write-thumbnail", "thumbnail written", "thumbnail could not be written"},
     {"delete", "deleted", "could not be deleted"},
+    {"salvage", "moved off the card into the salvage folder", "could not be moved off the card whole: left on it"},
 }};
-static_assert(kRepairTexts.size() == static_cast<std::size_t>(Repair::Delete) + 1);
+static_assert(kRepairTexts.size() == static_cast<std::size_t>(Repair::Salvage) + 1);
 
 }  // namespace
 

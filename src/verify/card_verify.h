@@ -15,7 +15,8 @@ enum class Problem {
     FolderBlocked,           // a file stands in its place, or the earlier layout is still to move
     TooManyDesigns,          // more than the machine's 100
     DesignUnreadable,
-    DesignTorn,              // its stitches end before its header says: a copy cut off
+    DesignTorn,              // cut short: its bytes end before its header says, as a copy cut off
+    DesignUnterminated,      // every record it counts is there, but no end record
     RecordLimit,
     RecordCountNone,         // a record count of 0 or less, which the write never converts
     NoHoopFits,
@@ -32,7 +33,7 @@ enum class Problem {
 };
 
 // The repair a problem gets; None for those that are only reported.
-enum class Repair { None, RebuildOrderFile, MakeFolder, NormaliseHoopFields, WriteThumbnail, Delete };
+enum class Repair { None, RebuildOrderFile, MakeFolder, NormaliseHoopFields, WriteThumbnail, Delete, Salvage };
 
 enum class RepairOutcome { NotTried, Done, Failed };
 
@@ -60,7 +61,13 @@ struct VerifyReport {
 // and the design folders `folders` (0 to 11; all of them when empty). Changes nothing unless
 // `repair`; then each repair is one file operation, or a whole file written beside its target
 // and renamed over it (`WriteWholeFile`), so an interruption leaves the card no worse than it was.
-VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair);
+// A torn design is not deleted but moved off the card with its thumbnail into `salvageFolder`
+// (a folder path ending with a backslash, made when the first one comes; its subfolder per card
+// folder too): each file is deleted from the card only once its copy there is written, flushed
+// and read back the same, and nothing there is written over. Without a salvage folder, or one
+// that cannot be made, the design stays on the card and its repair fails.
+VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair,
+                        const std::string& salvageFolder);
 
 // Stable names for scripts ("thumbnail-missing") and what a repair did or failed to do.
 std::string_view ProblemName(Problem problem);

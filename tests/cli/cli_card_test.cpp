@@ -78,7 +78,7 @@ TEST_F(ToolTest, ABlankCardFromCheckThroughRenameWriteVerifyReadAndErase) {
            {1, "{\"repair\": false, \"findings\": [\n  {\"path\": \"EmbF6/notes.txt\", \"folder\": \"EmbF6\", "
                "\"file\": \"notes.txt\", \"problem\": \"foreign-entry\", \"what\": \"neither a design nor a thumbnail\", "
                "\"repair\": \"none\", \"repaired\": false}],\n"
-               " \"summary\": \"1 finding, 0 of them repairable with --repair\", \"sound\": false}\n", ""}},
+               " \"salvage\": null, \"summary\": \"1 finding, 0 of them repairable with --repair\", \"sound\": false}\n", ""}},
           {"diff -r before card", {}},
           {"card verify --repair", {1, "EmbF5/HEART.kxd: no thumbnail; thumbnail written\n"
                                        "EmbF5/ORPHAN.kxt: a thumbnail without its design; deleted\n"
@@ -134,6 +134,30 @@ TEST_F(ToolTest, WriteFailuresShowTheCardsMessagesOrNoneAndSetTheExitStatus) {
              {"HEART.kxd pc/STAR.kxd pc/CARD.kxd",
               {2, "", "kxcard: EmbF5/STAR.kxd: Is a directory\nError: Out of memory space.\n"}}})
         walk({{"card write 0 pc/" + step.first, step.second}, {"card list 0", {0, "HEART.kxd\nSTAR.kxd\n", ""}}});
+}
+
+
+// --repair moves a torn design and its thumbnail off the card into the salvage folder, byte for
+// byte, and says where; one the write stored as it is (no end record) is named and stays; a
+// salvage folder that cannot be made leaves the card as it was.
+TEST_F(ToolTest, RepairMovesATornDesignIntoTheSalvageFolderAndLeavesAnUnterminatedOneOnTheCard) {
+    const std::string torn = "EmbF5/HEART.kxd: 300 bytes, shorter than the records its header counts; ";
+    walk({{"head -c -2 pc/STAR.kxd >pc/OPEN.kxd && printf '\\0\\0' >>pc/OPEN.kxd && card write 0 pc/HEART.kxd pc/OPEN.kxd", {}},
+          {"head -c 300 card/EmbF5/HEART.kxd >cut && cp cut card/EmbF5/HEART.kxd && cp -r card before && touch plain", {}}});
+    const std::string unterminated =
+        "EmbF5/OPEN.kxd: " + std::to_string(fs::file_size(card / "EmbF5/OPEN.kxd")) +
+        " bytes, its stitches end without an end record (the write stores such a PC design as it is)";
+    walk({{"card verify --repair --salvage plain/saved",
+           {1, torn + "could not be moved off the card whole: left on it\n" + unterminated + "; left as it is\n"
+               "salvage folder: " + (root / "plain/saved").string() + "\n2 findings: 0 repaired, 2 not\n", ""}},
+          {"diff -r before card", {}},
+          {"card verify --repair --salvage saved",
+           {1, torn + "moved off the card into the salvage folder\n" + unterminated + "; left as it is\n"
+               "salvage folder: " + (root / "saved").string() + "\n2 findings: 1 repaired, 1 not\n", ""}},
+          {"cmp cut saved/EmbF5/HEART.kxd && cmp before/EmbF5/HEART.kxt saved/EmbF5/HEART.kxt && ls card/EmbF5 && ls saved/EmbF5",
+           {0, "OPEN.kxd\nOPEN.kxt\nHEART.kxd\nHEART.kxt\n", ""}},
+          {"cp cut card/EmbF5/HEART.kxd && mkdir here && cd here && card verify --repair --json 0 >/dev/null; "
+           "cmp ../cut kxcard-salvage-*/EmbF5/HEART.kxd && ls ../card/EmbF5", {0, "OPEN.kxd\nOPEN.kxt\n", ""}}});
 }
 
 }  // namespace

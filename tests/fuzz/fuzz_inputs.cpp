@@ -75,7 +75,7 @@ void CheckOrderFile(Bytes in) {
     KX_FUZZ_CHECK(ReadOrderFile(0, "E:\\", read) == (valid ? OrderFileRead::Valid : OrderFileRead::Unusable));
     KX_FUZZ_CHECK(read.has() == valid && (!valid || Same(in, read.bytes())));
     card.putOrderFile(in);
-    VerifyCard("E:\\", {}, true);
+    VerifyCard("E:\\", {}, true, "");
     KX_FUZZ_CHECK(ReadOrderFile(0, "E:\\", reread) == OrderFileRead::Valid && (!valid || Same(in, reread.bytes())));
     const auto salvaged = SalvageDisplayNames(in);
     for (std::size_t i = 0; i < salvaged.size(); ++i) {

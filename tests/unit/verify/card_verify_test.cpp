@@ -8,6 +8,8 @@
 #include <map>
 
 #include "card/card_layout.h"
+#include "platform/paths.h"
+#include "support/design_builder.h"
 #include "samples/sample_designs.h"
 #include "support/fault_platform.h"
 #include "support/scripted_messages.h"
@@ -23,6 +25,20 @@ using Bytes = std::vector<std::uint8_t>;
 using P = Problem;
 using Found = std::pair<std::string, Problem>;
 using Founds = std::vector<Found>;
+
+Bytes ReadHost(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Every file below `folder` by its relative path; none when there is no such folder.
+std::map<std::string, Bytes> FilesUnder(const fs::path& folder) {
+    std::map<std::string, Bytes> out;
+    if (!fs::exists(folder)) return out;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) out[entry.path().lexically_relative(folder).string()] = ReadHost(entry.path());
+    return out;
+}
 
 // What --repair puts right; everything else is only reported.
 bool Repairable(Problem p) {
@@ -52,7 +68,7 @@ public:  // the damage table reaches in
     void damageTogether();
 
     fs::path card() const { return drives.host("E:\\"); }
-    Bytes read(const std::string& path) const { std::ifstream in(card() / path, std::ios::binary); return {std::istreambuf_iterator<char>(in), {}}; }
+    Bytes read(const std::string& path) const { return ReadHost(card() / path); }
     // At exactly this spelling, beside any name that differs only in case.
     void write(const std::string& path, const Bytes& b) const {
         std::ofstream(card() / path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::ssize(b));
@@ -65,21 +81,23 @@ public:  // the damage table reaches in
     }
     // Every file; with `stitchesOnly` the designs' bytes after the header, which no repair may touch.
     std::map<std::string, Bytes> files(bool stitchesOnly = false) const {
-        std::map<std::string, Bytes> out;
-        for (const auto& entry : fs::recursive_directory_iterator(card())) {
-            std::string path = entry.path().lexically_relative(card()).string();
-            if (!entry.is_regular_file() || (stitchesOnly && !path.ends_with(".kxd"))) continue;
-            Bytes& bytes = out[path] = read(path);
+        std::map<std::string, Bytes> out = FilesUnder(card());
+        if (stitchesOnly) std::erase_if(out, [](const auto& file) { return !file.first.ends_with(".kxd"); });
+        for (auto& [path, bytes] : out)
             if (stitchesOnly) bytes.erase(bytes.begin(), bytes.begin() + std::min<std::ptrdiff_t>(116, std::ssize(bytes)));
-        }
         return out;
     }
     Founds verify() {
         Founds out;
-        for (const Finding& f : VerifyCard("E:\\", {}, false).findings) out.push_back({f.path(), f.problem});
+        for (const Finding& f : VerifyCard("E:\\", {}, false, kSalvage).findings) out.push_back({f.path(), f.problem});
         std::ranges::sort(out);
         return out;
     }
+    VerifyReport repair() { return VerifyCard("E:\\", {}, true, kSalvage); }
+    // The salvage folder's files by "EmbF5/NAME"; none when it was never made.
+    std::map<std::string, Bytes> salvaged() const { return FilesUnder(drives.host(kSalvage)); }
+
+    static inline const std::string kSalvage = "C:\\salvage\\";
 
     test::TestDrives drives;
     test::ScriptedMessages messages;
@@ -112,20 +130,26 @@ const std::vector<Damage>& Damages() {
         {"file in place of a design folder", [](T& t) { t.remove("EmbF9"), t.write("EmbF9", {1}); }, {{"EmbF9", P::FolderBlocked}}},
         {"100 designs in a folder", fill(100), {}},
         {"101 designs in a folder", fill(101), {{"EmbF6", P::TooManyDesigns}}},
-        // A copy cut off: the repair deletes it and then its thumbnail, never drawing one from it.
-        {"torn designs: empty, cut within its stitches, its end record lost, counting more records than it holds, "
-         "its stitches starting past its end",
+        // A copy cut off: the repair moves it and its thumbnail off the card, never drawing one from it.
+        {"torn designs: empty, cut within its stitches, counting more records than it holds, its stitches "
+         "starting past its end",
          [](T& t) {
              t.write("EmbF6/ZERO.kxd", {});
-             Bytes heart = t.read("EmbF5/HEART.kxd"), card = t.read("EmbF5/CARD.kxd");
+             Bytes heart = t.read("EmbF5/HEART.kxd");
              t.write("EmbF6/FAR.kxd", heart), t.patch("EmbF6/FAR.kxd", 0, static_cast<std::uint32_t>(heart.size() + 2));
              heart.resize(300), t.write("EmbF5/HEART.kxd", heart);
-             ASSERT_EQ(card.end()[-2] * 256 + card.end()[-1], 0x8010);
-             card.end()[-2] = 0, card.end()[-1] = 0, t.write("EmbF5/CARD.kxd", card);
              t.patch("EmbF5/STAR.kxd", 0x1C, static_cast<std::uint32_t>(t.read("EmbF5/STAR.kxd").size()));
          },
-         {{"EmbF5/CARD.kxd", P::DesignTorn}, {"EmbF5/HEART.kxd", P::DesignTorn}, {"EmbF5/STAR.kxd", P::DesignTorn},
-          {"EmbF6/FAR.kxd", P::DesignTorn}, {"EmbF6/ZERO.kxd", P::DesignTorn}}},
+         {{"EmbF5/HEART.kxd", P::DesignTorn}, {"EmbF5/STAR.kxd", P::DesignTorn}, {"EmbF6/FAR.kxd", P::DesignTorn},
+          {"EmbF6/ZERO.kxd", P::DesignTorn}}},
+        // Every record it counts is there, only the end record is not: named, left on the card.
+        {"end record lost",
+         [](T& t) {
+             Bytes card = t.read("EmbF5/CARD.kxd");
+             ASSERT_EQ(card.end()[-2] * 256 + card.end()[-1], 0x8010);
+             card.end()[-2] = 0, card.end()[-1] = 0, t.write("EmbF5/CARD.kxd", card);
+         },
+         {{"EmbF5/CARD.kxd", P::DesignUnterminated}}},
         {"over the record limit, copied without a thumbnail",
          [](T& t) {
              for (const samples::SampleDesign& s : samples::MakeSampleDesigns())
@@ -170,12 +194,17 @@ TEST_F(CardVerify, EachDamageIsFoundChangesNothingAndRepairsAsFarAsItCan) {
         EXPECT_TRUE(files() == before) << "changed without --repair";
         Founds left;
         std::copy_if(d.found.begin(), d.found.end(), std::back_inserter(left), [](const Found& f) { return !Repairable(f.second); });
-        EXPECT_EQ(VerifyCard("E:\\", {}, true).unrepaired(), std::ssize(left));
+        fs::remove_all(drives.host(kSalvage));
+        EXPECT_EQ(repair().unrepaired(), std::ssize(left));
         EXPECT_EQ(verify(), left);
+        // A torn design and its thumbnail leave the card for the salvage folder, byte for byte.
         auto kept = sewn;
+        std::map<std::string, Bytes> moved;
         for (const Found& f : d.found)
-            if (f.second == P::DesignTorn) kept.erase(f.first);
+            for (const std::string& file : {f.first, ReplaceExtension(f.first, "kxt")})
+                if (f.second == P::DesignTorn && before.contains(file)) kept.erase(file), moved[file] = before.at(file);
         EXPECT_EQ(files(true), kept);
+        EXPECT_EQ(salvaged(), moved);
     }
 }
 
@@ -190,7 +219,7 @@ TEST_F(CardVerify, RepairsFailOnAReadOnlyCardLeaveItNoWorseWhenInterruptedAndSuc
     {
         test::FaultPlatform readOnly(drives.backend());
         readOnly.setReadOnly('E');
-        const VerifyReport report = VerifyCard("E:\\", {}, true);
+        const VerifyReport report = repair();
         EXPECT_EQ(std::pair(report.findings.size(), report.unrepaired()), std::pair(std::size_t{9}, 9));
         for (const Finding& f : report.findings) EXPECT_EQ(f.outcome, RepairOutcome::Failed) << f.path();
         EXPECT_TRUE(files() == damaged);
@@ -199,7 +228,7 @@ TEST_F(CardVerify, RepairsFailOnAReadOnlyCardLeaveItNoWorseWhenInterruptedAndSuc
         restore(), damageTogether();
         test::FaultPlatform fault(drives.backend());
         fault.failOperation(k);
-        const VerifyReport report = VerifyCard("E:\\", {}, true);
+        const VerifyReport report = repair();
         if (fault.failedOperation().empty()) {
             EXPECT_GT(k, 20);
             EXPECT_EQ(report.repaired(), 9);
@@ -209,7 +238,7 @@ TEST_F(CardVerify, RepairsFailOnAReadOnlyCardLeaveItNoWorseWhenInterruptedAndSuc
         const Founds after = verify();
         EXPECT_TRUE(std::includes(found.begin(), found.end(), after.begin(), after.end())) << "new findings";
         EXPECT_EQ(files(true), sewn);
-        EXPECT_EQ(VerifyCard("E:\\", {}, true).unrepaired(), 0);
+        EXPECT_EQ(repair().unrepaired(), 0);
         OrderFile order;
         ASSERT_EQ(ReadOrderFile(0, "E:\\", order), OrderFileRead::Valid);
         EXPECT_EQ(order.displayName(2) + order.displayName(7), "ROSESEmbF12");
@@ -217,6 +246,68 @@ TEST_F(CardVerify, RepairsFailOnAReadOnlyCardLeaveItNoWorseWhenInterruptedAndSuc
     }
     EXPECT_EQ(verify(), Founds{});
     for (const char* same : {"EmbF5/HEART.kxd", "EmbF5/HEART.kxt", "EmbF5/STAR.kxt"}) EXPECT_EQ(files()[same], sound.at(same)) << same;
+}
+
+
+// A PC design without its end record goes to the card as it is: verify names it, and --repair
+// leaves it there and makes no salvage folder.
+TEST_F(CardVerify, AnUnterminatedDesignTheWriteStoredIsReportedAndStaysOnTheCard) {
+    const Bytes open = test::DesignBuilder().move(0, 0).stitches(20, 3, 2).bytes();
+    drives.write("C:\\OPEN.kxd", open);
+    ASSERT_EQ(WriteSelectedToCard(0, {{"OPEN.kxd", "C:\\OPEN.kxd", true}}, {"E:\\EmbF9\\", "E:\\"}), TransferResult::Ran);
+    ASSERT_EQ(read("EmbF9/OPEN.kxd").size(), open.size());
+    const auto before = files();
+    const VerifyReport report = repair();
+    ASSERT_EQ(report.findings.size(), 1u);
+    EXPECT_EQ(std::pair(report.findings[0].path(), report.findings[0].problem), Found("EmbF9/OPEN.kxd", P::DesignUnterminated));
+    EXPECT_EQ(report.findings[0].outcome, RepairOutcome::NotTried);
+    EXPECT_TRUE(files() == before);
+    EXPECT_FALSE(fs::exists(drives.host(kSalvage)));
+}
+
+// The salvage never costs a byte: with no folder to put it in (none can be made, a file stands in
+// its place, or none is given), with too little room there, and failing at each file operation in
+// turn, the torn design and its thumbnail stay whole on the card or lie whole in the salvage folder.
+TEST_F(CardVerify, ATornDesignIsNeverDeletedBeforeItsCopyIsWhole) {
+    Bytes heart = read("EmbF5/HEART.kxd");
+    heart.resize(300), write("EmbF5/HEART.kxd", heart);
+    const auto torn = files();
+    const std::map<std::string, Bytes> both{{"EmbF5/HEART.kxd", torn.at("EmbF5/HEART.kxd")}, {"EmbF5/HEART.kxt", torn.at("EmbF5/HEART.kxt")}};
+    drives.write("C:\\taken", {1});
+    for (const std::string& nowhere : {std::string("C:\\missing\\deeper\\"), std::string("C:\\taken\\"), std::string()}) {
+        SCOPED_TRACE(nowhere);
+        const VerifyReport report = VerifyCard("E:\\", {}, true, nowhere);
+        ASSERT_EQ(report.findings.size(), 1u);
+        EXPECT_EQ(report.findings[0].outcome, RepairOutcome::Failed);
+        EXPECT_TRUE(files() == torn);
+    }
+    {
+        test::FaultPlatform full(drives.backend());
+        full.setWriteBudget('C', 100);
+        EXPECT_EQ(repair().unrepaired(), 1);
+        EXPECT_TRUE(files() == torn);
+        EXPECT_EQ(salvaged(), (std::map<std::string, Bytes>{}));
+    }
+    for (int k = 1;; ++k) {
+        restore(), write("EmbF5/HEART.kxd", heart), fs::remove_all(drives.host(kSalvage));
+        test::FaultPlatform fault(drives.backend());
+        fault.failOperation(k);
+        const VerifyReport report = repair();
+        if (fault.failedOperation().empty()) break;
+        const bool moved = std::ranges::any_of(report.findings, [](const Finding& f) {
+            return f.problem == P::DesignTorn && f.outcome == RepairOutcome::Done;
+        });
+        SCOPED_TRACE("failed: " + fault.failedOperation());
+        auto now = salvaged();
+        for (const auto& [file, bytes] : files())
+            if (file.starts_with("EmbF5/HEART.")) now[file] = bytes;
+        for (const auto& [file, bytes] : both) EXPECT_EQ(now[file], bytes) << file;
+        EXPECT_EQ(moved, !fs::exists(card() / "EmbF5/HEART.kxd") && !fs::exists(card() / "EmbF5/HEART.kxt"));
+        // Once the failure is gone, a second repair finishes the move.
+        EXPECT_EQ(repair().unrepaired(), 0);
+        EXPECT_EQ(salvaged(), both);
+    }
+    EXPECT_EQ(salvaged(), both);
 }
 
 }  // namespace

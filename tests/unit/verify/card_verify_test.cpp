@@ -266,7 +266,7 @@ TEST_F(CardVerify, AnUnterminatedDesignTheWriteStoredIsReportedAndStaysOnTheCard
 }
 
 // The salvage never costs a byte: with no folder to put it in (none can be made, a file stands in
-// its place, or none is given), with too little room there, and failing at each file operation in
+// its place, or none is given), with another file of that name there, with too little room there, and failing at each file operation in
 // turn, the torn design and its thumbnail stay whole on the card or lie whole in the salvage folder.
 TEST_F(CardVerify, ATornDesignIsNeverDeletedBeforeItsCopyIsWhole) {
     Bytes heart = read("EmbF5/HEART.kxd");
@@ -274,13 +274,17 @@ TEST_F(CardVerify, ATornDesignIsNeverDeletedBeforeItsCopyIsWhole) {
     const auto torn = files();
     const std::map<std::string, Bytes> both{{"EmbF5/HEART.kxd", torn.at("EmbF5/HEART.kxd")}, {"EmbF5/HEART.kxt", torn.at("EmbF5/HEART.kxt")}};
     drives.write("C:\\taken", {1});
-    for (const std::string& nowhere : {std::string("C:\\missing\\deeper\\"), std::string("C:\\taken\\"), std::string()}) {
+    drives.makeDir("C:\\earlier"), drives.makeDir("C:\\earlier\\EmbF5");
+    drives.write("C:\\earlier\\EmbF5\\HEART.kxt", {5});  // another design's, never written over
+    for (const std::string& nowhere : {std::string("C:\\missing\\deeper\\"), std::string("C:\\taken\\"), std::string(),
+                                       std::string("C:\\earlier\\")}) {
         SCOPED_TRACE(nowhere);
         const VerifyReport report = VerifyCard("E:\\", {}, true, nowhere);
         ASSERT_EQ(report.findings.size(), 1u);
         EXPECT_EQ(report.findings[0].outcome, RepairOutcome::Failed);
         EXPECT_TRUE(files() == torn);
     }
+    EXPECT_EQ(drives.read("C:\\earlier\\EmbF5\\HEART.kxt"), Bytes{5});
     {
         test::FaultPlatform full(drives.backend());
         full.setWriteBudget('C', 100);

@@ -12,7 +12,7 @@ from its start. After each cut `fsck.vfat -a` repairs the volume as a user's sys
 second boot takes the card as it stands, verifies it, writes one more design, repairs, verifies
 and lists. The rules: nothing that was on the card before the command is lost but what it was
 replacing or erasing; every design is byte-identical to what was there or what a complete write
-stores, or verify names it and --repair removes it; the order file is valid, or repaired; no
+stores, or verify names it and --repair moves it into a salvage folder whole; the order file is valid, or repaired; no
 side file survives the next write; verify after --repair finds the card sound; fsck.vfat -n clean;
 and a cut after the command ended (its flush returned) finds all of it on the card.
 """
@@ -121,7 +121,7 @@ class Scenario:
             "cp -r $CARD/. $W/taken",                                             # 0
             f"{kx} verify --json",                                                # 1
             f"{kx} --yes write EmbF5 \"{self.next_design}\"; ls -a $CARD/EmbF5",  # 2
-            f"{kx} verify --repair --json",                                       # 3
+            f"{kx} verify --repair --json --salvage $W/salvage",                  # 3
             "cp -r $CARD/. $W/repaired",                                          # 4
             f"{kx} verify",                                                       # 5
             f"{kx} list 0",                                                       # 6
@@ -137,6 +137,7 @@ class Scenario:
             return
         taken = tree(os.path.join(work, "after", "taken"))
         repaired = tree(os.path.join(work, "after", "repaired"))
+        salvaged = tree(os.path.join(work, "after", "salvage"))
         progress = self.progress(command, taken)
         self.seen[f"{command}: cut {progress}"] += 1
         if os.path.exists(done):
@@ -164,7 +165,10 @@ class Scenario:
                 if not fine and target and stage == "as the cut left it" and rel in named:
                     continue  # named by verify: the repair must mend or remove it
                 if not fine and target and got is None and named.get(rel[:-4] + ".kxd") == "design-torn":
-                    continue  # torn, and the repair removed it with its thumbnail
+                    # Torn: the repair moved it off the card with its thumbnail, bytes as the cut left them.
+                    t.check(f"{label}: {rel} in the salvage folder", rel not in taken or same_file(salvaged.get(rel), taken[rel]),
+                            "missing" if rel not in salvaged else "differs")
+                    continue
                 if not fine and stage == "as the cut left it" and rel.endswith(".kxt"):
                     continue  # a thumbnail is made again from its design
                 t.check(f"{label}: {rel} {stage}", fine, "missing" if got is None else "differs")

@@ -1,35 +1,16 @@
 // Finding lines or a JSON document, a summary, and the exit status of verify.
 #include "cli/verify_command.h"
 
-#include <cstdio>
 #include <iostream>
 
 #include "cli/exit_codes.h"
+#include "cli/json_writer.h"
 #include "card/card_drives.h"
 #include "verify/card_verify.h"
 
 namespace kx::cli {
 
 namespace {
-
-// A JSON string; bytes outside ASCII are read as Latin-1 so that any name stays valid JSON.
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
@@ -54,19 +35,20 @@ void PrintLines(const VerifyReport& report, bool repair) {
 }
 
 void PrintJson(const VerifyReport& report, bool repair) {
-    std::cout << "{\"repair\": " << (repair ? "true" : "false") << ", \"findings\": [";
-    const char* separator = "\n";
+    JsonWriter json(std::cout);
+    json.beginObject().member("repair", repair).key("findings").beginArray();
     for (const Finding& f : report.findings) {
-        std::cout << separator << "  {\"path\": " << JsonString(f.path())
-                  << ", \"folder\": " << JsonString(f.folder) << ", \"file\": " << JsonString(f.file)
-                  << ", \"problem\": " << JsonString(ProblemName(f.problem))
-                  << ", \"what\": " << JsonString(f.what)
-                  << ", \"repair\": " << JsonString(RepairName(f.repair))
-                  << ", \"repaired\": " << (f.outcome == RepairOutcome::Done ? "true" : "false") << "}";
-        separator = ",\n";
+        json.beginObject()
+            .member("path", f.path())
+            .member("folder", f.folder)
+            .member("file", f.file)
+            .member("problem", ProblemName(f.problem))
+            .member("what", f.what)
+            .member("repair", RepairName(f.repair))
+            .member("repaired", f.outcome == RepairOutcome::Done)
+            .end();
     }
-    std::cout << "],\n \"summary\": " << JsonString(Summary(report, repair))
-              << ", \"sound\": " << (report.unrepaired() == 0 ? "true" : "false") << "}\n";
+    json.end().member("summary", Summary(report, repair)).member("sound", report.unrepaired() == 0).end();
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 // Drive, layout and folder commands.
 #include "cli/card_commands.h"
 
-#include <algorithm>
 #include <iostream>
 
 #include "card/card_drives.h"
 #include "card/card_layout.h"
+#include "cli/display_name.h"
 #include "cli/exit_codes.h"
 #include "cli/failure_notes.h"
 #include "cli/json_writer.h"
@@ -23,28 +23,23 @@ const char* DriveTypeName(DriveType type) { return type == DriveType::Removable 
 
 const std::string_view FolderName(int folder) { return DesignFolderNames[static_cast<std::size_t>(folder)]; }
 
-// The stored form of a display name typed in UTF-8, under the rename dialog's rules and
-// messages: the limit counts the code page's bytes, and a forbidden character is one however
-// the code page writes it. Nothing after the message that refuses it.
+// The stored form of a display name typed in UTF-8; nothing after the message that refuses it
+// (the dialog's own where it has one).
 std::optional<std::string> StoredDisplayName(const CardCodePage& codePage, const GlobalOptions& options,
                                              const std::string& typed) {
-    auto stored = codePage.fromUtf8(typed);
-    if (!stored) {
-        std::cerr << "kxcard: the name \"" << typed << "\" cannot be written in code page " << options.codePage
-                  << ", the card's (--codepage or " << kCodePageVariable << ")" << std::endl;
-        return std::nullopt;
+    TypedName name = StoreTypedName(codePage, typed);
+    switch (name.check) {
+        case TypedNameCheck::Unwritable:
+            std::cerr << "kxcard: the name \"" << typed << "\" cannot be written in code page " << options.codePage
+                      << ", the card's (--codepage or " << kCodePageVariable << ")" << std::endl;
+            return std::nullopt;
+        case TypedNameCheck::TooLong: ShowMessage(0, kFolderNameTooLongMessage, "Rename", mb::ICONHAND); return std::nullopt;
+        case TypedNameCheck::ForbiddenCharacter:
+            ShowMessage(0, kForbiddenCharactersMessage, "Rename", mb::ICONHAND);
+            return std::nullopt;
+        case TypedNameCheck::Valid: break;
     }
-    if (stored->size() > kDisplayNameLength) {
-        ShowMessage(0, kFolderNameTooLongMessage, "Rename", mb::ICONHAND);
-        return std::nullopt;
-    }
-    // In UTF-8 every byte of a character beyond ASCII is 0x80 or more, so no part of one can be
-    // taken for a forbidden character, as a 932 trail byte could.
-    if (std::any_of(typed.begin(), typed.end(), IsForbiddenNameCharacter)) {
-        ShowMessage(0, kForbiddenCharactersMessage, "Rename", mb::ICONHAND);
-        return std::nullopt;
-    }
-    return stored;
+    return std::move(name.stored);
 }
 
 }  // namespace

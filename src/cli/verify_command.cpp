@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "cli/display_name.h"
 #include "cli/exit_codes.h"
 #include "cli/json_writer.h"
 #include "card/card_drives.h"
@@ -54,9 +55,12 @@ void PrintJson(const VerifyReport& report, bool repair) {
 }  // namespace
 
 int VerifyCommand(const GlobalOptions& options, const std::vector<int>& folders, bool repair, bool json) {
+    auto codePage = OpenCodePage(options);
+    if (!codePage) return kExitUsage;
     auto root = FindCardRoot(options);
     if (!root || !CheckCardReady(0, *root)) return kExitNothingDone;
-    VerifyReport report = VerifyCard(*root, folders, repair);
+    VerifyReport report =
+        VerifyCard(*root, folders, repair, [&](const std::string& stored) { return ReadsWhole(*codePage, stored); });
     if (json)
         PrintJson(report, repair);
     else

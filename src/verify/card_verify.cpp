@@ -66,12 +66,6 @@ bool PlaceOnCard(std::span<const std::uint8_t> bytes, const std::string& target)
     return static_cast<bool>(WriteWholeFile(target, bytes));
 }
 
-// A display name worth keeping from a damaged order file: one the rename dialog would take.
-bool IsReadableDisplayName(const std::string& name) {
-    return !name.empty() && CheckNameCharacters(name) &&
-           std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
-}
-
 // The other half's base name: the last character swapped between 1 and 2.
 std::string CounterpartBase(std::string base) {
     base.back() = base.back() == '1' ? '2' : '1';
@@ -82,7 +76,8 @@ std::string BaseOf(const std::string& name) { return SplitPath(name).base; }
 
 class CardVerifier {
 public:
-    CardVerifier(std::string root, bool repair) : root_(std::move(root)), repair_(repair) {
+    CardVerifier(std::string root, bool repair, const DisplayNameTest& keepName)
+        : root_(std::move(root)), repair_(repair), keepName_(keepName) {
         rootEntries_ = checkNames("", root_, ListEntries(root_));
         earlierLayout_ = DetectOldLayout(root_);
     }
@@ -108,6 +103,7 @@ private:
 
     std::string root_;
     bool repair_;
+    const DisplayNameTest& keepName_;
     std::vector<Entry> rootEntries_;
     int earlierLayout_ = 0;
 };
@@ -140,7 +136,7 @@ OrderFile CardVerifier::rebuiltOrderFile(std::span<const std::uint8_t> damaged) 
     auto names = SalvageDisplayNames(damaged);
     for (int i = 0; i < kCardFolderCount; ++i) {
         const std::string& name = names[static_cast<std::size_t>(i)];
-        if (IsReadableDisplayName(name)) rebuilt.setDisplayName(i, name);
+        if (keepName_(name)) rebuilt.setDisplayName(i, name);
         // The flags the layout check would hold in memory after reading this card.
         rebuilt.setHasDesigns(i, FolderHasDesigns(*CardFolderPath(root_, i)));
     }
@@ -323,8 +319,14 @@ int VerifyReport::repairable() const {
                                           [](const Finding& f) { return f.repair != Repair::None; }));
 }
 
-VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair) {
-    CardVerifier verifier(root, repair);
+bool IsPrintableAsciiDisplayName(const std::string& stored) {
+    return !stored.empty() && CheckNameCharacters(stored) &&
+           std::all_of(stored.begin(), stored.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair,
+                        const DisplayNameTest& keepName) {
+    CardVerifier verifier(root, repair, keepName);
     verifier.checkOrderFile();
     std::vector<int> chosen = folders;
     if (chosen.empty())

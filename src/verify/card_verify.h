@@ -2,6 +2,7 @@
 // the repairs that make it sound again without touching a design's stitches.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,7 +61,13 @@ struct VerifyReport {
 // and the design folders `folders` (0 to 11; all of them when empty). Changes nothing unless
 // `repair`; then each repair is one file operation, or a whole file written beside its target
 // and renamed over it (`WriteWholeFile`), so an interruption leaves the card no worse than it was.
-VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair);
+// A display name salvaged from a damaged order file is kept when `keepName` takes its stored
+// bytes; by default one the rename dialog would take in printable ASCII, which reads alike in
+// every code page.
+using DisplayNameTest = std::function<bool(const std::string& stored)>;
+bool IsPrintableAsciiDisplayName(const std::string& stored);
+VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair,
+                        const DisplayNameTest& keepName = IsPrintableAsciiDisplayName);
 
 // Stable names for scripts ("thumbnail-missing") and what a repair did or failed to do.
 std::string_view ProblemName(Problem problem);

@@ -21,7 +21,7 @@ namespace {
 
 const char* DriveTypeName(DriveType type) { return type == DriveType::Removable ? "removable" : "fixed"; }
 
-const std::string_view FolderName(int folder) { return DesignFolderNames[static_cast<std::size_t>(folder)]; }
+std::string_view FolderName(int folder) { return DesignFolderNames[static_cast<std::size_t>(folder)]; }
 
 // The stored form of a display name typed in UTF-8; nothing after the message that refuses it
 // (the dialog's own where it has one).

@@ -57,6 +57,12 @@ std::optional<std::string> FindCardRoot(const GlobalOptions& options) {
     return std::nullopt;
 }
 
+std::optional<CardCodePage> OpenCodePage(const GlobalOptions& options) {
+    auto codePage = CardCodePage::Open(options.codePage);
+    if (!codePage) std::cerr << "kxcard: " << UnknownCodePage(options.codePage) << std::endl;
+    return codePage;
+}
+
 std::string CardSession::folderPath(int folder) const {
     return CardFolderPath(root, folder).value();
 }

@@ -7,6 +7,7 @@
 
 #include "card/order_file.h"
 #include "cli/card_lock.h"
+#include "cli/code_page.h"
 #include "platform/posix/posix_platform.h"
 
 namespace kx::cli {
@@ -14,7 +15,11 @@ namespace kx::cli {
 // The options every card command shares.
 struct GlobalOptions {
     std::string cardFolder;  // host folder given by --card; empty when none
+    std::string codePage{kDefaultCodePage};  // of the card's display names: --codepage or the variable
 };
+
+// The card's code page, or nothing after a line saying it cannot be converted here.
+std::optional<CardCodePage> OpenCodePage(const GlobalOptions& options);
 
 // The card drive's root ("E:\"): the --card folder, mapped as a removable drive at the first free
 // letter from E: on, or else the first removable drive of the listing. Nothing after one line

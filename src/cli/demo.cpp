@@ -136,9 +136,9 @@ int DemoCommand(const std::string& hostDir) {
     if (written != kExitDone && written != kExitRefused) return written;
 
     Heading("kxcard folders");
-    FoldersCommand(demoCard);
+    FoldersCommand(demoCard, false);
     Heading("kxcard list EmbF5");
-    ListCommand(demoCard, kDemoFolder);
+    ListCommand(demoCard, kDemoFolder, false);
 
     auto root = FindCardRoot(demoCard);
     if (!root) return kExitNothingDone;

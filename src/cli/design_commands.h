@@ -1,4 +1,5 @@
-// Commands on one design file as it is (no header normalisation first): info and convert.
+// Commands on one design file as it is (no header normalisation first): convert, and the
+// reading every such command starts with.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,6 @@
 
 namespace kx::cli {
 
-// The header fields, hoop, colours and what the stream holds, one item a line.
-int InfoCommand(const std::string& hostFile);
 // The card conversion of the design, written to `hostOut`.
 int ConvertCommand(const std::string& hostFile, const std::string& hostOut);
 

@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "cli/card_commands.h"
+#include "cli/code_page.h"
 #include "cli/demo.h"
 #include "cli/design_commands.h"
 #include "cli/exit_codes.h"
+#include "cli/info_command.h"
 #include "cli/picture_commands.h"
 #include "cli/transfer_commands.h"
 #include "cli/verify_command.h"
@@ -60,6 +62,11 @@ CLI::Validator SizeValidator() {
         "WxH");
 }
 
+CLI::Validator CodePageValidator() {
+    return CLI::Validator(
+        [](std::string& text) -> std::string { return CardCodePage::Open(text) ? "" : UnknownCodePage(text); }, "");
+}
+
 CLI::Validator NotEmpty() {
     return CLI::Validator(
         [](std::string& text) -> std::string { return text.empty() ? "an empty name names nothing" : ""; },
@@ -87,6 +94,11 @@ CLI::App* FileCommand(CLI::App& app, const char* name, const char* about, Argume
     return sub;
 }
 
+CLI::App* WithJson(CLI::App* command, Arguments& a, const char* what) {
+    command->add_flag("--json", a.json, what);
+    return command;
+}
+
 int Folder(const Arguments& a) { return ParseFolder(a.folder).value_or(0); }
 
 std::vector<int> Folders(const Arguments& a) {
@@ -97,16 +109,19 @@ std::vector<int> Folders(const Arguments& a) {
 
 std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Arguments& a) {
     std::vector<Command> commands;
-    commands.push_back({app.add_subcommand("drives", "the card-drive candidates, the default one marked"),
-                        [&] { return DrivesCommand(g); }});
+    CLI::App* drives = app.add_subcommand("drives", "the card-drive candidates, the default one marked");
+    WithJson(drives, a, "the drives as one JSON document");
+    commands.push_back({drives, [&] { return DrivesCommand(g, a.json); }});
     commands.push_back(
         {app.add_subcommand("check", "the card's layout check only"), [&] { return CheckCommand(g); }});
-    commands.push_back(
-        {app.add_subcommand("folders", "the twelve folders: index, folder, display name, has designs"),
-         [&] { return FoldersCommand(g); }});
+    CLI::App* folders =
+        app.add_subcommand("folders", "the twelve folders: index, folder, display name, has designs");
+    WithJson(folders, a, "the folders as one JSON document");
+    commands.push_back({folders, [&] { return FoldersCommand(g, a.json); }});
 
     CLI::App* list = FolderCommand(app, "list", "a folder's design files in the design list's order", a);
-    commands.push_back({list, [&] { return ListCommand(g, Folder(a)); }});
+    WithJson(list, a, "the folder's display name and design files as one JSON document");
+    commands.push_back({list, [&] { return ListCommand(g, Folder(a), a.json); }});
 
     CLI::App* write =
         FolderCommand(app, "write", "write design files to a card folder, in the order given", a);
@@ -123,7 +138,8 @@ std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Argu
     erase->add_option("NAME", a.files, "card design file names")->required();
     commands.push_back({erase, [&] { return EraseCommand(g, Folder(a), a.files); }});
 
-    CLI::App* rename = FolderCommand(app, "rename", "set a folder's display name (at most 8 characters)", a);
+    CLI::App* rename =
+        FolderCommand(app, "rename", "set a folder's display name (at most 8 bytes in the card's code page)", a);
     rename->add_option("NEWNAME", a.newName, "the new display name")->required()->check(NotEmpty());
     commands.push_back({rename, [&] { return RenameCommand(g, Folder(a), a.newName); }});
 
@@ -137,7 +153,7 @@ std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Argu
                        "where --repair moves torn designs off the card (default: a new folder "
                        "kxcard-salvage-YYYYMMDD-HHMMSS here)")
         ->needs(repair);
-    verify->add_flag("--json", a.json, "the findings as one JSON document");
+    WithJson(verify, a, "the findings as one JSON document");
     commands.push_back({verify, [&] { return VerifyCommand(g, Folders(a), {a.repair, a.salvage}, a.json); }});
     return commands;
 }
@@ -145,7 +161,8 @@ std::vector<Command> AddCardCommands(CLI::App& app, const GlobalOptions& g, Argu
 std::vector<Command> AddDesignCommands(CLI::App& app, Arguments& a) {
     std::vector<Command> commands;
     CLI::App* info = FileCommand(app, "info", "a design's header fields, hoop, colours and records", a);
-    commands.push_back({info, [&] { return InfoCommand(a.file); }});
+    WithJson(info, a, "the same as one JSON document");
+    commands.push_back({info, [&] { return InfoCommand(a.file, a.json); }});
 
     CLI::App* convert = FileCommand(app, "convert", "the design converted for the card", a);
     convert->add_option("-o,--output", a.out, "converted design file")->required();
@@ -199,6 +216,12 @@ int RunTool(int argc, char** argv) {
     bool yes = false, no = false;
     // A folder that is not there is no card (exit 3), said when a command looks for the card.
     app.add_option("--card", global.cardFolder, "the card's root folder (default: the first removable drive)");
+    app.add_option("--codepage", global.codePage,
+                   "the code page of the card's folder names, as the Windows that wrote them uses: 1252 "
+                   "(Western, the default), 932 (Japanese), or another the C library's iconv knows as CP<N>")
+        ->type_name("CP")
+        ->envname(std::string(kCodePageVariable))
+        ->check(CodePageValidator());
     CLI::Option* yesFlag = app.add_flag("--yes", yes, "answer Yes (or OK) to every question");
     app.add_flag("--no", no, "answer No (or Cancel) to every question")->excludes(yesFlag);
 

@@ -8,8 +8,10 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/display_name.h"
 #include "cli/exit_codes.h"
 #include "cli/host_paths.h"
+#include "cli/json_writer.h"
 #include "card/card_drives.h"
 #include "platform/paths.h"
 #include "verify/card_verify.h"
@@ -17,25 +19,6 @@
 namespace kx::cli {
 
 namespace {
-
-// A JSON string; bytes outside ASCII are read as Latin-1 so that any name stays valid JSON.
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
 
 std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
@@ -70,20 +53,23 @@ void PrintLines(const VerifyReport& report, bool repair, const std::optional<std
 }
 
 void PrintJson(const VerifyReport& report, bool repair, const std::optional<std::string>& salvage) {
-    std::cout << "{\"repair\": " << (repair ? "true" : "false") << ", \"findings\": [";
-    const char* separator = "\n";
+    JsonWriter json(std::cout);
+    json.beginObject().member("repair", repair).key("findings").beginArray();
     for (const Finding& f : report.findings) {
-        std::cout << separator << "  {\"path\": " << JsonString(f.path())
-                  << ", \"folder\": " << JsonString(f.folder) << ", \"file\": " << JsonString(f.file)
-                  << ", \"problem\": " << JsonString(ProblemName(f.problem))
-                  << ", \"what\": " << JsonString(f.what)
-                  << ", \"repair\": " << JsonString(RepairName(f.repair))
-                  << ", \"repaired\": " << (f.outcome == RepairOutcome::Done ? "true" : "false") << "}";
-        separator = ",\n";
+        json.beginObject()
+            .member("path", f.path())
+            .member("folder", f.folder)
+            .member("file", f.file)
+            .member("problem", ProblemName(f.problem))
+            .member("what", f.what)
+            .member("repair", RepairName(f.repair))
+            .member("repaired", f.outcome == RepairOutcome::Done)
+            .end();
     }
-    std::cout << "],\n \"salvage\": " << (salvage ? JsonString(*salvage) : std::string("null"))
-              << ", \"summary\": " << JsonString(Summary(report, repair))
-              << ", \"sound\": " << (report.unrepaired() == 0 ? "true" : "false") << "}\n";
+    json.end().key("salvage");
+    if (salvage) json.value(*salvage);
+    else json.null();
+    json.member("summary", Summary(report, repair)).member("sound", report.unrepaired() == 0).end();
 }
 
 // The salvage folder as an absolute host path: the one named, or a new one in the current
@@ -106,13 +92,16 @@ std::string SalvageFolder(const std::string& named) {
 
 int VerifyCommand(const GlobalOptions& options, const std::vector<int>& folders, const RepairChoice& choice,
                   bool json) {
+    auto codePage = OpenCodePage(options);
+    if (!codePage) return kExitUsage;
     auto root = FindCardRoot(options);
     if (!root || !CheckCardReady(0, *root)) return kExitNothingDone;
     const bool repair = choice.repair;
     const std::string salvage = repair ? SalvageFolder(choice.salvage) : std::string();
     // A folder no drive covers gets no Windows name: the repair then moves nothing off the card.
     auto mapped = repair ? WindowsPathOf(salvage) : std::nullopt;
-    VerifyReport report = VerifyCard(*root, folders, repair, mapped ? WithTrailingBackslash(*mapped) : std::string());
+    VerifyReport report = VerifyCard(*root, folders, repair, mapped ? WithTrailingBackslash(*mapped) : std::string(),
+                                     [&](const std::string& stored) { return ReadsWhole(*codePage, stored); });
     auto told = SalvageTried(report, repair, salvage);
     if (json)
         PrintJson(report, repair, told);

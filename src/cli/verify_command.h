@@ -15,7 +15,8 @@ struct RepairChoice {
 
 // Checks the folders (0 to 11; all when empty) without the layout check, which would already
 // change the card. Exit 0 sound, 1 something wrong (with `repair`: something not repaired),
-// 3 no card. `json` prints one JSON document instead of lines.
+// 3 no card. `json` prints one JSON document instead of lines. A damaged order file is rebuilt
+// keeping each folder name that reads whole in the card's code page.
 int VerifyCommand(const GlobalOptions& options, const std::vector<int>& folders, const RepairChoice& choice,
                   bool json);
 

@@ -66,12 +66,6 @@ bool PlaceOnCard(std::span<const std::uint8_t> bytes, const std::string& target)
     return static_cast<bool>(WriteWholeFile(target, bytes));
 }
 
-// A display name worth keeping from a damaged order file: one the rename dialog would take.
-bool IsReadableDisplayName(const std::string& name) {
-    return !name.empty() && CheckNameCharacters(name) &&
-           std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
-}
-
 // The other half's base name: the last character swapped between 1 and 2.
 std::string CounterpartBase(std::string base) {
     base.back() = base.back() == '1' ? '2' : '1';
@@ -128,8 +122,8 @@ private:
 
 class CardVerifier {
 public:
-    CardVerifier(std::string root, bool repair, std::string salvageFolder)
-        : root_(std::move(root)), repair_(repair), salvage_(std::move(salvageFolder)) {
+    CardVerifier(std::string root, bool repair, std::string salvageFolder, const DisplayNameTest& keepName)
+        : root_(std::move(root)), repair_(repair), salvage_(std::move(salvageFolder)), keepName_(keepName) {
         rootEntries_ = checkNames("", root_, ListEntries(root_));
         earlierLayout_ = DetectOldLayout(root_);
     }
@@ -156,6 +150,7 @@ private:
     std::string root_;
     bool repair_;
     SalvageFolder salvage_;
+    const DisplayNameTest& keepName_;
     std::vector<Entry> rootEntries_;
     int earlierLayout_ = 0;
 };
@@ -188,7 +183,7 @@ OrderFile CardVerifier::rebuiltOrderFile(std::span<const std::uint8_t> damaged) 
     auto names = SalvageDisplayNames(damaged);
     for (int i = 0; i < kCardFolderCount; ++i) {
         const std::string& name = names[static_cast<std::size_t>(i)];
-        if (IsReadableDisplayName(name)) rebuilt.setDisplayName(i, name);
+        if (keepName_(name)) rebuilt.setDisplayName(i, name);
         // The flags the layout check would hold in memory after reading this card.
         rebuilt.setHasDesigns(i, FolderHasDesigns(*CardFolderPath(root_, i)));
     }
@@ -374,9 +369,14 @@ int VerifyReport::repairable() const {
                                           [](const Finding& f) { return f.repair != Repair::None; }));
 }
 
+bool IsPrintableAsciiDisplayName(const std::string& stored) {
+    return !stored.empty() && CheckNameCharacters(stored) &&
+           std::all_of(stored.begin(), stored.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
 VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair,
-                        const std::string& salvageFolder) {
-    CardVerifier verifier(root, repair, salvageFolder);
+                        const std::string& salvageFolder, const DisplayNameTest& keepName) {
+    CardVerifier verifier(root, repair, salvageFolder, keepName);
     verifier.checkOrderFile();
     std::vector<int> chosen = folders;
     if (chosen.empty())

@@ -2,6 +2,7 @@
 // the repairs that make it sound again without touching a design's stitches.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,8 +67,13 @@ struct VerifyReport {
 // folder too): each file is deleted from the card only once its copy there is written, flushed
 // and read back the same, and nothing there is written over. Without a salvage folder, or one
 // that cannot be made, the design stays on the card and its repair fails.
+// A display name salvaged from a damaged order file is kept when `keepName` takes its stored
+// bytes; by default one the rename dialog would take in printable ASCII, which reads alike in
+// every code page.
+using DisplayNameTest = std::function<bool(const std::string& stored)>;
+bool IsPrintableAsciiDisplayName(const std::string& stored);
 VerifyReport VerifyCard(const std::string& root, const std::vector<int>& folders, bool repair,
-                        const std::string& salvageFolder);
+                        const std::string& salvageFolder, const DisplayNameTest& keepName = IsPrintableAsciiDisplayName);
 
 // Stable names for scripts ("thumbnail-missing") and what a repair did or failed to do.
 std::string_view ProblemName(Problem problem);

@@ -77,8 +77,8 @@ TEST_F(ToolTest, ABlankCardFromCheckThroughRenameWriteVerifyReadAndErase) {
           {"card verify --json 1",
            {1, "{\"repair\": false, \"findings\": [\n  {\"path\": \"EmbF6/notes.txt\", \"folder\": \"EmbF6\", "
                "\"file\": \"notes.txt\", \"problem\": \"foreign-entry\", \"what\": \"neither a design nor a thumbnail\", "
-               "\"repair\": \"none\", \"repaired\": false}],\n"
-               " \"salvage\": null, \"summary\": \"1 finding, 0 of them repairable with --repair\", \"sound\": false}\n", ""}},
+               "\"repair\": \"none\", \"repaired\": false}], "
+               "\"salvage\": null, \"summary\": \"1 finding, 0 of them repairable with --repair\", \"sound\": false}\n", ""}},
           {"diff -r before card", {}},
           {"card verify --repair", {1, "EmbF5/HEART.kxd: no thumbnail; thumbnail written\n"
                                        "EmbF5/ORPHAN.kxt: a thumbnail without its design; deleted\n"

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "card/card_layout.h"
+#include "platform/code_page.h"
 #include "platform/platform.h"
 
 namespace kx {
@@ -77,7 +78,7 @@ bool OrderFile::hasDesigns(int folder) const {
 void OrderFile::setDisplayName(int folder, std::string_view name) {
     auto offset = entryOffset(folder);
     if (!offset) return;
-    name = name.substr(0, kDisplayNameLength);
+    name = CutAtCharacter(name, kDisplayNameLength);
     auto field = image_->begin() + *offset;
     std::fill(field, field + kDisplayNameLength, 0);
     std::copy(name.begin(), name.end(), field);

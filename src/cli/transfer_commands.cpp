@@ -68,6 +68,7 @@ TransferObserver Explaining(TransferObserver observer, int& failures) {
         PrintFailure(file, reason);
         ++failures;
     };
+    observer.passedOver = observer.failed;
     return observer;
 }
 

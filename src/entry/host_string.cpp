@@ -3,11 +3,12 @@
 
 #include <cstring>
 
+#include "platform/code_page.h"
+
 namespace kx {
 
 std::string Bounded(std::string_view from) {
-    from = from.substr(0, kMaxPath - 1);
-    return std::string(from.substr(0, from.find('\0')));
+    return std::string(CutAtCharacter(from.substr(0, from.find('\0')), kMaxPath - 1));
 }
 
 void WriteHostBuffer(char* to, std::string_view from) {

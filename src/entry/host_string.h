@@ -17,7 +17,7 @@ static_assert(kMaxPath == KXCARD_PATH_SIZE);
 void WriteHostBuffer(char* to, std::string_view from);
 // A host string up to its NUL, read no further than kMaxPath - 1 bytes (null reads as empty).
 std::string_view ReadHostString(const char* from);
-// `from` as a host buffer keeps it: its first 259 characters, up to a NUL among them.
+// `from` as a host buffer keeps it: up to a NUL, its first 259 bytes, never half a character.
 std::string Bounded(std::string_view from);
 
 }  // namespace kx

@@ -1,47 +1,73 @@
 // Windows path arithmetic with the C runtime's split and join rules.
 #include "platform/paths.h"
 
+#include "platform/code_page.h"
+
 namespace kx {
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
-static char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The position just after the last character of `text` that `matches`, or 0 when none does.
+template <class Matches>
+std::size_t EndOfLastCharacter(std::string_view text, Matches matches) {
+    std::size_t end = 0;
+    ForEachCharacter(text, [&](std::size_t at, std::size_t length) {
+        if (length == 1 && matches(text[at], at)) end = at + 1;
+        return true;
+    });
+    return end;
+}
+
+}  // namespace
 
 std::string LowerAsciiCopy(std::string_view s) {
     std::string lower(s);
-    for (char& c : lower) c = LowerAscii(c);
+    // A double-byte character's second byte may be an ASCII letter: it is never folded.
+    ForEachCharacter(s, [&](std::size_t at, std::size_t length) {
+        if (length == 1) lower[at] = LowerAscii(lower[at]);
+        return true;
+    });
     return lower;
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
+    // While the two agree, a character of one is a character of the other.
+    bool same = true;
+    ForEachCharacter(a, [&](std::size_t at, std::size_t length) {
+        same = length == 1 ? LowerAscii(a[at]) == LowerAscii(b[at]) : a.substr(at, length) == b.substr(at, length);
+        return same;
+    });
+    return same;
 }
 
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool EndsWithPathSeparator(std::string_view path) {
+    return !path.empty() && EndOfLastCharacter(path, [](char c, std::size_t) { return IsPathSeparator(c); }) == path.size();
+}
+
 std::string WithTrailingBackslash(std::string folder) {
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    if (!folder.empty() && !EndsWithPathSeparator(folder)) folder += '\\';
     return folder;
 }
 
 PathParts SplitPath(std::string_view path) {
     PathParts parts;
-    if (path.size() >= 2 && path[1] == ':') {
+    if (path.size() >= 2 && path[1] == ':' && !nameCodePage().isLeadByte(path[0])) {
         parts.drive = std::string(path.substr(0, 2));
         path.remove_prefix(2);
     }
-    std::size_t lastSep = std::string_view::npos;
-    for (std::size_t i = 0; i < path.size(); ++i)
-        if (IsPathSeparator(path[i])) lastSep = i;
-    if (lastSep != std::string_view::npos) {
-        parts.dir = std::string(path.substr(0, lastSep + 1));
-        path.remove_prefix(lastSep + 1);
-    }
+    std::size_t nameStart = EndOfLastCharacter(path, [](char c, std::size_t) { return IsPathSeparator(c); });
+    parts.dir = std::string(path.substr(0, nameStart));
+    path.remove_prefix(nameStart);
+    // A dot is below every second byte of a double-byte character: the last one is a character.
     std::size_t dot = path.rfind('.');
     if (dot != std::string_view::npos) {
         parts.ext = std::string(path.substr(dot));
@@ -60,7 +86,7 @@ std::string MakePath(std::string_view drive, std::string_view dir, std::string_v
     }
     if (!dir.empty()) {
         out += dir;
-        if (!IsPathSeparator(dir.back())) out += '\\';
+        if (!EndsWithPathSeparator(dir)) out += '\\';
     }
     out += base;
     if (!ext.empty()) {
@@ -71,11 +97,9 @@ std::string MakePath(std::string_view drive, std::string_view dir, std::string_v
 }
 
 std::string_view FileNamePart(std::string_view path) {
-    for (std::size_t i = path.size(); i > 0; --i) {
-        char c = path[i - 1];
-        if (IsPathSeparator(c) || (c == ':' && i == 2)) return path.substr(i);
-    }
-    return path;
+    return path.substr(EndOfLastCharacter(path, [](char c, std::size_t at) {
+        return IsPathSeparator(c) || (c == ':' && at == 1);
+    }));
 }
 
 bool NamesWindowsDevice(std::string_view path) {
@@ -98,18 +122,25 @@ std::string ReplaceExtension(std::string_view path, std::string_view ext) {
 }
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
-    // Iterative matcher with one backtrack point: linear in practice, never recursive.
+    // Iterative matcher with one backtrack point: linear in practice, never recursive. It steps
+    // by characters: ? takes a whole double-byte character, and only single bytes fold case.
+    const CodePage& codePage = nameCodePage();
+    auto sameCharacter = [&](std::size_t p, std::size_t n) {
+        std::size_t length = codePage.next(name, n) - n;
+        if (codePage.next(pattern, p) - p != length) return false;
+        return length == 1 ? LowerAscii(pattern[p]) == LowerAscii(name[n]) : pattern.substr(p, length) == name.substr(n, length);
+    };
     std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
-            ++p;
-            ++n;
+        if (p < pattern.size() && (pattern[p] == '?' || sameCharacter(p, n))) {
+            p = codePage.next(pattern, p);
+            n = codePage.next(name, n);
         } else if (p < pattern.size() && pattern[p] == '*') {
             starP = p++;
             starN = n;
         } else if (starP != std::string_view::npos) {
             p = starP + 1;
-            n = ++starN;
+            n = starN = codePage.next(name, starN);
         } else {
             return false;
         }

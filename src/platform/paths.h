@@ -1,5 +1,7 @@
 // Windows path arithmetic, identical on every platform: split into drive, folder,
-// base name and extension, and join such parts again.
+// base name and extension, and join such parts again. Every function steps through its text by
+// the characters of the names' code page (platform/code_page.h): a double-byte character's
+// second byte is never taken for a separator, a dot or a letter to fold.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +34,8 @@ std::string_view FileNamePart(std::string_view path);
 std::string ReplaceExtension(std::string_view path, std::string_view ext);
 
 bool IsPathSeparator(char c);
+// True when the last character is a separator (\ or /).
+bool EndsWithPathSeparator(std::string_view path);
 
 // True when Windows would take the path for a device rather than a file: a path into the
 // device namespaces ("\\.\COM1", "\\?\...") or a last part that is a device name (CON, PRN,
@@ -43,7 +47,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 // A folder path as the system keeps it: ending with a backslash (an empty path stays empty).
 std::string WithTrailingBackslash(std::string folder);
-// With ASCII letters in lower case: a key for names compared without regard to case.
+// With ASCII letters in lower case (single-byte characters only): a key for names compared
+// without regard to case.
 std::string LowerAsciiCopy(std::string_view s);
 // Wildcard match of * and ? without regard to ASCII case.
 bool WildcardMatch(std::string_view pattern, std::string_view name);

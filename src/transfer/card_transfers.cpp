@@ -35,6 +35,11 @@ void Explain(const TransferObserver& observer, const std::string& file, const st
     if (observer.failed) observer.failed(file, reason);
 }
 
+void PassOver(WindowRef owner, const TransferObserver& observer, const std::string& name, const std::string& reason) {
+    if (observer.passedOver) return observer.passedOver(name, reason);
+    ShowMessage(owner, "The \"" + name + "\" design is passed over:\n" + reason + ".", "Attention", mb::ICONEXCLAMATION);
+}
+
 std::size_t CountTicked(const std::vector<ListRow>& rows) {
     return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.ticked; }));
 }
@@ -129,15 +134,20 @@ using DesignBytes = std::vector<std::uint8_t>;
 
 // A PC row's design in the form the card takes, read once and converted in memory; nothing,
 // explained, for one the write passes over without a message of its own.
-std::optional<DesignBytes> DesignToSend(const ListRow& row, const std::string& folder,
+std::optional<DesignBytes> DesignToSend(WindowRef owner, const ListRow& row, const std::string& folder,
                                         const TransferObserver& observer) {
+    auto refuse = [&](const std::string& reason) {
+        PassOver(owner, observer, row.name, reason);
+        return std::nullopt;
+    };
+    // A conversion that gives nothing passes the design over without a message, as it always has.
     auto passOver = [&](const std::string& reason) {
         Explain(observer, row.name, reason);
         return std::nullopt;
     };
-    if (auto problem = CardFileProblem(folder, row.name)) return passOver(*problem);
+    if (auto problem = CardFileProblem(folder, row.name)) return refuse(*problem);
     // The file's own name decides: a PC path may be longer than Windows' limit where the tool runs.
-    if (!IsDesignFileName(FileNamePart(row.path))) return passOver("Not named as a design (.kxd)");
+    if (!IsDesignFileName(FileNamePart(row.path))) return refuse("Not named as a design (.kxd)");
     try {
         auto design = ReadWholeFile(row.path);
         if (!design) return passOver(platform().lastError());
@@ -158,7 +168,7 @@ enum class Turn { Skipped, Written, CardFailed };
 
 Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, FolderDesignCount& designs,
                     const TransferObserver& observer) {
-    auto design = DesignToSend(row, folder, observer);
+    auto design = DesignToSend(owner, row, folder, observer);
     if (!design) return Turn::Skipped;
     std::string base = SplitPath(row.name).base;
     if (ExceedsRecordLimit(*design, kCardRecordLimit)) {
@@ -244,13 +254,9 @@ TransferResult ReadSelectedFromCard(WindowRef owner, const std::vector<ListRow>&
                                     const CardTarget& card, const std::string& pcFolder,
                                     const TransferObserver& observer) {
     bool ran = ForEachTickedCardRow(cardRows, card, observer, [&](const ListRow& row) {
-        if (!FatVolumeCanHoldName(row.name)) {
-            Explain(observer, row.name, kCardCannotHoldName);
-        } else if (platform().copyFile(*card.folder + row.name, pcFolder + row.name)) {
-            return;
-        } else {
-            Explain(observer, pcFolder + row.name, platform().lastError());
-        }
+        if (!FatVolumeCanHoldName(row.name)) return PassOver(owner, observer, row.name, kCardCannotHoldName);
+        if (platform().copyFile(*card.folder + row.name, pcFolder + row.name)) return;
+        Explain(observer, pcFolder + row.name, platform().lastError());
         ShowMessage(owner, "Failed to Read Kxd files.\nTry again.", "Confirm", mb::ICONQUESTION);
     });
     if (!ran) return TransferResult::NothingDone;
@@ -276,7 +282,7 @@ TransferResult EraseSelectedFromCard(WindowRef owner, const std::vector<ListRow>
             ShowMessage(owner, "Failed to erase Kxd files.\nTry again.", "Confirm", mb::ICONQUESTION);
         };
         // Only files of the card folder itself are ever deleted, whatever a row claims.
-        if (!FatVolumeCanHoldName(row.name)) return failed(row.name, kCardCannotHoldName);
+        if (!FatVolumeCanHoldName(row.name)) return PassOver(owner, observer, row.name, kCardCannotHoldName);
         std::string cardFile = *card.folder + row.name;
         if (!platform().deleteFile(cardFile)) failed(cardFile, platform().lastError());
         std::string thumbFile = ReplaceExtension(cardFile, "kxt");

@@ -41,10 +41,15 @@ struct ListRow {
 // `failed` where the system itself says nothing or only something general: a design the write
 // passes over without a message, or a file operation that failed. It names the design as
 // listed or the file's path, and gives the reason in the operating system's words.
+//
+// `passedOver` where a command passes a ticked design over for a reason of its own (a name the
+// card cannot hold there), with the design as listed and the reason. Without it the command
+// names the design in a message of its own, so that no design is ever passed over unseen.
 struct TransferObserver {
     std::function<void()> busy;
     std::function<void(std::size_t done, std::size_t total, const std::string& name)> progress;
     std::function<void(const std::string& file, const std::string& reason)> failed;
+    std::function<void(const std::string& name, const std::string& reason)> passedOver;
 };
 
 // The number of files matching folder + "*" + ext (folder ends with a backslash).

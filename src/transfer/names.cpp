@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "card/order_file.h"
+#include "platform/code_page.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 
@@ -28,12 +29,31 @@ bool IsForbiddenNameCharacter(char c) {
     return std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos;
 }
 
+namespace {
+
+// True when a single-byte character among the first `bytes` bytes of `name` is `bad`: a
+// double-byte character's second byte (0x5C, 0x7C) is never taken for one.
+template <class Bad>
+bool HoldsCharacter(std::string_view name, Bad bad, std::size_t bytes = std::string_view::npos) {
+    bool held = false;
+    ForEachCharacter(name, [&](std::size_t at, std::size_t length) {
+        if (at >= bytes) return false;
+        held = length == 1 && bad(name[at]);
+        return !held;
+    });
+    return held;
+}
+
+bool HoldsForbiddenCharacter(std::string_view name, std::size_t bytes = std::string_view::npos) {
+    return HoldsCharacter(name, IsForbiddenNameCharacter, bytes);
+}
+
+}  // namespace
+
 bool FatVolumeCanHoldName(std::string_view name) {
     constexpr std::size_t kLongestName = 255;
     if (name.empty() || name.size() > kLongestName || name.back() == '.' || name.back() == ' ') return false;
-    return std::none_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || IsForbiddenNameCharacter(c);
-    });
+    return !HoldsCharacter(name, [](char c) { return static_cast<unsigned char>(c) < 0x20 || IsForbiddenNameCharacter(c); });
 }
 
 std::optional<std::string> CardFileProblem(const std::string& folder, const std::string& name) {
@@ -48,9 +68,7 @@ std::optional<std::string> CardFileProblem(const std::string& folder, const std:
 }
 
 bool CheckNameCharacters(std::string_view name) {
-    for (std::size_t i = 0; i < name.size() && i < kDisplayNameLength && name[i] != '\0'; ++i)
-        if (IsForbiddenNameCharacter(name[i])) return false;
-    return true;
+    return !HoldsForbiddenCharacter(name.substr(0, name.find('\0')), kDisplayNameLength);
 }
 
 DisplayNameCheck CheckFolderDisplayName(WindowRef owner, std::string_view typed) {
@@ -76,8 +94,8 @@ int CheckNameLength(WindowRef owner, std::string_view name) {
 }
 
 std::optional<std::string> MakeCardDesignName(std::string_view typed) {
-    typed = typed.substr(0, std::min(typed.find('\0'), kMaxPath));
-    if (std::any_of(typed.begin(), typed.end(), IsForbiddenNameCharacter)) return std::nullopt;
+    typed = CutAtCharacter(typed.substr(0, typed.find('\0')), kMaxPath);
+    if (HoldsForbiddenCharacter(typed)) return std::nullopt;
     std::string base = SplitPath(typed).base;
     std::size_t start = base.find_first_not_of('.');
     std::string stem = start == std::string::npos ? std::string() : base.substr(start, base.find('.', start) - start);
@@ -86,8 +104,13 @@ std::optional<std::string> MakeCardDesignName(std::string_view typed) {
 
 std::optional<std::string> ContainedFileName(std::string_view name) {
     name = name.substr(0, name.find('\0'));
-    std::size_t cut = name.find_last_of("\\/:");
-    std::string_view file = cut == std::string_view::npos ? name : name.substr(cut + 1);
+    // Cut after the last separator or colon, wherever it stands (not only a drive's).
+    std::size_t cut = 0;
+    ForEachCharacter(name, [&](std::size_t at, std::size_t length) {
+        if (length == 1 && (IsPathSeparator(name[at]) || name[at] == ':')) cut = at + 1;
+        return true;
+    });
+    std::string_view file = name.substr(cut);
     if (file.find_first_not_of('.') == std::string_view::npos) return std::nullopt;
     return std::string(file);
 }

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/code_page.h"
 #include "platform/paths.h"
 
 namespace kx {
@@ -369,7 +370,7 @@ const std::string& PosixPlatform::cwd() const {
         char buf[4096];
         if (::getcwd(buf, sizeof buf)) {
             auto win = toWindowsPath(buf);
-            if (win) currentDirectory_ = win->back() == '\\' ? *win : *win + '\\';
+            if (win) currentDirectory_ = WithTrailingBackslash(*win);
         }
     }
     return currentDirectory_;
@@ -400,10 +401,12 @@ std::optional<std::string> PosixPlatform::toHostPath(const std::string& windowsP
         }
         current.clear();
     };
-    for (std::size_t i = 2; i < abs->size(); ++i) {
-        if (IsPathSeparator((*abs)[i])) flushPart();
-        else current += (*abs)[i];
-    }
+    const std::string_view rest = std::string_view(*abs).substr(2);
+    ForEachCharacter(rest, [&](std::size_t at, std::size_t length) {
+        if (length == 1 && IsPathSeparator(rest[at])) flushPart();
+        else current += rest.substr(at, length);
+        return true;
+    });
     flushPart();
     std::string host = resolve(d->folder == "/" ? "" : d->folder, parts, parts.size());
     return host.empty() ? std::string("/") : host;
@@ -429,15 +432,18 @@ std::optional<std::string> PosixPlatform::toWindowsPath(const std::string& hostP
         }
     }
     if (best < 0) return std::nullopt;
-    std::string rest = abs.substr(bestLen);
+    const std::string_view rest = std::string_view(abs).substr(bestLen);
     std::string out = std::string(1, static_cast<char>('A' + best)) + ":";
-    for (char c : rest) out += c == '/' ? '\\' : c;
+    // Doubled separators (a trailing "/" or "//") become one.
+    bool afterSeparator = false;
+    ForEachCharacter(rest, [&](std::size_t at, std::size_t length) {
+        const bool separator = length == 1 && rest[at] == '/';
+        if (!(separator && afterSeparator)) out += separator ? std::string_view("\\") : rest.substr(at, length);
+        afterSeparator = separator;
+        return true;
+    });
     if (out.size() == 2) out += '\\';
-    // Collapse doubled separators that a trailing "/" or "//" leaves.
-    std::string collapsed;
-    for (char c : out)
-        if (!(c == '\\' && !collapsed.empty() && collapsed.back() == '\\')) collapsed += c;
-    return collapsed;
+    return out;
 }
 
 std::optional<std::string> PosixPlatform::mediaFolder(const std::string& root) const {
@@ -618,13 +624,8 @@ bool PosixPlatform::createDirectory(const std::string& path) {
 
 std::vector<FoundFile> PosixPlatform::find(const std::string& pattern, std::size_t limit) {
     std::vector<FoundFile> result;
-    std::size_t cut = pattern.find_last_of("\\/");
-    std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
-    std::string namePattern = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
-    if (cut == std::string::npos && pattern.size() >= 2 && pattern[1] == ':') {
-        folder = pattern.substr(0, 2);
-        namePattern = pattern.substr(2);
-    }
+    const std::string namePattern(FileNamePart(pattern));
+    const std::string folder = pattern.substr(0, pattern.size() - namePattern.size());
     if (namePattern.empty() || limit == 0) return result;
     auto hostDir = toHostPath(folder.empty() ? std::string(".") : folder);
     if (!hostDir || !isFolder(*hostDir)) return result;
@@ -749,5 +750,8 @@ PosixPlatform& nativePosixPlatform() {
 }
 
 Platform& nativePlatform() { return nativePosixPlatform(); }
+
+// Names are UTF-8 here: stepping by bytes never lands inside a character on an ASCII byte.
+CodePage NativeCodePage() { return CodePage(); }
 
 }  // namespace kx

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/code_page.h"
 #include "platform/paths.h"
 #include "platform/win32/win32_handles.h"
 
@@ -269,6 +270,14 @@ std::string Win32Platform::lastError() {
 }
 
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+// The process's ANSI code page (932 has lead bytes, 1252 none; a UTF-8 one answers none, which
+// steps its characters right too).
+CodePage NativeCodePage() {
+    std::bitset<256> leadBytes;
+    for (unsigned b = 0x80; b < 256; ++b) leadBytes[b] = IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(b)) != FALSE;
+    return CodePage(leadBytes);
+}
 
 Platform& nativePlatform() {
     static Win32Platform instance;

@@ -8,8 +8,10 @@
 #include <functional>
 #include <tuple>
 
+#include "platform/code_page.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
+#include "support/code_page_932.h"
 #include "support/fault_platform.h"
 #include "support/test_drives.h"
 
@@ -40,6 +42,34 @@ TEST(Paths, WildcardsAndSideFileNamesIgnoreCase) {
                               "~kx0000beef7725097g.tmp", "~kx0000beef7725097e.tmpx", "~kxdeadbeef.tmp", "~KX12AB34CD.TMP",
                               "ROSE.kxcopy-12", "ROSE.kxd.kxcopy-42", "ROSE.kxd"})
         EXPECT_FALSE(IsCopySideFileName(other)) << other;
+}
+
+// In code page 932 a character's second byte may be a backslash or a letter: paths split, join,
+// cut, fold and match by characters. The same bytes in a single-byte code page are two
+// characters each, and split where 932 never does.
+TEST(Paths, DoubleByteCharactersAreNeverSplitFoldedOrCut) {
+    using namespace test::cp932;
+    CodePage cp932 = test::CodePage932(), singleByte;
+    ScopedCodePage inForce(cp932);
+    PathParts parts = SplitPath("C:\\" + kHyoji + "\\" + kIchiranhyo + ".kxd");
+    EXPECT_EQ(parts.drive + "|" + parts.dir + "|" + parts.base + "|" + parts.ext, "C:|\\" + kHyoji + "\\|" + kIchiranhyo + "|.kxd");
+    const std::string design = "E:\\EmbF5\\" + kNoumen + ".kxd";
+    EXPECT_EQ(FileNamePart(design), kNoumen + ".kxd");
+    EXPECT_EQ(ReplaceExtension(design, "kxt"), "E:\\EmbF5\\" + kNoumen + ".kxt");
+    EXPECT_EQ(WithTrailingBackslash("C:\\" + kZuhyo), "C:\\" + kZuhyo + "\\");
+    EXPECT_EQ(WithTrailingBackslash("C:\\" + kZuhyo + "\\"), "C:\\" + kZuhyo + "\\");
+    EXPECT_EQ(MakePath("C:", "\\" + kZuhyo, kSakura, "kxd"), "C:\\" + kZuhyo + "\\" + kSakura + ".kxd");
+    EXPECT_FALSE(EqualsIgnoreCase(kA + ".kxd", kDi + ".KXD"));
+    EXPECT_EQ(LowerAsciiCopy(kA + ".KXD"), kA + ".kxd");
+    EXPECT_TRUE(WildcardMatch("?.KXD", kSakura + ".kxd") && WildcardMatch("*" + kHyoji.substr(0, 2) + ".kxd", kIchiranhyo + ".kxd"));
+    EXPECT_FALSE(WildcardMatch("??.kxd", kSakura + ".kxd") || WildcardMatch("*" + kA, kDi));
+    EXPECT_EQ(CutAtCharacter("a" + kHyoji, 2), "a");
+    EXPECT_EQ(CutAtCharacter("a" + kHyoji, 3), "a" + kHyoji.substr(0, 2));
+
+    ScopedCodePage bytes(singleByte);
+    EXPECT_EQ(FileNamePart(design), "\x96\xCA.kxd");
+    EXPECT_EQ(WithTrailingBackslash("C:\\" + kZuhyo), "C:\\" + kZuhyo);
+    EXPECT_TRUE(EqualsIgnoreCase(kA + ".kxd", kDi + ".KXD") && WildcardMatch("??.kxd", kSakura + ".kxd"));
 }
 
 // Windows takes these for devices, whatever their folder or extension; the rest are files.
@@ -94,6 +124,23 @@ TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
     full.setWriteBudget('E', 2);
     EXPECT_EQ(WriteWholeFile("E:\\EmbF8\\new.kxd", B("abcdef")).outcome, WholeFileWrite::Outcome::Incomplete);
     EXPECT_EQ(p.find("E:\\EmbF8\\*").size(), 2u) << "only the dot entries";
+}
+
+// Names of code page 932 map to host names byte for byte: a second byte 0x5C stays in its name,
+// also beside a separator.
+TEST(PosixPlatform, DoubleByteNamesMapWhole) {
+    using namespace test::cp932;
+    CodePage cp932 = test::CodePage932();
+    ScopedCodePage inForce(cp932);
+    test::TestDrives drives;
+    const fs::path card = drives.host(drives.addCard('E'));
+    const std::string folder = "E:\\" + kZuhyo + "\\", design = folder + kNoumen + ".kxd";
+    drives.makeDir(folder);
+    drives.write(design, B("x"));
+    EXPECT_EQ(*drives.backend().toHostPath(design), (card / kZuhyo / (kNoumen + ".kxd")).string());
+    EXPECT_EQ(drives.backend().toWindowsPath((card / kZuhyo).string() + "//"), folder);
+    const std::vector<FoundFile> found = platform().find(folder + "*.KXD");
+    EXPECT_TRUE(found.size() == 1 && found[0].name == kNoumen + ".kxd");
 }
 
 // No change goes through a link or lands on a FIFO, device or folder, and no read opens a FIFO.

@@ -2,6 +2,7 @@
 // messages in order, the hundred-design limit, and a failure at every file operation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -12,14 +13,17 @@
 
 #include "design/card_conversion.h"
 #include "design/design_checks.h"
+#include "platform/code_page.h"
 #include "platform/paths.h"
 #include "render/thumbnail.h"
+#include "support/code_page_932.h"
 #include "support/design_builder.h"
 #include "support/fault_platform.h"
 #include "support/scripted_messages.h"
 #include "support/test_drives.h"
 #include "transfer/card_transfers.h"
 #include "transfer/design_lists.h"
+#include "transfer/names.h"
 
 namespace kx {
 namespace {
@@ -86,8 +90,11 @@ protected:
     test::TestDrives drives;
     test::ScriptedMessages messages;
     CardTarget card{"E:\\EmbF5\\", "E:\\"};
-    Texts failures;  // "file: why" of each file the observer was told failed
-    const TransferObserver observer{{}, {}, [this](const std::string& file, const std::string& why) { failures.push_back(file + ": " + why); }};
+    Texts failures;  // "file: why" of each file the observer was told failed or passed over
+    const std::function<void(const std::string&, const std::string&)> record = [this](const std::string& file, const std::string& why) {
+        failures.push_back(file + ": " + why);
+    };
+    const TransferObserver observer{{}, {}, record, record};
 };
 
 // A user's path: a write into a missing folder, a read, an erase, then the hundred-design limit.
@@ -108,7 +115,8 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     EXPECT_EQ(drives.read("C:\\designs\\LEAF.kxd"), marked);
     EXPECT_EQ(messages.take(), (Texts{Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (ABC) exceeds the 64000 stitch limit."),
                               Shown("Attention", mb::ICONEXCLAMATION, tooLarge + "The pattern (WERS) exceeds the 64000 stitch limit."),
-                              Shown("Attention", mb::ICONINFORMATION, "The \"WIDE\" design exceeds the hoop size limits.")}));
+                              Shown("Attention", mb::ICONINFORMATION, "The \"WIDE\" design exceeds the hoop size limits."),
+                              Shown("Attention", mb::ICONEXCLAMATION, "The \"notes.txt\" design is passed over:\nNot named as a design (.kxd).")}));
     // A listed design goes under the prefix of the name, adjusted in place: hoop fields, stale mark.
     drives.write("C:\\list.dat", ListFile("C:\\designs\\LEAF.kxd"));
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::Ran);
@@ -143,7 +151,8 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     messages.answer(id::YES);
     EXPECT_EQ(EraseSelectedFromCard(0, cardRows, card), TransferResult::Ran);
     const std::string question = Shown("Confirm", mb::YESNO | mb::ICONQUESTION, kEraseQuestion);
-    EXPECT_EQ(messages.take(), (Texts{question, question, Shown("Confirm", mb::ICONQUESTION, "Failed to erase Kxd files.\nTry again.")}));
+    EXPECT_EQ(messages.take(), (Texts{question, question, Shown("Attention", mb::ICONEXCLAMATION, "The \"..\\EmbF5\\ROSE.kxd\" design is passed over:\n" +
+                                                                      std::string(kCardCannotHoldName) + ".")}));
     for (const char* gone : {"LEAF.kxd", "LEAF.kxt", "LEAF2.kxd", "TULIP.KXD", "TULIP.kxt"}) onCard.erase(std::string("E:\\EmbF5\\") + gone);
     EXPECT_EQ(files({"E:\\EmbF5\\"}), onCard);
     EXPECT_EQ(watch.flushedVolumes(), "EECE");
@@ -256,7 +265,7 @@ TEST_F(CardTransfers, AListCutShortWhileWrittenAndListedDesignsInAFullFolder) {
     const TransferObserver cutting{{}, [&](std::size_t done, std::size_t, const std::string&) {
         if (done == 1) fs::resize_file(drives.host("C:\\list.dat"), 200 * 260 + 259);
         handed = done + 1;
-    }, {}};
+    }, {}, {}};
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card, cutting), TransferResult::Ran);
     EXPECT_EQ(handed, 200u);
     EXPECT_EQ(messages.take(), Texts{Shown("Error", mb::ICONHAND, "File Read Error.")});
@@ -333,7 +342,6 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(messages.take(), Texts{});
 }
 
-
 // While the write's "too large" message waits, a nested call of ours stores two designs in the
 // folder of 98: answered, the write counts the folder again and stops at 100 with the limit's
 // message, where its own count (98) would have stored two more.
@@ -366,6 +374,48 @@ TEST_F(CardTransfers, AHostDesignCutShortIsRefusedAndNothingIsWritten) {
         EXPECT_EQ(messages.take(), Texts{Shown("Error", mb::ICONHAND, "There is an error in a file.\nQuit operation.")});
         EXPECT_EQ(files({"E:\\EmbF5\\"}), before);
     }
+}
+
+// Under code page 932, names whose second bytes are backslashes go through every command whole:
+// written with their thumbnails, read back into a folder ending in such a byte, erased, and
+// written directly under the host's name or a list's prefix. Nothing is passed over.
+TEST_F(CardTransfers, DoubleByteNamesAreWrittenReadAndErasedWhole) {
+    using namespace test::cp932;
+    CodePage cp932 = test::CodePage932();
+    ScopedCodePage inForce(cp932);
+    const std::string pc = "C:\\" + kHyoji + "\\", back = "C:\\" + kZuhyo + "\\";
+    drives.makeDir(pc), drives.makeDir(back);
+    const Texts bases{kIchiranhyo, kSakura, kNoumen};
+    std::vector<ListRow> rows;
+    Texts onCard;
+    for (const std::string& base : bases) {
+        drives.write(pc + base + ".kxd", SmallDesign(static_cast<int>(rows.size())));
+        rows.push_back({base + ".kxd", pc + base + ".kxd", true});
+        onCard.insert(onCard.end(), {base + ".kxd", base + ".kxt"});
+    }
+    auto cardNames = [&] {
+        Texts names;
+        for (const auto& entry : fs::directory_iterator(drives.host("E:\\EmbF5"))) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    std::sort(onCard.begin(), onCard.end());
+    EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), TransferResult::Ran);
+    EXPECT_EQ(cardNames(), onCard);
+    for (ListRow& row : rows) row.path = "E:\\EmbF5\\" + row.name;
+    EXPECT_EQ(ReadSelectedFromCard(0, rows, card, back, observer), TransferResult::Ran);
+    for (const std::string& base : bases) EXPECT_EQ(drives.read(back + base + ".kxd"), drives.read("E:\\EmbF5\\" + base + ".kxd")) << base;
+    messages.answer(id::YES);
+    EXPECT_EQ(EraseSelectedFromCard(0, rows, card, observer), TransferResult::Ran);
+    EXPECT_EQ(cardNames(), Texts{});
+
+    Bytes host = SmallDesign(0);
+    EXPECT_EQ(WriteHostDesign(0, host, "D:\\" + kZuhyo + "\\" + kNoumen + ".kxd", card, observer), TransferResult::Ran);
+    drives.write("C:\\list.dat", ListFile(pc + kIchiranhyo + ".kxd"));
+    EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", kHyoji, card, observer), TransferResult::Ran);
+    EXPECT_EQ(cardNames(), (Texts{kNoumen + ".kxd", kNoumen + ".kxt", kHyoji + kIchiranhyo + ".kxd", kHyoji + kIchiranhyo + ".kxt"}));
+    EXPECT_EQ(failures, Texts{});
+    EXPECT_EQ(messages.take(), Texts{Shown("Confirm", mb::YESNO | mb::ICONQUESTION, kEraseQuestion)});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // lists' order and the tandem-hoop counterparts among list rows.
 #include <gtest/gtest.h>
 
+#include "support/code_page_932.h"
 #include "support/scripted_messages.h"
 #include "support/test_drives.h"
 #include "transfer/design_lists.h"
@@ -30,6 +31,27 @@ TEST(Names, CardDesignNamesAndNamesFromOutsideStayInTheirFolder) {
     for (const std::string& held : Texts{"a b.c", std::string(255, 'x'), "\xE9t\xE9.kxd"}) EXPECT_TRUE(FatVolumeCanHoldName(held));
     for (const std::string& refused : Texts{"", std::string(256, 'x'), "a|b", "tab\there", "dot.", "space "})
         EXPECT_FALSE(FatVolumeCanHoldName(refused)) << refused;
+}
+
+// In code page 932 a name is checked, cut and stored by characters: a second byte 0x5C or 0x7C
+// is no forbidden character, and a display name's limit stays 8 bytes (four such characters).
+TEST(Names, DoubleByteNamesPassTheRulesWhole) {
+    using namespace test::cp932;
+    CodePage cp932 = test::CodePage932();
+    ScopedCodePage inForce(cp932);
+    EXPECT_EQ(MakeCardDesignName(kNoumen), kNoumen + ".kxd");
+    EXPECT_EQ(MakeCardDesignName(kHyoji + ".old"), kHyoji + ".kxd");
+    EXPECT_EQ(MakeCardDesignName(kNoumen + "|"), std::nullopt);
+    EXPECT_EQ(ContainedFileName("C:\\" + kHyoji + "\\" + kNoumen + ".kxd"), kNoumen + ".kxd");
+    EXPECT_EQ(ContainedBaseName(kZuhyo + "\\" + kIchiranhyo + ".kxd"), kIchiranhyo);
+    EXPECT_TRUE(FatVolumeCanHoldName(kIchiranhyo + ".kxd") && FatVolumeCanHoldName("\x83\x7C.kxd"));  // ポ: second byte |
+    EXPECT_FALSE(FatVolumeCanHoldName(kSakura + "\\x.kxd"));
+    test::ScriptedMessages messages;
+    for (const std::string& valid : {kHyoji, kSakuraBana + kSakuraBana, "a" + kNoumen + "bcd"})
+        EXPECT_EQ(CheckFolderDisplayName(0, valid), DisplayNameCheck::Valid);
+    EXPECT_EQ(CheckFolderDisplayName(0, kSakuraBana + kSakuraBana + "a"), DisplayNameCheck::TooLong);
+    EXPECT_EQ(CheckFolderDisplayName(0, kNoumen + "?"), DisplayNameCheck::ForbiddenCharacter);
+    EXPECT_EQ(messages.take().size(), 2u);
 }
 
 // A display name: empty does nothing, then more than 8 characters, then a forbidden one among

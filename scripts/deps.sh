@@ -10,7 +10,7 @@ linux=(cmake ninja-build g++ libgtest-dev libbenchmark-dev libcli11-dev libpng-d
 # (tests/fat).
 everything=("${linux[@]}" g++-multilib qemu-user clang libclang-rt-14-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
             binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth help2man
-            llvm-14 lld-14 user-mode-linux kmod dosfstools)
+            llvm-14 lld-14 user-mode-linux kmod dosfstools locales)
 if [ "${1:-}" = linux ]; then wanted=("${linux[@]}"); else wanted=("${everything[@]}"); fi
 
 need=()
@@ -23,4 +23,12 @@ if [ ${#need[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+# The Windows programs run under Japanese users' code page 932 and Western 1252, which Wine takes
+# from these Unix locales; one that is not made falls back to 1252 without a word.
+if [ "${1:-}" != linux ]; then
+  for locale in ja_JP en_US; do
+    locale -a 2>/dev/null | grep -qix "$locale.utf8" || localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+  done
 fi

@@ -67,19 +67,38 @@ prepare_prefix() {
   rm -rf "$WINEPREFIX/no-media-behind-$no_media_letter"
 }
 
-# One program on a fresh card folder; its output goes to a file (Wine's helpers keep pipes open).
+# The code pages a program runs under, as "Unix locale:ANSI code page" (Wine takes the code
+# page from the locale): the names' program runs under Japanese users' 932 and Western 1252,
+# every other program once, in the caller's locale.
+code_pages_of() {
+  case $1 in
+    code_page_test) echo "ja_JP.UTF-8:932 en_US.UTF-8:1252" ;;
+    *) echo "-" ;;
+  esac
+}
+
+# One program on a fresh card folder, once per code page it runs under; its output goes to a file
+# (Wine's helpers keep pipes open).
 run_program() {
-  local exe=$1 name log card
+  local exe=$1 name run log card code_page
   name=$(basename "$exe" .exe)
-  log=$logs/$name.log
-  card=$(mktemp -d "${TMPDIR:-/tmp}/kx-card-XXXXXX")
-  ln -sfn "$card" "$WINEPREFIX/dosdevices/$card_letter:"
-  KX_CARD_DRIVE=${card_letter^^} KX_NO_MEDIA_DRIVE=${no_media_letter^^} \
-    KX_NO_MEDIA_FOLDER="Z:$(tr / '\\' <<<"$WINEPREFIX/no-media-behind-$no_media_letter")" \
-    timeout --kill-after=10 "$timeout_s" wine "$exe" --gtest_color=no >"$log" 2>&1
-  local rc=$?
-  rm -rf "$card"
-  report "$name" "$log" "$rc"
+  for code_page in $(code_pages_of "$name"); do
+    run=$name
+    local env=()
+    if [ "$code_page" != - ]; then
+      run=$name-${code_page#*:}
+      env=(LC_ALL="${code_page%%:*}" KX_EXPECT_ACP="${code_page#*:}")
+    fi
+    log=$logs/$run.log
+    card=$(mktemp -d "${TMPDIR:-/tmp}/kx-card-XXXXXX")
+    ln -sfn "$card" "$WINEPREFIX/dosdevices/$card_letter:"
+    env "${env[@]}" KX_CARD_DRIVE=${card_letter^^} KX_NO_MEDIA_DRIVE=${no_media_letter^^} \
+      KX_NO_MEDIA_FOLDER="Z:$(tr / '\\' <<<"$WINEPREFIX/no-media-behind-$no_media_letter")" \
+      timeout --kill-after=10 "$timeout_s" wine "$exe" --gtest_color=no >"$log" 2>&1
+    local rc=$?
+    rm -rf "$card"
+    report "$run" "$log" "$rc"
+  done
 }
 
 passed=0

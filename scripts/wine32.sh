@@ -22,6 +22,9 @@ self=$checkout/scripts/wine32.sh
 cache=${KX_WINE32_CACHE:-/var/cache/kxcard/wine32}
 chroot_dir=$cache/root
 ready=$cache/ready           # written last: the chroot is complete
+locales_ready=$cache/locales-ready  # the Unix locales of the code pages the tests run under
+# Wine takes the ANSI code page from the Unix locale: Japanese users' 932 and Western 1252.
+wine_locales=(ja_JP en_US)
 emulator=$cache/qemu/usr/bin/qemu-i386
 binfmt=/proc/sys/fs/binfmt_misc
 rule=kxcard-i386
@@ -110,6 +113,21 @@ build_chroot() {
     { tail -n 20 "$cache/apt-install.log" >&2; die "installing Wine in the chroot failed; see $cache/apt-install.log"; }
 }
 
+# The locales of wine_locales, in the chroot made before they were wanted too; run in a mount
+# namespace of its own, as build_chroot is.
+add_locales() {
+  mount_system
+  say "installing the locales ${wine_locales[*]} in the chroot"
+  chroot "$chroot_dir" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive \
+    sh -c 'apt-get update -qq && apt-get install -y -qq --no-install-recommends locales && apt-get clean' \
+    >"$cache/locales.log" 2>&1 || { tail -n 20 "$cache/locales.log" >&2; die "installing locales in the chroot failed"; }
+  local locale
+  for locale in "${wine_locales[@]}"; do
+    chroot "$chroot_dir" /usr/bin/localedef -i "$locale" -f UTF-8 "$locale.UTF-8" >>"$cache/locales.log" 2>&1 ||
+      die "making the locale $locale.UTF-8 in the chroot failed; see $cache/locales.log"
+  done
+}
+
 setup() {
   [ "$(id -u)" -eq 0 ] || die "needs root (it makes a chroot and mounts into it)"
   mkdir -p "$cache"
@@ -132,6 +150,10 @@ setup() {
     unshare -m --propagation private "$self" --build-chroot
     date -u +%FT%TZ >"$ready"
     say "chroot ready in $((SECONDS - started)) s"
+  fi
+  if [ ! -f "$locales_ready" ]; then
+    unshare -m --propagation private "$self" --add-locales
+    date -u +%FT%TZ >"$locales_ready"
   fi
   exec 9>&-
 }
@@ -181,6 +203,7 @@ run_inside() {
 
 case ${1:-} in
   --build-chroot) build_chroot; exit ;;
+  --add-locales) add_locales; exit ;;
   --setup) setup; exit ;;
   --inside)
     shift
@@ -202,7 +225,7 @@ esac
 # Called from a script that already runs in the chroot (e.g. under the chroot's xvfb-run).
 if [ -n "${KX_WINE32_INSIDE:-}" ]; then exec "$@"; fi
 
-[ -f "$ready" ] && { ! needs_emulator || [ -x "$emulator" ]; } || setup
+[ -f "$ready" ] && [ -f "$locales_ready" ] && { ! needs_emulator || [ -x "$emulator" ]; } || setup
 # Each run makes its own mounts, and registers the emulator again after a reboot.
 needs_emulator && register_emulator
 

@@ -270,9 +270,11 @@ std::string Win32Platform::lastError() {
 
 std::uint32_t CurrentProcessId() { return GetCurrentProcessId(); }
 
-Platform& nativePlatform() {
-    static Win32Platform instance;
-    return instance;
-}
+namespace {
+// Made at load without a guard, as the message sink is (win32_messages.cpp).
+constinit Win32Platform g_platform;
+}  // namespace
+
+Platform& nativePlatform() { return g_platform; }
 
 }  // namespace kx

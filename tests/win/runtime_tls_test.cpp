@@ -1,0 +1,100 @@
+// The DLL's storage for the runtime's thread-local variables (src/entry/runtime_tls.cpp), linked
+// into this program in place of libgcc's: every thread_local here lives in it, GoogleTest's, the
+// harness's and the exception runtime's own per-thread state included.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "entry/runtime_tls.h"
+#include "harness/harness.h"
+
+namespace kx::wintest {
+namespace {
+
+thread_local int t_counter = 7;
+alignas(64) thread_local unsigned char t_aligned[100];
+// The variable looked up afresh each call: otherwise the compiler keeps the address it found once.
+[[gnu::noipa]] int& Counter() { return t_counter; }
+
+// What one thread saw of its own copies.
+struct Seen {
+    int counterAtStart = 0, counterAfter = 0;
+    const void* counterAddress = nullptr;
+    bool alignedZeroAndPlaced = false;
+    int caught = 0;
+};
+
+Seen LookFromThisThread(int add) {
+    Seen seen;
+    seen.counterAtStart = t_counter;
+    t_counter += add;
+    seen.counterAfter = t_counter;
+    seen.counterAddress = &t_counter;
+    seen.alignedZeroAndPlaced = reinterpret_cast<std::uintptr_t>(t_aligned) % 64 == 0;
+    for (unsigned char byte : t_aligned) seen.alignedZeroAndPlaced = seen.alignedZeroAndPlaced && byte == 0;
+    t_aligned[0] = static_cast<unsigned char>(add);
+    // The exception runtime keeps its caught exceptions per thread: nested, rethrown, each found.
+    for (int i = 0; i < 50; ++i) {
+        try {
+            try {
+                throw std::runtime_error("inner " + std::to_string(i));
+            } catch (const std::runtime_error&) {
+                if (std::uncaught_exceptions() == 0) throw;
+            }
+        } catch (const std::exception& e) {
+            seen.caught += std::string(e.what()) == "inner " + std::to_string(i);
+        }
+    }
+    return seen;
+}
+
+// Each thread starts from the variable's initial bytes (or zeros, at its alignment) in a copy of
+// its own, unchanged by what the others write; exceptions on all of them at once are kept apart.
+TEST(RuntimeTls, EachThreadHasItsOwnCopyFromTheInitialBytes) {
+    constexpr int kThreads = 6;
+    std::vector<Seen> seen(kThreads + 1);
+    seen[0] = LookFromThisThread(100);
+    std::vector<std::thread> threads;
+    for (int i = 1; i <= kThreads; ++i) threads.emplace_back([&seen, i] { seen[i] = LookFromThisThread(i); });
+    for (std::thread& thread : threads) thread.join();
+    for (int i = 0; i <= kThreads; ++i) {
+        SCOPED_TRACE("thread " + std::to_string(i));
+        EXPECT_EQ(seen[i].counterAtStart, 7);
+        EXPECT_EQ(seen[i].counterAfter, 7 + (i ? i : 100));
+        EXPECT_TRUE(seen[i].alignedZeroAndPlaced);
+        EXPECT_EQ(seen[i].caught, 50);
+        for (int j = 0; j < i; ++j) EXPECT_NE(seen[i].counterAddress, seen[j].counterAddress) << "shared with " << j;
+    }
+    EXPECT_EQ(t_counter, 107);
+}
+
+// Giving back frees the slot (the process has one more to take); the next use takes one again
+// and starts each variable afresh from its initial bytes.
+TEST(RuntimeTls, GivingBackFreesTheSlotAndTheNextUseStartsAfresh) {
+    Counter() = 55;
+    const std::size_t freeBefore = FreeTlsSlots();
+    kx::entry::GiveBackRuntimeTls();
+    EXPECT_EQ(FreeTlsSlots(), freeBefore + 1);
+    EXPECT_EQ(Counter(), 7);
+    EXPECT_EQ(FreeTlsSlots(), freeBefore);
+    EXPECT_TRUE(kx::entry::TakeRuntimeTlsSlot());
+    EXPECT_EQ(FreeTlsSlots(), freeBefore) << "taken twice";
+}
+
+// With no slot left the library's load refuses (TakeRuntimeTlsSlot is its answer at load).
+TEST(RuntimeTls, NoSlotLeftIsRefusedNotFatal) {
+    kx::entry::GiveBackRuntimeTls();
+    {
+        TakenTlsSlots others;
+        EXPECT_FALSE(kx::entry::TakeRuntimeTlsSlot());
+    }
+    EXPECT_TRUE(kx::entry::TakeRuntimeTlsSlot());
+    EXPECT_EQ(Counter(), 7);
+}
+
+}  // namespace
+}  // namespace kx::wintest

@@ -1,14 +1,17 @@
-// The DLL's storage for the runtime's thread-local variables (src/entry/runtime_tls.cpp), linked
-// into this program in place of libgcc's: every thread_local here lives in it, GoogleTest's, the
-// harness's and the exception runtime's own per-thread state included.
+// What the DLL's runtime takes per thread, in the DLL's own hands (src/entry/runtime_tls.cpp,
+// runtime_once.cpp). The storage for thread-local variables is linked into this program in place
+// of libgcc's: every thread_local here lives in it, GoogleTest's, the harness's and the exception
+// runtime's own per-thread state included.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "entry/runtime_once.h"
 #include "entry/runtime_tls.h"
 #include "harness/harness.h"
 
@@ -94,6 +97,34 @@ TEST(RuntimeTls, NoSlotLeftIsRefusedNotFatal) {
     }
     EXPECT_TRUE(kx::entry::TakeRuntimeTlsSlot());
     EXPECT_EQ(Counter(), 7);
+}
+
+std::atomic<int> g_firstRuns = 0, g_secondRuns = 0;
+long g_first = 0, g_second = 0;
+void SecondInitialisation() { ++g_secondRuns; }
+// Slow, so that the other threads arrive while it runs; it starts the second on its own thread.
+void FirstInitialisation() {
+    Sleep(50);
+    kx::entry::RunOnce(&g_second, SecondInitialisation);
+    ++g_firstRuns;
+}
+
+// Threads arriving together: the initialisation runs once, and every thread returns only once it
+// has ended; one started inside another on the same thread runs at once instead of waiting for
+// itself.
+TEST(RunOnce, RunsEachInitialisationOnceAndReturnsWhenItHasEnded) {
+    std::vector<int> seen(8, -1);
+    std::vector<std::thread> threads;
+    for (int& runs : seen)
+        threads.emplace_back([&runs] {
+            EXPECT_EQ(kx::entry::RunOnce(&g_first, FirstInitialisation), 0);
+            runs = g_firstRuns + 10 * g_secondRuns;
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(kx::entry::RunOnce(&g_second, SecondInitialisation), 0);
+    for (int runs : seen) EXPECT_EQ(runs, 11);
+    EXPECT_EQ(g_first, 1);
+    EXPECT_EQ(g_second, 1);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// What the DLL's runtime takes per thread, in the DLL's own hands (src/entry/runtime_tls.cpp,
-// runtime_once.cpp). The storage for thread-local variables is linked into this program in place
+// What the DLL's runtime takes per thread or per load, in the DLL's own hands
+// (src/entry/runtime_tls.cpp, runtime_sync.cpp). The storage for thread-local variables is linked into this program in place
 // of libgcc's: every thread_local here lives in it, GoogleTest's, the harness's and the exception
 // runtime's own per-thread state included.
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "entry/runtime_once.h"
+#include "entry/runtime_sync.h"
 #include "entry/runtime_tls.h"
 #include "harness/harness.h"
 
@@ -125,6 +125,27 @@ TEST(RunOnce, RunsEachInitialisationOnceAndReturnsWhenItHasEnded) {
     for (int runs : seen) EXPECT_EQ(runs, 11);
     EXPECT_EQ(g_first, 1);
     EXPECT_EQ(g_second, 1);
+}
+
+// A mutex from winpthreads' static initialiser, and one made by InitMutex: threads adding under
+// it lose no increment, and it is free again once they end.
+TEST(Mutexes, KeepThreadsApartFromTheStaticInitialiserOnAndAllocateNothing) {
+    for (std::intptr_t mutex : {std::intptr_t{-1}, std::intptr_t{12345}}) {
+        if (mutex != -1) kx::entry::InitMutex(&mutex);
+        long total = 0;  // not atomic: the mutex alone keeps the additions apart
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t)
+            threads.emplace_back([&] {
+                for (int i = 0; i < 20000; ++i) {
+                    EXPECT_EQ(kx::entry::LockMutex(&mutex), 0);
+                    total = total + 1;
+                    kx::entry::UnlockMutex(&mutex);
+                }
+            });
+        for (std::thread& thread : threads) thread.join();
+        EXPECT_EQ(total, 80000);
+        EXPECT_EQ(mutex, 0) << "unlocked, held in its own word";
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-#include "entry/runtime_once.h"
+#include "entry/runtime_sync.h"
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 
 namespace kx::entry {
 namespace {
@@ -30,6 +31,35 @@ int RunOnce(long* state, void (*initialise)()) {
         g_runningThread = 0;
         ReleaseSRWLockExclusive(&g_lock);
     }
+    return 0;
+}
+
+namespace {
+
+constexpr std::intptr_t kPlainMutexInitialiser = -1;  // winpthreads' PTHREAD_MUTEX_INITIALIZER
+
+SRWLOCK* AsLock(std::intptr_t* mutex) {
+    std::atomic_ref<std::intptr_t> word(*mutex);
+    std::intptr_t seen = word.load();
+    if (seen == kPlainMutexInitialiser) word.compare_exchange_strong(seen, 0);
+    else if (seen < 0 && seen >= -3) std::abort();  // error-checking or recursive: not made here
+    return reinterpret_cast<SRWLOCK*>(mutex);
+}
+
+}  // namespace
+
+int InitMutex(std::intptr_t* mutex) {
+    *mutex = 0;
+    return 0;
+}
+
+int LockMutex(std::intptr_t* mutex) {
+    AcquireSRWLockExclusive(AsLock(mutex));
+    return 0;
+}
+
+int UnlockMutex(std::intptr_t* mutex) {
+    ReleaseSRWLockExclusive(AsLock(mutex));
     return 0;
 }
 

@@ -36,30 +36,30 @@ int RunOnce(long* state, void (*initialise)()) {
 
 namespace {
 
-constexpr std::intptr_t kPlainMutexInitialiser = -1;  // winpthreads' PTHREAD_MUTEX_INITIALIZER
-
-SRWLOCK* AsLock(std::intptr_t* mutex) {
-    std::atomic_ref<std::intptr_t> word(*mutex);
-    std::intptr_t seen = word.load();
-    if (seen == kPlainMutexInitialiser) word.compare_exchange_strong(seen, 0);
-    else if (seen < 0 && seen >= -3) std::abort();  // error-checking or recursive: not made here
-    return reinterpret_cast<SRWLOCK*>(mutex);
-}
+// The mutex word: unlocked (0, or winpthreads' PTHREAD_MUTEX_INITIALIZER never used yet) or held.
+constexpr std::intptr_t kUnlocked = 0, kPlainMutexInitialiser = -1, kHeld = 1;
 
 }  // namespace
 
 int InitMutex(std::intptr_t* mutex) {
-    *mutex = 0;
+    *mutex = kUnlocked;
     return 0;
 }
 
+// A waiter yields, then sleeps: the runtime's mutexes are rarely contended (the emergency pool when
+// memory runs out, the unwind tables' registry at load and unload), and held only briefly.
 int LockMutex(std::intptr_t* mutex) {
-    AcquireSRWLockExclusive(AsLock(mutex));
-    return 0;
+    std::atomic_ref<std::intptr_t> word(*mutex);
+    for (int attempt = 0;; ++attempt) {
+        std::intptr_t seen = word.load(std::memory_order_relaxed);
+        if (seen != kUnlocked && seen != kPlainMutexInitialiser && seen != kHeld) std::abort();  // not a plain one
+        if (seen != kHeld && word.compare_exchange_weak(seen, kHeld, std::memory_order_acquire)) return 0;
+        Sleep(attempt < 64 ? 0 : 1);
+    }
 }
 
 int UnlockMutex(std::intptr_t* mutex) {
-    ReleaseSRWLockExclusive(AsLock(mutex));
+    std::atomic_ref(*mutex).store(kUnlocked, std::memory_order_release);
     return 0;
 }
 

@@ -13,9 +13,9 @@ namespace kx::entry {
 // an initialisation may start another on its own thread. Always 0, as pthread_once answers.
 int RunOnce(long* state, void (*initialise)());
 
-// A plain mutex held in the pthread_mutex_t word itself (an SRW lock), nothing allocated:
-// winpthreads' static initialiser of a plain mutex (-1) or 0 is an unlocked one. The runtime in
-// the DLL locks no other kind; an error-checking or recursive one ends the process. Each returns 0.
+// A plain mutex held in the pthread_mutex_t word itself, nothing allocated: winpthreads' static
+// initialiser of a plain mutex (-1) or 0 is an unlocked one. The runtime in the DLL uses no other
+// kind; an error-checking or recursive one ends the process. Each returns 0.
 int InitMutex(std::intptr_t* mutex);
 int LockMutex(std::intptr_t* mutex);
 int UnlockMutex(std::intptr_t* mutex);

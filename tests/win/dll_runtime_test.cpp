@@ -4,6 +4,8 @@
 // runtime's own per-thread state included.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <atomic>
 #include <cstdint>
 #include <stdexcept>
@@ -127,24 +129,29 @@ TEST(RunOnce, RunsEachInitialisationOnceAndReturnsWhenItHasEnded) {
     EXPECT_EQ(g_second, 1);
 }
 
-// A mutex from winpthreads' static initialiser, and one made by InitMutex: threads adding under
-// it lose no increment, and it is free again once they end.
+// A mutex from winpthreads' static initialiser, and one made by InitMutex: no two threads are
+// ever inside at once (each yields while inside, to let another try), and it is free again, held
+// in its own word, once they end.
 TEST(Mutexes, KeepThreadsApartFromTheStaticInitialiserOnAndAllocateNothing) {
     for (std::intptr_t mutex : {std::intptr_t{-1}, std::intptr_t{12345}}) {
         if (mutex != -1) kx::entry::InitMutex(&mutex);
-        long total = 0;  // not atomic: the mutex alone keeps the additions apart
+        std::atomic<int> inside = 0, overlaps = 0, entries = 0;
         std::vector<std::thread> threads;
         for (int t = 0; t < 4; ++t)
             threads.emplace_back([&] {
-                for (int i = 0; i < 20000; ++i) {
+                for (int i = 0; i < 500; ++i) {
                     EXPECT_EQ(kx::entry::LockMutex(&mutex), 0);
-                    total = total + 1;
+                    if (inside.fetch_add(1) != 0) ++overlaps;
+                    ++entries;
+                    SwitchToThread();
+                    --inside;
                     kx::entry::UnlockMutex(&mutex);
                 }
             });
         for (std::thread& thread : threads) thread.join();
-        EXPECT_EQ(total, 80000);
-        EXPECT_EQ(mutex, 0) << "unlocked, held in its own word";
+        EXPECT_EQ(entries, 2000);
+        EXPECT_EQ(overlaps, 0);
+        EXPECT_EQ(mutex, 0);
     }
 }
 

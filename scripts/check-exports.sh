@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Checks the export table of the 32-bit DLL: exactly the three undecorated names, each a
-# function that returns with a plain `ret` (the caller removes the arguments).
+# function that returns with a plain `ret` (the caller removes the arguments). And what it takes
+# from outside: it imports system DLLs only (its runtime linked in), and holds none of the
+# runtime's machinery that a load would leave behind at unload (winpthreads' thread records and
+# mutexes, libgcc's emulated TLS, libstdc++'s static-init guards; src/entry/README.md).
 # Usage: scripts/check-exports.sh [path/to/kxcard.dll]   (default build/win32/kxcard.dll)
 set -euo pipefail
 
@@ -53,8 +56,27 @@ for name in "${expected[@]}"; do
   fi
 done
 
+# Windows' own DLLs only: no mingw runtime DLL beside the product.
+imports=$(awk '/DLL Name: / { print $3 }' <<<"$headers")
+foreign=$(grep -viE '^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|advapi32|ole32|oleaut32|shlwapi|version|msvcrt)\.dll$' <<<"$imports" || true)
+[ -z "$foreign" ] || fail "imports non-system DLLs: $(tr '\n' ' ' <<<"$foreign")"
+
+# Code that takes per-thread or per-load state the DLL would not give back: winpthreads' thread
+# records (pthread_self, its keys, its thread callback) and mutexes (allocated on first lock:
+# pthread_mutex_timedlock comes with them), libgcc's emulated TLS, libstdc++'s guards. The DLL's
+# own stand-ins (src/entry/runtime_tls.cpp, runtime_sync.cpp) take their place.
+nm=${NM:-${objdump%objdump}nm}
+symbols=$("$nm" "$dll" 2>/dev/null | awk '{ print $NF }')
+if [ -z "$symbols" ]; then
+  fail "no symbol table to look for the runtime's per-thread code in"
+else
+  for symbol in pthread_self pthread_key_create pthread_getspecific __xl_f pthread_mutex_timedlock __cxa_guard_acquire __emutls_register_common; do
+    grep -qx "_\{0,1\}$symbol" <<<"$symbols" && fail "links $symbol: per-thread state a load would leave behind"
+  done
+fi
+
 if [ "$failures" -ne 0 ]; then
   echo "check-exports: FAILED ($failures)" >&2
   exit 1
 fi
-echo "check-exports: $dll exports ${expected[*]}, each returning with a plain ret"
+echo "check-exports: $dll exports ${expected[*]}, each returning with a plain ret; imports system DLLs only; no per-thread runtime code"

@@ -8,7 +8,8 @@
 #
 # Usage: scripts/wine-tests.sh [program ...]   (default: every tests/win/*_test.exe of the build)
 # Environment: KX_WIN_BUILD (build folder: build/win64, build/win64-debug, build/win32),
-#              KX_WINEPREFIX (prefix, default build/wineprefix, or build/wineprefix32 for 32-bit),
+#              KX_WINEPREFIX (prefix, default build/wineprefix, or build/wineprefix32 for 32-bit;
+#              another prefix's logs go to wine-logs/<its name>/ of the build),
 #              KX_WIN_TIMEOUT (seconds per program, default 300, or 900 for 32-bit).
 set -uo pipefail
 
@@ -16,7 +17,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KX_WIN_BUILD:-$root/build/win64}
 [ -d "$build" ] && build=$(cd "$build" && pwd)  # Wine's Z: paths and the chroot need it absolute
 tests_dir=$build/tests/win
-logs=$build/wine-logs
+# Each prefix's runs log apart: two runs of one build side by side (two prefixes) never write
+# one file, which made a program that was still running look as if it had died.
+logs=$build/wine-logs${KX_WINEPREFIX:+/$(basename "$KX_WINEPREFIX")}
 card_letter=e
 no_media_letter=f
 

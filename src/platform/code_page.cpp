@@ -5,12 +5,12 @@ namespace kx {
 
 namespace {
 CodePage* g_codePage = nullptr;
-}
+// Asked once, as the module starts, with no guarded static: the library takes nothing at load
+// that it does not give back at unload.
+CodePage g_native = NativeCodePage();
+}  // namespace
 
-CodePage& nameCodePage() {
-    static CodePage native = NativeCodePage();
-    return g_codePage ? *g_codePage : native;
-}
+CodePage& nameCodePage() { return g_codePage ? *g_codePage : g_native; }
 
 void setNameCodePage(CodePage* codePage) { g_codePage = codePage; }
 

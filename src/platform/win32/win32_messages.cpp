@@ -21,11 +21,12 @@ public:
     }
 };
 
+// Made at load without a guard (the runtime's guards take per-thread state the library would
+// keep after a host freed it).
+constinit MessageBoxSink g_sink;
+
 }  // namespace
 
-MessageSink& nativeMessageSink() {
-    static MessageBoxSink sink;
-    return sink;
-}
+MessageSink& nativeMessageSink() { return g_sink; }
 
 }  // namespace kx

@@ -279,9 +279,11 @@ CodePage NativeCodePage() {
     return CodePage(leadBytes);
 }
 
-Platform& nativePlatform() {
-    static Win32Platform instance;
-    return instance;
-}
+namespace {
+// Made at load without a guard, as the message sink is (win32_messages.cpp).
+constinit Win32Platform g_platform;
+}  // namespace
+
+Platform& nativePlatform() { return g_platform; }
 
 }  // namespace kx

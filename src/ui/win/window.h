@@ -3,16 +3,18 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cassert>
 #include <string>
 
 namespace kx::win {
 
-// Commands of this thread still running after the host destroyed their dialog (its owner went
-// while a message box was up): what they send their controls until they end goes nowhere, by
-// design rather than through a handle kept too long.
-inline int& CommandsOutlivingTheirDialog() {
-    thread_local int count = 0;
+// Commands still running after the host destroyed their dialog (its owner went while a message
+// box was up): what they send their controls until they end goes nowhere, by design rather than
+// through a handle kept too long. One count for the process, not per thread: the library keeps no
+// thread-local state of its own, which would live on after a host freed it.
+inline std::atomic<int>& CommandsOutlivingTheirDialog() {
+    static constinit std::atomic<int> count = 0;
     return count;
 }
 

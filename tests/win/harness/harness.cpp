@@ -314,4 +314,16 @@ void SaveWindowIfAsked(UiSync& ui, HWND window, const std::string& name) {
         .write(bits.data(), std::ssize(bits));
 }
 
+TakenTlsSlots::TakenTlsSlots(std::size_t leaveFree) {
+    for (DWORD slot; (slot = TlsAlloc()) != TLS_OUT_OF_INDEXES;) slots_.push_back(slot);
+    for (std::size_t i = 0; i < leaveFree && !slots_.empty(); ++i) {
+        TlsFree(slots_.back());
+        slots_.pop_back();
+    }
+}
+
+TakenTlsSlots::~TakenTlsSlots() {
+    for (DWORD slot : slots_) TlsFree(slot);
+}
+
 }  // namespace kx::wintest

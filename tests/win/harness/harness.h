@@ -117,6 +117,22 @@ inline void EmptyFolder(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder, e)) std::filesystem::remove_all(entry.path(), e);
 }
 
+// Every TLS slot the process can still take but `leaveFree`, held until the object goes: the
+// state of a process whose other libraries hold them.
+class TakenTlsSlots {
+public:
+    explicit TakenTlsSlots(std::size_t leaveFree = 0);
+    ~TakenTlsSlots();
+    TakenTlsSlots(const TakenTlsSlots&) = delete;
+    TakenTlsSlots& operator=(const TakenTlsSlots&) = delete;
+    std::size_t count() const { return slots_.size(); }
+
+private:
+    std::vector<DWORD> slots_;
+};
+// How many TLS slots the process can still take.
+inline std::size_t FreeTlsSlots() { return TakenTlsSlots().count(); }
+
 // When KX_SCREENSHOTS names a folder: draws `window` active and saves what the screen shows of
 // it there as <name>.bmp (24-bit), for a person to look at and for the README's pictures.
 void SaveWindowIfAsked(UiSync& ui, HWND window, const std::string& name);

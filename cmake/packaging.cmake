@@ -4,6 +4,8 @@ set(CPACK_PACKAGE_NAME kxcard)
 set(CPACK_PACKAGE_VENDOR kxcard)
 set(CPACK_PACKAGE_CONTACT "kxcard maintainers <kxcard@localhost>")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+# The packages' files carry the commit's time, not the hour of packing.
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/source-date-epoch.cmake)
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(kx_kit_arch win32)

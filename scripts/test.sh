@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: checks the layering of src/, builds the six presets, runs the native suites
 # as 64-bit and as 32-bit code, the tool on a real FAT16 card with power cuts (user-mode Linux),
-# checks the product DLL's exports, its MSVC import library and the packages, runs the Windows
+# checks the product DLL's exports, its MSVC import library and the packages, builds what ships
+# a second time and compares the bytes, runs the Windows
 # programs under Wine three times (32-bit as shipped, 64-bit, 64-bit Debug with asserts on) and
 # the fuzz target for a bounded time. Ends with one line: "N passed, N failed".
 set -uo pipefail
@@ -85,6 +86,8 @@ if build win32; then
   if [ "$linux_built" -eq 1 ]; then
     echo "== packages"
     if bash scripts/package.sh; then count packages 1 0; else count packages 0 1; fi
+    echo "== the same bytes twice"
+    if bash scripts/check-reproducible.sh; then count "reproducible build" 1 0; else count "reproducible build" 0 1; fi
   fi
   echo "== 32-bit Wine (chroot, log: build/wine32-setup.log)"
   if wait "$wine32_setup"; then

@@ -146,6 +146,19 @@ TEST(Geometry, TheDialogsAreWholeAtTheScreensDpi) {
         EXPECT_GE(SendMessageA(tree, TVM_GETVISIBLECOUNT, 0, 0), rows);
         EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0))), small);
         PressKey(ui, VK_ESCAPE);
+
+        ui.step("moved to a screen of twice the dpi: the suggested rectangle, pictures and faces twice as large");
+        RECT before{}, suggested{};
+        GetWindowRect(dialog, &before);
+        suggested = {before.left, before.top, before.left + 2 * (before.right - before.left), before.top + 2 * (before.bottom - before.top)};
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT after{};
+        GetWindowRect(dialog, &after);
+        EXPECT_TRUE(EqualRect(&after, &suggested));
+        EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(SendMessageA(pcList, LVM_GETIMAGELIST, LVSIL_SMALL, 0))), 2 * small);
+        EXPECT_EQ(ControlIconSize(dialog, IDC_WRITE_ARROW), 3 * small);
+        EXPECT_GE(SendDlgItemMessageA(dialog, IDC_DRIVE_COMBO, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0),
+                  MulDiv(14, 2 * dpi, 96));  // the face's 14 pixels at the new dpi (Wine adds its padding)
         CloseWithCloseBox(dialog);
     });
     step("dialogs 105 and 106");

@@ -3,19 +3,21 @@
 # the demo's card folder and sample designs, maps the card folder as removable drive E: of a
 # private Wine prefix and opens the main dialog through kxhost on the sample designs.
 #
-# Usage: scripts/dialogs.sh [--win32] [--direct-write | --direct-files] [--screenshots DIR]
+# Usage: scripts/dialogs.sh [--win32] [--direct-write | --direct-files] [--screenshots DIR [--dpi N]]
 #   --win32             the product's own 32-bit DLL (win32 preset) in the 32-bit Wine of
 #                       scripts/wine32.sh, instead of the 64-bit one
 #   --direct-write      open the write dialog on one sample design held in memory instead
 #   --direct-files      open the write dialog on a list file naming every sample design instead
 #   --screenshots DIR   run the dialog scenarios of tests/win under Xvfb instead, on the sample
 #                       designs, and save a PNG of each window they picture in DIR (docs/screens)
+#   --dpi N             the screenshots at N dpi (144 is 150 %), named NAME-PERCENT.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 mode=connect
 shots=
+dpi=96
 preset=win64
 while [ $# -gt 0 ]; do
   case $1 in
@@ -24,7 +26,9 @@ while [ $# -gt 0 ]; do
     --direct-files) mode=files ;;
     --screenshots) [ $# -ge 2 ] || { echo "dialogs.sh: --screenshots needs a folder" >&2; exit 64; }
                    shots=$2; shift ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --dpi) [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "dialogs.sh: --dpi needs a number of dots per inch" >&2; exit 64; }
+           dpi=$2; shift ;;
+    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "dialogs.sh: unknown option $1 (see --help)" >&2; exit 64 ;;
   esac
   shift
@@ -73,16 +77,18 @@ if [ -n "$shots" ]; then
   rm -rf "$bmp" && mkdir -p "$bmp" "$shots"
   echo "dialogs.sh: walking the dialogs under Xvfb"
   set +e
-  KX_SCREENSHOTS=$(windows_path "$bmp") KX_WIN_BUILD=build/$preset \
+  KX_SCREENSHOTS=$(windows_path "$bmp") KX_WIN_BUILD=build/$preset KX_DPI=$dpi \
     bash scripts/wine-tests.sh main_dialog_test write_design_dialog_test |
     sed 's/^/  /'
   walked=${PIPESTATUS[0]}
   set -e
-  # The pictures decide: none, or a blank one, fails here; a state left out fails below.
-  python3 tools/screenshots.py "$bmp" "$shots" || exit 1
   for name in main-dialog main-dialog-designs write-design design-name rename-folder; do
     [ -f "$bmp/$name.bmp" ] || { echo "dialogs.sh: no picture of $name" >&2; exit 1; }
+    # Pictures at another dpi than 96 say its percentage in their names.
+    [ "$dpi" = 96 ] || mv "$bmp/$name.bmp" "$bmp/$name-$((dpi * 100 / 96)).bmp"
   done
+  # The pictures decide: none, or a blank one, fails here; a state left out fails above.
+  python3 tools/screenshots.py "$bmp" "$shots" || exit 1
   [ "$walked" -eq 0 ] || { echo "dialogs.sh: a scenario failed (see build/$preset/wine-logs)" >&2; exit 1; }
   exit 0
 fi

@@ -28,7 +28,8 @@ deb=$(ls "$linux"/packages/*.deb)
 check "$deb" "$(dpkg-deb -c "$deb")" ./usr/bin/kxcard ./usr/share/man/man1/kxcard.1
 zip=$(ls "$win32"/packages/*.zip)
 check "$zip" "$(python3 -m zipfile -l "$zip" | awk '{ print $1 }')" /bin/kxcard.dll /bin/kxhost.exe \
-  /include/kxcard.h /lib/libkxcard.dll.a /lib/kxcard.lib /lib/kxcard.def /examples/kxhost/kxhost.c
+  /include/kxcard.h /lib/libkxcard.dll.a /lib/kxcard.lib /lib/kxcard.def /examples/kxhost/kxhost.c \
+  /examples/kxhost/kxhost.rc /examples/kxhost/kxhost.manifest
 
 [ "$failures" -eq 0 ] || exit 1
 echo "package: $deb $zip"

@@ -8,6 +8,7 @@
 #
 # Usage: scripts/wine-tests.sh [program ...]   (default: every tests/win/*_test.exe of the build)
 # Environment: KX_WIN_BUILD (build folder: build/win64, build/win64-debug, build/win32),
+#              KX_DPI (every program at this screen dpi instead of its own list),
 #              KX_WINEPREFIX (prefix, default build/wineprefix, or build/wineprefix32 for 32-bit;
 #              another prefix's logs go to wine-logs/<its name>/ of the build),
 #              KX_WIN_TIMEOUT (seconds per program, default 300, or 900 for 32-bit).
@@ -80,18 +81,42 @@ code_pages_of() {
   esac
 }
 
-# One program on a fresh card folder, once per code page it runs under; its output goes to a file
-# (Wine's helpers keep pipes open).
+# The screen dpis a program runs at: the geometry programs (classic and version 6 common
+# controls) at 100, 150 and 200 %, every other program at 96 dpi only, or all at KX_DPI when set.
+dpis_of() {
+  if [ -n "${KX_DPI:-}" ]; then echo "$KX_DPI"; return; fi
+  case $1 in
+    dialog_geometry_test|dialog_geometry_v6_test) echo "96 144 192" ;;
+    *) echo 96 ;;
+  esac
+}
+
+# The prefix's dpi (HKCU\Control Panel\Desktop LogPixels), taken by a restarted server.
+current_dpi=
+set_dpi() {
+  [ "$1" = "$current_dpi" ] && return
+  run_quiet wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f
+  run_quiet wineserver -k
+  run_quiet wineserver -w
+  run_quiet wineserver -p
+  current_dpi=$1
+}
+
+# One program on a fresh card folder, once per code page and dpi it runs under; its output goes
+# to a file (Wine's helpers keep pipes open).
 run_program() {
-  local exe=$1 name run log card code_page
+  local exe=$1 name run log card code_page dpi
   name=$(basename "$exe" .exe)
   for code_page in $(code_pages_of "$name"); do
+  for dpi in $(dpis_of "$name"); do
+    set_dpi "$dpi"
     run=$name
-    local env=()
+    local env=(KX_EXPECT_DPI="$dpi")
     if [ "$code_page" != - ]; then
       run=$name-${code_page#*:}
-      env=(LC_ALL="${code_page%%:*}" KX_EXPECT_ACP="${code_page#*:}")
+      env+=(LC_ALL="${code_page%%:*}" KX_EXPECT_ACP="${code_page#*:}")
     fi
+    [ "$dpi" = 96 ] || run=$run-$dpi
     log=$logs/$run.log
     card=$(mktemp -d "${TMPDIR:-/tmp}/kx-card-XXXXXX")
     ln -sfn "$card" "$WINEPREFIX/dosdevices/$card_letter:"
@@ -101,6 +126,7 @@ run_program() {
     local rc=$?
     rm -rf "$card"
     report "$run" "$log" "$rc"
+  done
   done
 }
 
@@ -165,7 +191,8 @@ done
 
 mkdir -p "$logs"
 : >"$logs/wine-setup.log"
-screen=(-a -s "-screen 0 1024x768x24")
+# Big enough for a dialog at 200 %: a window off the screen would be captured black.
+screen=(-a -s "-screen 0 2560x1600x24")
 inside=(bash "$root/scripts/wine-tests.sh" --inside-x "${programs[@]}")
 if [ "$KX_WINEARCH" = win32 ]; then
   # The 32-bit side runs in the chroot as a whole, so Wine's helpers share its mounts; the

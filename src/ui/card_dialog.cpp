@@ -3,15 +3,82 @@
 
 #include <commctrl.h>
 
+#include "resource_ids.h"
 #include "ui/dialog_common.h"
+#include "ui/win/button.h"
+#include "ui/win/module.h"
+#include "ui/win/static_control.h"
 
 namespace kx {
 
 void CardDialog::addTooltips() const { CreateTooltips(hwnd(), CardDialogTips); }
 
+namespace {
+
+// The machine and card pictures both card dialogs show beside their arrows.
+constexpr ControlIcon kSideIcons[] = {{IDC_COMPUTER_ICON, IDI_COMPUTER, 32}, {IDC_CARD_ICON, IDI_PC_CARD, 32}};
+
+// Each control moved and sized by newDpi / oldDpi, as the dialog units of the template would
+// have placed it at the new dpi.
+struct Rescale {
+    HWND dialog;
+    int to, from;
+};
+
+BOOL CALLBACK ScaleChild(HWND child, LPARAM param) {
+    const auto [dialog, to, from] = *reinterpret_cast<const Rescale*>(param);
+    if (GetParent(child) != dialog) return TRUE;  // a control's own parts follow their control
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(child, nullptr, MulDiv(r.left, to, from), MulDiv(r.top, to, from), MulDiv(r.right - r.left, to, from),
+                 MulDiv(r.bottom - r.top, to, from), SWP_NOZORDER | SWP_NOACTIVATE);
+    return TRUE;
+}
+
+}  // namespace
+
 bool CardDialog::startCard(PreviewDesign preview) {
     card_.emplace(hwnd(), std::move(preview));
+    applyDpi(win::Dpi::Of(hwnd()));
     return card_->discoverCard() != DiscoverOutcome::Ended;
+}
+
+void CardDialog::applyDpi(const win::Dpi& dpi) {
+    dpi_ = dpi;
+    std::vector<win::Icon> shown = std::move(icons_);  // let go once the controls show the new ones
+    icons_.clear();
+    showIcons(kSideIcons, dpi);
+    showIcons(buttonIcons(), dpi);
+    if (card_) card_->applyDpi(dpi);
+    applyOwnSizes(dpi);
+}
+
+void CardDialog::showIcons(std::span<const ControlIcon> icons, const win::Dpi& dpi) {
+    for (const ControlIcon& shown : icons) {
+        win::Icon icon(win::LoadIconAt(win::ThisModule(), shown.icon, dpi.scale(shown.size)));
+        HWND control = GetDlgItem(hwnd(), shown.control);
+        char kind[16] = {};
+        GetClassNameA(control, kind, sizeof kind);
+        if (lstrcmpiA(kind, "Static") == 0) win::StaticControl(control).setIcon(icon.get());
+        else win::Button(control).setIcon(icon.get());
+        icons_.push_back(std::move(icon));  // shown until the dialog goes
+    }
+}
+
+INT_PTR CardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_DPICHANGED) return FALSE;
+    onDpiChanged(win::Dpi(HIWORD(wParam)), *reinterpret_cast<const RECT*>(lParam));
+    return TRUE;
+}
+
+void CardDialog::onDpiChanged(const win::Dpi& dpi, const RECT& suggested) {
+    const Rescale ratio{hwnd(), dpi.value(), dpi_.value()};
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    EnumChildWindows(hwnd(), ScaleChild, reinterpret_cast<LPARAM>(&ratio));
+    applyDpi(dpi);
+    InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 INT_PTR CardDialog::OnCommand(int id, int code, HWND) {

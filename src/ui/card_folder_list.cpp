@@ -15,12 +15,18 @@ constexpr int kFolderOpen = 2;
 
 }  // namespace
 
-CardFolderList::CardFolderList(HWND dialog, int id) : list_(dialog, id) {
-    images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_CARD_FOLDERS, 32, 4, 2);
-    list_.setImageList(images_.get(), LVSIL_NORMAL);
+CardFolderList::CardFolderList(HWND dialog, int id) : list_(dialog, id) {}
+
+void CardFolderList::applyDpi(const win::Dpi& dpi) {
+    constexpr int kPictureSize = 32, kBorders = 4;  // at 96 dpi
+    win::ImageList pictures =
+        win::LoadMaskedImageList(win::ThisModule(), IDB_CARD_FOLDERS, kPictureSize, 4, 2, dpi.scale(kPictureSize));
+    list_.setImageList(pictures.get(), LVSIL_NORMAL);
+    images_ = std::move(pictures);  // the list shows the new ones before the old go
     RECT r{};
     GetWindowRect(list_.hwnd(), &r);
-    list_.setIconSpacing((r.right - r.left - 4) / 4, (r.bottom - r.top - 4) / 3);
+    const int borders = dpi.scale(kBorders);
+    list_.setIconSpacing((r.right - r.left - borders) / 4, (r.bottom - r.top - borders) / 3);
 }
 
 CardFolderList::~CardFolderList() {

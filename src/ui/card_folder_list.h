@@ -11,6 +11,7 @@
 #include "card/card_layout.h"
 #include "card/order_file.h"
 #include "platform/messages.h"
+#include "ui/win/dpi.h"
 #include "ui/win/gdi.h"
 #include "ui/win/list_view.h"
 
@@ -52,6 +53,8 @@ public:
     // The root of the card shown; empty when none.
     const std::string& shownRoot() const { return shownRoot_; }
 
+    // The folder pictures 32 pixels square at 96 dpi, four folders a row and three rows in view.
+    void applyDpi(const win::Dpi& dpi);
     int hitTest(LPARAM point) const;
     HWND hwnd() const { return list_.hwnd(); }
 

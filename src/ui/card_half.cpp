@@ -62,6 +62,12 @@ void CardHalf::recheckCard() {
     if (*root != folders_.shownRoot()) emptyLists();
 }
 
+void CardHalf::applyDpi(const win::Dpi& dpi) {
+    drives_.applyDpi(dpi);
+    folders_.applyDpi(dpi);
+    designs_.applyDpi(dpi);
+}
+
 void CardHalf::emptyLists() {
     folders_.clear();
     designs_.clear();
@@ -178,19 +184,25 @@ void CardHalf::renameFolder(int index) {
     folders_.rename(Owner(folders_.hwnd()), cardDrive().value_or(""), index, rename.name);
 }
 
+void CardHalf::tickDesign(int index) {
+    designs_.toggle(index);
+    SetCardSelectedCount(dialog_, designs_.ticked());
+}
+
 void CardHalf::previewRow(int index) const {
     if (const ShownRow* row = designs_.row(index)) preview_(&row->path);
 }
 
 LRESULT CardHalf::onDesignListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_LBUTTONDOWN) {
+    if (DesignListView::IsTickKey(message, wParam)) {
+        int focused = designs_.focused();
+        if (message == WM_KEYDOWN && focused >= 0) tickDesign(focused);
+        return 0;
+    } else if (message == WM_LBUTTONDOWN) {
         UINT flags = 0;
         int hit = designs_.hitTest(lParam, &flags);
         if (hit >= 0) {
-            if (flags == LVHT_ONITEMICON) {
-                designs_.toggle(hit);
-                SetCardSelectedCount(dialog_, designs_.ticked());
-            }
+            if (flags == LVHT_ONITEMICON) tickDesign(hit);
             previewRow(hit);
         }
     } else if (message == WM_KEYDOWN) {

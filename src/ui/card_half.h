@@ -55,6 +55,8 @@ public:
     std::vector<ListRow> designRows() const { return designs_.listRows(); }
     int designCount() const { return designs_.size(); }
     bool inDesignView() const { return view_ == CardView::Designs; }
+    // The sizes the half's controls set themselves, at `dpi`.
+    void applyDpi(const win::Dpi& dpi);
 
     // The two lists' messages.
     LRESULT onFolderListMessage(HWND, UINT, WPARAM, LPARAM);
@@ -66,6 +68,8 @@ private:
     void fillDesigns(const std::string& folderPath);
     bool openFolder(int index);
     void renameFolder(int index);
+    // A click on a design's picture, or Space on the focused row.
+    void tickDesign(int index);
     void previewRow(int index) const;
     void emptyLists();
 

@@ -12,6 +12,8 @@ namespace {
 // Pictures of bitmap 142.
 constexpr int kUntickedPicture = 10;
 constexpr int kTickedPicture = 11;
+// Sizes at 96 dpi: the name column, the pictures of the strip.
+constexpr int kColumnWidth = 200, kPictureSize = 16;
 
 int PictureOf(const ShownRow& row) {
     if (row.kind != RowKind::Design) return row.picture;
@@ -30,10 +32,17 @@ void InsertColumn(const win::ListView& list, int width, const char* title) {
 }  // namespace
 
 DesignListView::DesignListView(HWND dialog, int id) : list_(dialog, id) {
-    InsertColumn(list_, 200, "FileName");
-    images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
-    list_.setImageList(images_.get(), LVSIL_SMALL);
+    InsertColumn(list_, kColumnWidth, "FileName");
+    applyDpi(win::Dpi::Of(dialog));
     ItemSource::Attach(list_.hwnd(), this);
+}
+
+void DesignListView::applyDpi(const win::Dpi& dpi) {
+    list_.setColumnWidth(0, dpi.scale(kColumnWidth));
+    win::ImageList pictures =
+        win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, kPictureSize, 11, 5, dpi.scale(kPictureSize));
+    list_.setImageList(pictures.get(), LVSIL_SMALL);
+    images_ = std::move(pictures);  // the list shows the new ones before the old go
 }
 
 DesignListView::~DesignListView() {

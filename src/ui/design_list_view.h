@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "transfer/card_transfers.h"
+#include "ui/win/dpi.h"
 #include "ui/win/gdi.h"
 #include "ui/win/list_view.h"
 
@@ -32,7 +33,8 @@ struct ShownRow {
 
 class DesignListView final : private win::ItemSource {
 public:
-    // Control `id` of `dialog` with its one column ("FileName", 200 pixels) and the picture strip.
+    // Control `id` of `dialog` with its one column ("FileName") and the picture strip, sized
+    // for the dialog's dpi.
     DesignListView(HWND dialog, int id);
     // The items go first: a list view destroys the image lists it still holds.
     ~DesignListView();
@@ -48,6 +50,8 @@ public:
     int ticked() const { return ticked_; }
     // Flips a design's tick (true when it is now ticked); any other row stays as it is (false).
     bool toggle(int index);
+    // The column 200 pixels wide and the pictures 16 square at 96 dpi.
+    void applyDpi(const win::Dpi& dpi);
     // Ticks (or unticks) every design, drawn once.
     void setAllTicks(bool on);
     // The rows as the commands take them.
@@ -55,6 +59,11 @@ public:
     int focused() const { return list_.nextItem(-1, LVNI_FOCUSED); }
     // The row the Up or Down key moves the focus to from the focused one, or -1.
     int arrowTarget(WPARAM key) const;
+    // Space, the keyboard's tick of the focused row: its key press, and its character, which the
+    // list's type-ahead must not take.
+    static bool IsTickKey(UINT message, WPARAM key) {
+        return (message == WM_KEYDOWN && key == VK_SPACE) || (message == WM_CHAR && key == ' ');
+    }
     int hitTest(LPARAM point, UINT* flags = nullptr) const { return list_.hitTest(point, flags); }
     HWND hwnd() const { return list_.hwnd(); }
 

@@ -15,7 +15,6 @@ using DriveComboSubclass = win::Subclass<DriveCombo, &DriveCombo::onMessage>;
 
 DriveCombo::DriveCombo(HWND dialog, int id) : combo_(dialog, id) {
     DriveComboSubclass::Attach(combo_.hwnd(), this);
-    combo_.setItemHeight(-1, 14);
 }
 
 DriveCombo::~DriveCombo() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/win/combo_box.h"
+#include "ui/win/dpi.h"
 
 namespace kx {
 
@@ -24,6 +25,8 @@ public:
     bool fill();
     // The selected drive's root ("E:\"); nothing without a selection.
     std::optional<std::string> selectedRoot() const;
+    // The face 14 pixels high at 96 dpi.
+    void applyDpi(const win::Dpi& dpi) { combo_.setItemHeight(-1, dpi.scale(14)); }
 
     // The combo's messages: a press or the Down key opens or closes the drop-down.
     LRESULT onMessage(HWND, UINT, WPARAM, LPARAM);

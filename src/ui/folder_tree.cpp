@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "platform/paths.h"
 #include "resource_ids.h"
 #include "ui/dialog_common.h"
@@ -22,7 +24,9 @@ using TreeSubclass = win::Subclass<FolderTree, &FolderTree::onTreeMessage>;
 // Pictures of the list strip.
 constexpr int kClosedFolder = 0, kOpenFolder = 1, kDesktop = 3, kComputer = 4;
 constexpr int kRemovable = 5, kFixed = 6, kCdRom = 7;
-constexpr int kPictureWidth = 16, kRowHeight = 18, kMostRowsShown = 14;
+// Sizes at 96 dpi: the pictures, the drop-down's rows and the tree's indent.
+constexpr int kPictureWidth = 16, kRowHeight = 18, kIndent = 6, kComboFace = 16;
+constexpr int kMostRowsShown = 14;
 
 // Each position just after a backslash, by multibyte characters.
 std::vector<std::size_t> PartEnds(const std::string& path) {
@@ -62,10 +66,27 @@ void FolderTree::LocationComboCreate(HWND dialog, int id, int width, int /*heigh
     combo_ = win::ComboBox(dialog, id);
     createTree(dialog);
     ComboSubclass::Attach(combo_.hwnd(), this);
-    combo_.setItemHeight(-1, 16);
+    widthAsked_ = width;
+    applyDpi(win::Dpi::Of(dialog));
+}
+
+void FolderTree::applyDpi(const win::Dpi& dpi) {
+    dpi_ = dpi;
+    combo_.setItemHeight(-1, dpi.scale(kComboFace));
     RECT client{};
     GetClientRect(combo_.hwnd(), &client);
-    dropWidth_ = width > 0 ? width : client.right;
+    dropWidth_ = widthAsked_ > 0 ? dpi.scale(widthAsked_) : client.right;
+    if (!tree_) return;
+    tree_.setIndent(dpi.scale(kIndent));
+    win::ImageList pictures =
+        win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, kPictureWidth, 11, 5, dpi.scale(kPictureWidth));
+    tree_.setImageList(pictures.get(), TVSIL_NORMAL);
+    images_ = std::move(pictures);  // the tree shows the new ones before the old go
+}
+
+int FolderTree::rowHeight() const {
+    // The scaled row, or the tree's own item with the border's pixels when that is taller.
+    return std::max(dpi_.scale(kRowHeight), tree_.itemHeight() + 2);
 }
 
 void FolderTree::createTree(HWND dialog) {
@@ -73,10 +94,7 @@ void FolderTree::createTree(HWND dialog) {
                                 dialog, nullptr, win::ThisModule(), nullptr);
     tree_ = win::TreeView(tree);
     if (!tree) return;
-    tree_.setIndent(6);
     TreeSubclass::Attach(tree, this);
-    images_ = win::LoadMaskedImageList(win::ThisModule(), IDB_LIST_PICTURES, 16, 11, 5);
-    tree_.setImageList(images_.get(), TVSIL_NORMAL);
     char desktopPath[MAX_PATH] = {};
     SHGetSpecialFolderPathA(nullptr, desktopPath, CSIDL_DESKTOPDIRECTORY, FALSE);
     HTREEITEM desktop = insert(TVI_ROOT, "Desktop", desktopPath, kDesktop, kDesktop);
@@ -221,7 +239,7 @@ void FolderTree::toggle() {
     RECT r{};
     GetWindowRect(combo_.hwnd(), &r);
     int rows = std::min(tree_.count(), kMostRowsShown);
-    SetWindowPos(tree_.hwnd(), nullptr, r.left, r.bottom + 1, dropWidth_, kRowHeight * rows,
+    SetWindowPos(tree_.hwnd(), nullptr, r.left, r.bottom + 1, dropWidth_, rowHeight() * rows,
                  SWP_SHOWWINDOW | SWP_NOZORDER);
     tree_.ensureVisible(current_);
     tree_.selectItem(current_, TVGN_CARET);
@@ -289,13 +307,14 @@ void FolderTree::OnFolderTreeKillFocus(HWND dialog) const {
 void FolderTree::DrawLocationCombo(const DRAWITEMSTRUCT& draw) const {
     RECT client{};
     GetClientRect(combo_.hwnd(), &client);
-    int y = (client.bottom - 16) / 2;
+    const int picture = dpi_.scale(kPictureWidth);
+    int y = (client.bottom - picture) / 2;
     const ItemRecord* record = RecordOfItem(tree_, current_);
     if (!record) return;
-    ImageList_Draw(tree_.imageList(TVSIL_NORMAL), record->image, draw.hDC, 4, y, ILD_NORMAL);
+    ImageList_Draw(tree_.imageList(TVSIL_NORMAL), record->image, draw.hDC, dpi_.scale(4), y, ILD_NORMAL);
     SIZE extent{};
     GetTextExtentPoint32A(draw.hDC, record->name.c_str(), static_cast<int>(record->name.size()), &extent);
-    RECT text{draw.rcItem.left + kPictureWidth + 2, draw.rcItem.top + 1, 0, draw.rcItem.bottom - 1};
+    RECT text{draw.rcItem.left + picture + dpi_.scale(2), draw.rcItem.top + 1, 0, draw.rcItem.bottom - 1};
     text.right = text.left + extent.cx + 4;
     if (draw.itemState & ODS_SELECTED) {
         win::Brush highlight(CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT)));

@@ -21,10 +21,7 @@ namespace kx {
 
 namespace {
 
-struct ButtonIcon {
-    int control, icon, size;
-};
-constexpr std::array<ButtonIcon, MainDialog::kButtonIconCount> kButtonIcons{{
+constexpr std::array<ControlIcon, 4> kButtonIcons{{
     {IDC_WRITE_ARROW, IDI_WRITE_ARROW, 24},
     {IDC_READ_ARROW, IDI_READ_ARROW, 24},
     {IDC_ERASE, IDI_WASTE_BIN, 24},
@@ -43,12 +40,6 @@ TransferObserver WaitCursor() {
 INT_PTR MainDialog::OnInitDialog() {
     HWND dialog = hwnd();
     addTooltips();
-    for (std::size_t i = 0; i < kButtonIcons.size(); ++i) {
-        const ButtonIcon& b = kButtonIcons[i];
-        icons_[i].reset(static_cast<HICON>(LoadImageA(win::ThisModule(), MAKEINTRESOURCEA(b.icon),
-                                                      IMAGE_ICON, b.size, b.size, LR_DEFAULTCOLOR)));
-        win::Button(dialog, b.control).setIcon(icons_[i].get());
-    }
     for (int id : {IDC_WRITE_ARROW, IDC_READ_ARROW, IDC_ERASE}) EnableWindow(GetDlgItem(dialog, id), FALSE);
     tree_.LocationComboCreate(dialog, IDC_LOCATION_COMBO, 0, 200);
     // The pane's canvas comes last: until then a preview shows nothing.
@@ -60,10 +51,22 @@ INT_PTR MainDialog::OnInitDialog() {
     pcList_->fill(tree_.GetCurrentFolderPath());
     if (!startCard(preview)) return TRUE;
     win::Button(dialog, IDC_PREVIEW_CHECK).setCheck(true);
-    preview_.CreatePreviewCanvas(dialog);
+    preview_.CreatePreviewCanvas(dialog, dpi());
     preview_.ClearPreview();
     ShowStartedDialog(dialog);
     return TRUE;
+}
+
+std::span<const ControlIcon> MainDialog::buttonIcons() const { return kButtonIcons; }
+
+void MainDialog::applyOwnSizes(const win::Dpi& dpi) {
+    tree_.applyDpi(dpi);
+    if (pcList_) pcList_->applyDpi(dpi);
+    // A canvas made before (a dpi change) is made again at the pane's new size, cleared.
+    if (preview_.hasCanvas()) {
+        preview_.CreatePreviewCanvas(hwnd(), dpi);
+        preview_.ClearPreview();
+    }
 }
 
 void MainDialog::onClick(int id) {
@@ -168,7 +171,7 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             pcList_->fill(record->path);
         tree_.FocusLocationCombo();
         return TRUE;
-    default: return FALSE;
+    default: return CardDialog::OnMessage(message, wParam, lParam);
     }
 }
 

@@ -23,8 +23,6 @@ public:
     // each write or read, unless that was "My Computer" or nothing; else as it came in.
     std::string workFolder;
 
-    static constexpr std::size_t kButtonIconCount = 4;
-
 protected:
     INT_PTR OnInitDialog() override;
     void onClick(int id) override;
@@ -32,6 +30,8 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTeardown() override;
     void OnPainted() override { preview_.RepaintPreview(); }
+    std::span<const ControlIcon> buttonIcons() const override;
+    void applyOwnSizes(const win::Dpi& dpi) override;
 
 private:
     // The card root for a command, after the card check; nothing when the command must stop.
@@ -44,7 +44,6 @@ private:
     // workFolder follows the PC side only at start-up and after a write or read.
     void takeWorkFolder();
 
-    std::array<win::Icon, kButtonIconCount> icons_;
     FolderTree tree_;
     std::optional<PcList> pcList_;  // from the start-up to the teardown
     PreviewPane preview_;

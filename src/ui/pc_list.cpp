@@ -114,7 +114,11 @@ void PcList::openRow(int index) {
 }
 
 LRESULT PcList::onMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KEYDOWN) {
+    if (DesignListView::IsTickKey(message, wParam)) {
+        int focused = list_.focused();
+        if (message == WM_KEYDOWN && focused >= 0) win::Dialog::RunCommand(dialog_, [&] { tickClick(focused); });
+        return 0;
+    } else if (message == WM_KEYDOWN) {
         int target = list_.arrowTarget(wParam);
         if (target >= 0) previewRow(target);
     } else if (message == WM_LBUTTONDOWN) {

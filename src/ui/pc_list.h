@@ -39,11 +39,13 @@ public:
     int ticked() const { return list_.ticked(); }
     int size() const { return list_.size(); }
     std::vector<ListRow> listRows() const { return list_.listRows(); }
+    void applyDpi(const win::Dpi& dpi) { list_.applyDpi(dpi); }
 
     // The list control's messages.
     LRESULT onMessage(HWND, UINT, WPARAM, LPARAM);
 
 private:
+    // A click on a row's picture, or Space on the focused row.
     void tickClick(int index);
     void previewRow(int index) const;
     void openRow(int index);

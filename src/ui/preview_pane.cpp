@@ -11,12 +11,14 @@
 
 namespace kx {
 
-void PreviewPane::CreatePreviewCanvas(HWND dialog) {
+void PreviewPane::CreatePreviewCanvas(HWND dialog, const win::Dpi& dpi) {
     dialog_ = dialog;
     pane_ = GetDlgItem(dialog, IDC_PREVIEW_PANE);
     RECT r{};
     GetWindowRect(pane_, &r);
-    int w = std::max<int>(r.right - r.left - 10, 1), h = std::max<int>(r.bottom - r.top - 10, 1);
+    const int margin = dpi.scale(10);
+    int w = std::max<int>(r.right - r.left - margin, 1), h = std::max<int>(r.bottom - r.top - margin, 1);
+    canvas_.reset();
     raster_ = std::make_unique<Raster>(w, h, kLightGray);
     win::WindowDc paneDc(pane_);
     canvas_ = std::make_unique<win::MemoryDc>(paneDc.get(), raster_->width(), raster_->height());

@@ -8,14 +8,16 @@
 #include <string>
 
 #include "render/raster.h"
+#include "ui/win/dpi.h"
 #include "ui/win/gdi.h"
 
 namespace kx {
 
 class PreviewPane {
 public:
-    // The canvas: the pane's size less 10 pixels each way.
-    void CreatePreviewCanvas(HWND dialog);
+    // The canvas: the pane's size less 10 pixels each way at 96 dpi (a canvas made before goes).
+    void CreatePreviewCanvas(HWND dialog, const win::Dpi& dpi);
+    bool hasCanvas() const { return canvas_ != nullptr; }
     // Grey canvas, label " ", repainted.
     void ClearPreview();
     void RepaintPreview() const;

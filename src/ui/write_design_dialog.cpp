@@ -20,6 +20,8 @@ namespace {
 
 void ShowWaitCursor() { SetCursor(LoadCursorA(nullptr, IDC_WAIT)); }
 
+constexpr ControlIcon kButtonIcons[] = {{IDC_WRITE_ARROW, IDI_WRITE_ARROW, 24}};
+
 }  // namespace
 
 void WriteDesignDialog::showDesignName() const { SetDlgItemTextA(hwnd(), IDC_DESIGN_NAME, designName.c_str()); }
@@ -27,9 +29,6 @@ void WriteDesignDialog::showDesignName() const { SetDlgItemTextA(hwnd(), IDC_DES
 INT_PTR WriteDesignDialog::OnInitDialog() {
     HWND dialog = hwnd();
     addTooltips();
-    arrow_.reset(static_cast<HICON>(LoadImageA(win::ThisModule(), MAKEINTRESOURCEA(IDI_WRITE_ARROW),
-                                               IMAGE_ICON, 24, 24, LR_DEFAULTCOLOR)));
-    win::Button(dialog, IDC_WRITE_ARROW).setIcon(arrow_.get());
     if (!fromMemory) SetWindowTextA(dialog, "Write Designs");
     showDesignName();
     // No preview pane here: a click on a design previews nothing.
@@ -37,6 +36,8 @@ INT_PTR WriteDesignDialog::OnInitDialog() {
     ShowStartedDialog(dialog);
     return TRUE;
 }
+
+std::span<const ControlIcon> WriteDesignDialog::buttonIcons() const { return kButtonIcons; }
 
 void WriteDesignDialog::onClick(int id) {
     switch (id) {

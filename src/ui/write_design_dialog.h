@@ -29,6 +29,7 @@ public:
 protected:
     INT_PTR OnInitDialog() override;
     void onClick(int id) override;
+    std::span<const ControlIcon> buttonIcons() const override;
 
 private:
     void showDesignName() const;
@@ -36,8 +37,6 @@ private:
     void onName();
     // The write the caller chose, into `card`'s current folder.
     TransferResult write(const CardTarget& card);
-
-    win::Icon arrow_;
 };
 
 }  // namespace kx

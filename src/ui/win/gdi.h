@@ -96,7 +96,8 @@ private:
     HGDIOBJ old_ = nullptr;
 };
 
-// Bitmap `id` of `module` as a masked image list of size × size cells, white transparent.
-ImageList LoadMaskedImageList(HINSTANCE module, int id, int size, int initial, int grow);
+// Bitmap `id` of `module`, a strip of size × size cells, as a masked image list of shown × shown
+// pictures (the strip's size when 0), white transparent.
+ImageList LoadMaskedImageList(HINSTANCE module, int id, int size, int initial, int grow, int shown = 0);
 
 }  // namespace kx::win

@@ -21,6 +21,8 @@ public:
     int insertColumn(int index, const LVCOLUMNA& column) const {
         return static_cast<int>(send(LVM_INSERTCOLUMNA, index, &column));
     }
+    bool setColumnWidth(int column, int width) const { return send(LVM_SETCOLUMNWIDTH, column, width) != FALSE; }
+    int stringWidth(const char* text) const { return static_cast<int>(send(LVM_GETSTRINGWIDTHA, 0, text)); }
     int hitTest(LVHITTESTINFO& info) const { return static_cast<int>(send(LVM_HITTEST, 0, &info)); }
     // The item under a point of a mouse message's lParam (client coordinates); `flags` gets the
     // hit flags.

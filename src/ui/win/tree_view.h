@@ -31,6 +31,7 @@ public:
     }
     HIMAGELIST imageList(int which) const { return reinterpret_cast<HIMAGELIST>(send(TVM_GETIMAGELIST, which)); }
     bool setIndent(int pixels) const { return send(TVM_SETINDENT, pixels) != FALSE; }
+    int itemHeight() const { return static_cast<int>(send(TVM_GETITEMHEIGHT)); }
 };
 
 }  // namespace kx::win

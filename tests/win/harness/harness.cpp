@@ -130,13 +130,46 @@ HWND WaitForDialog(const std::string& title) { return WaitForOwnDialog([&](HWND 
 
 bool WaitForHidden(HWND window) { return Poll([&] { return !IsWindowVisible(window); }, kWaitMs); }
 
-bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer) {
-    HWND box = WaitForOwnDialog([&](HWND w) {
+HWND WaitForMessageBox(const std::string& caption, const std::string& text) {
+    return WaitForOwnDialog([&](HWND w) {
         HWND label = FindWindowExA(w, nullptr, "Static", text.c_str());  // found ignoring case, then compared exactly
         return WindowText(w) == caption && label && WindowText(label) == text;
     });
+}
+
+bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer) {
+    HWND box = WaitForMessageBox(caption, text);
     if (box) ClickControl(box, answer);
     return box != nullptr;
+}
+
+namespace {
+
+GUITHREADINFO GuiThreadInfo(const UiSync& ui) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(ui.uiThread, &info)) info = {};
+    return info;
+}
+
+}  // namespace
+
+HWND FocusedControl(const UiSync& ui) { return GuiThreadInfo(ui).hwndFocus; }
+
+void PressKey(UiSync& ui, WORD key) {
+    // Without a focus (the focused button was disabled) keys go to the active window.
+    const GUITHREADINFO info = GuiThreadInfo(ui);
+    HWND focus = info.hwndFocus ? info.hwndFocus : info.hwndActive;
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(focus, WM_KEYDOWN, key, scan | 1);  // a repeat count of 1
+    PostMessageA(focus, WM_KEYUP, key, scan | 1 | 0xC0000000);  // the key was down and is released
+    ui.wait();
+}
+
+bool TabTo(UiSync& ui, HWND dialog, int id) {
+    HWND target = GetDlgItem(dialog, id);
+    for (int presses = 0; presses <= 40 && FocusedControl(ui) != target; ++presses) PressKey(ui, VK_TAB);
+    return FocusedControl(ui) == target;
 }
 
 int VisibleDialogs(const std::string& title) {

@@ -29,6 +29,8 @@ HWND WaitForDialog(const std::string& title);
 bool WaitForHidden(HWND window);
 // Clicks button `answer` of the message box with this caption and text: false when none appeared.
 bool AnswerMessageBox(const std::string& caption, const std::string& text, int answer);
+// The message box with this caption and text once it is up; null when none appeared.
+HWND WaitForMessageBox(const std::string& caption, const std::string& text);
 // How many visible dialogs (message boxes included) of this process have the title `title` now.
 int VisibleDialogs(const std::string& title);
 
@@ -88,6 +90,13 @@ struct UiSync {
 void RunDriven(const std::function<void()>& call, const std::function<void(UiSync&)>& drive);
 // RunDriven with `drive` acting once the dialog titled `title` is up (none coming fails the test).
 void RunDialog(const std::function<void()>& call, const std::string& title, const std::function<void(UiSync&, HWND)>& drive);
+
+// The keyboard as a user works it: the control with the focus on the dialogs' thread; a key
+// pressed there (its press and release posted, as the keyboard sends them) and handled; Tab
+// pressed until control `id` of `dialog` has the focus (false when it never gets it).
+HWND FocusedControl(const UiSync& ui);
+void PressKey(UiSync& ui, WORD key);
+bool TabTo(UiSync& ui, HWND dialog, int id);
 
 // The rig's card drive and drive with no media ("E:\", "F:\" from scripts/wine-tests.sh; empty
 // outside the rig); the folder of this program.

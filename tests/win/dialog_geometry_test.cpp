@@ -1,0 +1,183 @@
+// The dialogs whole at the screen's dpi (scripts/wine-tests.sh runs this program at 96, 144 and
+// 192 dpi, built once for the classic common controls and once, as dialog_geometry_v6_test, with
+// a manifest for the version 6 ones): no text cut (each control at least as high as its font's
+// lines), the folder tree showing all its rows up to its limit, a long design name whole in its
+// column, and every picture and icon at the size the dpi asks for. Measured from the controls'
+// rectangles, fonts and image lists.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "harness/harness.h"
+#include "resource_ids.h"
+#include "samples/sample_designs.h"
+
+namespace kx::wintest {
+namespace {
+
+// A long name that the list shows whole at 96 dpi.
+const char* const kLongName = "BUTTERFLY-GARDEN.kxd";
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// The small pictures' size at each dpi the rig runs (100, 150 and 200 %).
+int SmallPicture(int dpi) { return std::map<int, int>{{96, 16}, {144, 24}, {192, 32}}.at(dpi); }
+
+int FontHeight(HWND control) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return metrics.tmHeight;
+}
+
+int ClientHeight(HWND control) {
+    RECT r{};
+    GetClientRect(control, &r);
+    return r.bottom;
+}
+
+std::string ClassOf(HWND control) {
+    char name[64] = {};
+    GetClassNameA(control, name, sizeof name);
+    return name;
+}
+
+int IconSize(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+int ImageListSize(HIMAGELIST list) {
+    int cx = 0, cy = 0;
+    return list && ImageList_GetIconSize(list, &cx, &cy) && cx == cy ? cx : 0;
+}
+
+// Every visible text-bearing child (static text, push button, check box, combo face) at least as
+// high as its font; group boxes and frames have no line to cut.
+void ExpectTextWhole(HWND dialog) {
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c)) continue;
+        const std::string kind = ClassOf(c), text = WindowText(c);
+        const LONG style = GetWindowLongA(c, GWL_STYLE);
+        const int id = GetDlgCtrlID(c);
+        if (kind == "ComboBox") {
+            EXPECT_GE(SendMessageA(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0), FontHeight(c)) << "combo " << id;
+        } else if (kind == "Button" && (style & BS_TYPEMASK) != BS_GROUPBOX && !(style & BS_ICON)) {
+            EXPECT_GE(ClientHeight(c), FontHeight(c)) << "button " << id << " " << text;
+        } else if (kind == "Static" && !text.empty() && (style & SS_TYPEMASK) <= SS_RIGHT) {
+            EXPECT_GE(ClientHeight(c), FontHeight(c)) << "static " << id << " " << text;
+        }
+    }
+}
+
+// The icon of a button or static control.
+int ControlIconSize(HWND dialog, int id) {
+    HWND c = GetDlgItem(dialog, id);
+    HANDLE icon = ClassOf(c) == "Button" ? reinterpret_cast<HANDLE>(SendMessageA(c, BM_GETIMAGE, IMAGE_ICON, 0))
+                                         : reinterpret_cast<HANDLE>(SendMessageA(c, STM_GETICON, 0, 0));
+    return IconSize(static_cast<HICON>(icon));
+}
+
+TEST(Geometry, TheDialogsAreWholeAtTheScreensDpi) {
+    const std::string card = CardRoot();
+    if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
+    const int dpi = ScreenDpi(), small = SmallPicture(dpi);
+    if (const char* expected = std::getenv("KX_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected)) << "the rig's dpi did not take";
+    }
+    EmptyFolder(card);
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string pc = folder + ("kx-geometry-" + std::to_string(GetCurrentProcessId())) + "\\";
+    EmptyFolder(pc);
+    WriteFile(pc + kLongName, samples::MakeSampleDesigns().front().bytes);
+    pc.copy(folder, MAX_PATH - 1);
+    Steps step;
+    step("dialog 101");
+    RunDialog([&] { ConnectCardDlg(nullptr, folder); }, "Write Designs, Read and Erase", [&](UiSync& ui, HWND dialog) {
+        ui.step("the controls' common controls: version 6 only with the manifest (an ideal size answered)");
+        SIZE ideal{};
+        EXPECT_EQ(SendMessageA(GetDlgItem(dialog, IDCANCEL), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0,
+                  KX_COMMON_CONTROLS_V6 != 0);
+        ui.step("no text cut");
+        ExpectTextWhole(dialog);
+        HWND pcList = GetDlgItem(dialog, IDC_PC_LIST);
+        ui.step("the long name whole in its column");
+        char name[64] = {};
+        strcpy(name, kLongName);
+        RECT label{};
+        label.left = LVIR_LABEL;
+        ASSERT_TRUE(SendMessageA(pcList, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label)));
+        EXPECT_GE(label.right - label.left, SendMessageA(pcList, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(name)) + 4);
+        ui.step("pictures and icons at the dpi's size");
+        EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(SendMessageA(pcList, LVM_GETIMAGELIST, LVSIL_SMALL, 0))), small);
+        EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(
+                      SendDlgItemMessageA(dialog, IDC_FOLDER_LIST, LVM_GETIMAGELIST, LVSIL_NORMAL, 0))), small * 2);
+        for (int id : {IDC_WRITE_ARROW, IDC_READ_ARROW, IDC_ERASE}) EXPECT_EQ(ControlIconSize(dialog, id), small * 3 / 2) << id;
+        EXPECT_EQ(ControlIconSize(dialog, IDC_FOLDER_UP), small);
+        for (int id : {IDC_COMPUTER_ICON, IDC_CARD_ICON}) EXPECT_EQ(ControlIconSize(dialog, id), small * 2) << id;
+        SaveWindowIfAsked(ui, dialog, "main-dialog-" + std::to_string(dpi));
+
+        ui.step("the folder tree shows all its rows up to fourteen");
+        PostMessageA(GetDlgItem(dialog, IDC_LOCATION_COMBO), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(GetDlgItem(dialog, IDC_LOCATION_COMBO), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ui.wait();
+        HWND tree = FindWindowExA(nullptr, nullptr, WC_TREEVIEWA, nullptr);
+        ASSERT_TRUE(tree && IsWindowVisible(tree));
+        const int rows = std::min(static_cast<int>(TreeViewItems(tree).size()), 14);
+        EXPECT_GE(rows, 4);
+        EXPECT_GE(SendMessageA(tree, TVM_GETVISIBLECOUNT, 0, 0), rows);
+        EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(SendMessageA(tree, TVM_GETIMAGELIST, TVSIL_NORMAL, 0))), small);
+        PressKey(ui, VK_ESCAPE);
+
+        ui.step("moved to a screen of twice the dpi: the suggested rectangle, pictures and faces twice as large");
+        RECT before{}, suggested{};
+        GetWindowRect(dialog, &before);
+        suggested = {before.left, before.top, before.left + 2 * (before.right - before.left), before.top + 2 * (before.bottom - before.top)};
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+        RECT after{};
+        GetWindowRect(dialog, &after);
+        EXPECT_TRUE(EqualRect(&after, &suggested));
+        EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(SendMessageA(pcList, LVM_GETIMAGELIST, LVSIL_SMALL, 0))), 2 * small);
+        EXPECT_EQ(ControlIconSize(dialog, IDC_WRITE_ARROW), 3 * small);
+        EXPECT_GE(SendDlgItemMessageA(dialog, IDC_DRIVE_COMBO, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0),
+                  MulDiv(14, 2 * dpi, 96));  // the face's 14 pixels at the new dpi (Wine adds its padding)
+        CloseWithCloseBox(dialog);
+    });
+    step("dialogs 105 and 106");
+    std::vector<std::uint8_t> design = samples::MakeSampleDesigns().front().bytes;
+    RunDialog([&] { DirectWriteCard(nullptr, design.data(), static_cast<unsigned>(design.size()), "HEART"); }, "Write a Design",
+              [&](UiSync& ui, HWND dialog) {
+        ExpectTextWhole(dialog);
+        EXPECT_EQ(ControlIconSize(dialog, IDC_WRITE_ARROW), small * 3 / 2);
+        ClickControl(dialog, IDC_NAME_BUTTON);
+        HWND name = WaitForDialog("Kxd Name");
+        ASSERT_NE(name, nullptr);
+        ui.wait();
+        ExpectTextWhole(name);
+        ClickControl(name, IDCANCEL);
+        ui.wait();
+        CloseWithCloseBox(dialog);
+    });
+    EmptyFolder(pc);
+}
+
+}  // namespace
+}  // namespace kx::wintest

@@ -18,7 +18,7 @@ Function Lookup(const char* module, const char* name) {
 
 Dpi Dpi::Of(HWND window) {
     using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
-    static const auto forWindow = Lookup<GetDpiForWindowCall>("user32.dll", "GetDpiForWindow");
+    const auto forWindow = Lookup<GetDpiForWindowCall>("user32.dll", "GetDpiForWindow");
     if (forWindow && window) {
         if (UINT dpi = forWindow(window)) return Dpi(static_cast<int>(dpi));
     }

@@ -11,7 +11,9 @@ void CardDialog::addTooltips() const { CreateTooltips(hwnd(), CardDialogTips); }
 
 bool CardDialog::startCard(PreviewDesign preview) {
     card_.emplace(hwnd(), std::move(preview));
-    return card_->discoverCard() != DiscoverOutcome::Ended;
+    if (card_->discoverCard() != DiscoverOutcome::Cancelled) return true;
+    EndDialog(hwnd(), IDCANCEL);
+    return false;
 }
 
 INT_PTR CardDialog::OnCommand(int id, int code, HWND) {

@@ -40,8 +40,7 @@ DiscoverOutcome CardHalf::discoverCard() {
         if (!DriveHasMedia(root)) outcome = DiscoverOutcome::NoMedia;
         else if (folders_.checkLayout(Owner(dialog_), root)) folders_.fill(root);
     } else if (AskForCard(Owner(dialog_)) == id::CANCEL) {
-        EndDialog(dialog_, IDCANCEL);
-        return DiscoverOutcome::Ended;
+        return DiscoverOutcome::Cancelled;
     }
     showView(CardView::Folders);
     SetCardSelectedCount(dialog_, 0);

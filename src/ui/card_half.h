@@ -3,7 +3,7 @@
 // opening check of the card and the re-check on a drive change.
 //
 // A dialog makes it in its start-up once what comes first there is done, then runs
-// discoverCard() (which may end the dialog), and destroys it in its teardown. Card commands
+// discoverCard() (whose Cancelled the dialog ends itself on), and destroys it in its teardown. Card commands
 // take the drive from cardDrive() and the folder from target().
 #pragma once
 
@@ -20,7 +20,7 @@
 
 namespace kx {
 
-enum class DiscoverOutcome { Done, NoMedia, Ended };
+enum class DiscoverOutcome { Done, NoMedia, Cancelled };
 enum class CardView { Folders, Designs };
 
 class CardHalf {
@@ -33,7 +33,7 @@ public:
     CardHalf& operator=(const CardHalf&) = delete;
 
     // Fills the drive combo and checks the first removable drive's card; the no-card prompt when
-    // there is none (its Cancel ends the dialog with 2). Then the folder view, nothing ticked.
+    // there is none (its Cancel answers Cancelled at once). Then the folder view, nothing ticked.
     DiscoverOutcome discoverCard();
     // Drive, media, layout check, folder list; the first step that fails ends it silently, and
     // when the drive is not the one the lists show, they are emptied.

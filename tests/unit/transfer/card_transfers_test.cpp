@@ -47,7 +47,7 @@ Bytes SmallDesign(int variant) {
 // The card's copy of a PC design: converted (unless listed), hoop fields normalised, mark kept or not.
 Bytes CardForm(const Bytes& pc, bool keepPairMark = true, bool converted = true) {
     Bytes card = converted ? ConvertDesignForCard(pc).bytes : pc;
-    auto header = NormalizedHoopFields(*DesignHeader::parse(card));
+    auto header = NormalizedHoopFieldsForPcDesign(*DesignHeader::parse(card));
     if (!keepPairMark) header->clearPairMark();
     header->storeInto(card);
     return card;

@@ -94,9 +94,15 @@ void CardHalf::showDesigns(const CardFolderList::Folder& folder) {
     showView(CardView::Designs, folder.name);
 }
 
-void CardHalf::onOpenButton() {
+std::optional<std::string> CardHalf::readyCardDrive() const {
     std::optional<std::string> root = cardDrive();
-    if (!root || !CheckCardReady(Owner(dialog_), *root)) return;
+    if (!root || !CheckCardReady(Owner(dialog_), *root)) return std::nullopt;
+    return root;
+}
+
+void CardHalf::onOpenButton() {
+    std::optional<std::string> root = readyCardDrive();
+    if (!root) return;
     if (inDesignView()) {
         if (!folders_.checkLayout(Owner(dialog_), *root)) return;
         folders_.fill(*root);
@@ -160,8 +166,8 @@ LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LP
 }
 
 bool CardHalf::openFolder(int index) {
-    std::optional<std::string> root = cardDrive();
-    if (!root || !CheckCardReady(Owner(dialog_), *root) || index < 0) return false;
+    std::optional<std::string> root = readyCardDrive();
+    if (!root || index < 0) return false;
     folders_.setCurrent(index);
     if (std::optional<CardFolderList::Folder> folder = folders_.current()) showDesigns(*folder);
     return true;

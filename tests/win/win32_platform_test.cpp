@@ -8,7 +8,7 @@
 #include "harness/harness.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
-#include "support/device_names.h"
+#include "support/refused_names.h"
 
 namespace kx {
 namespace {

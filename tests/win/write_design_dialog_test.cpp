@@ -14,7 +14,7 @@
 #include "harness/harness.h"
 #include "resource_ids.h"
 #include "samples/design_builder.h"
-#include "support/device_names.h"
+#include "support/refused_names.h"
 #include "support/thumbnail_expected.h"
 #include "transfer/names.h"
 #include "ui/win/item_record.h"
@@ -240,8 +240,9 @@ TEST(DirectWrites, DevicesAndNamesTheCardCannotTakeLeaveTheCardAsItWas) {
     const Bytes rose = DesignBuilder().move(0, 0).stitches(5, 3, 3).end().normalized().bytes(), thumbnail(60, 7);
     const char *failedWrite = "Out of memory space.", *listRefusal = "There is an error in a file.\nQuit operation.";
     struct Row { std::string what; std::optional<std::string> name; const char* message; bool closes; };
-    std::vector<Row> rows{{"named as its own thumbnail", "ROSE.kxt", failedWrite, true},
-                          {"255 characters, 264 on the card", std::string(251, 'N') + ".kxd", failedWrite, true}};
+    std::vector<Row> rows;
+    for (const std::string& name : test::kOwnThumbnailNames) rows.push_back({"named as its own thumbnail, " + name, name, failedWrite, true});
+    rows.push_back({"9 + 251 characters on the card", test::kNameTooLongForCard, failedWrite, true});
     for (const std::string& device : test::kDevicePaths) rows.push_back({device, std::nullopt, listRefusal, false});
     for (const std::string& device : test::kDeviceFileNames) rows.push_back({temp + device, std::nullopt, listRefusal, false});
     rows.push_back({"Z:\\dev\\zero", std::nullopt, listRefusal, false});

@@ -12,7 +12,7 @@
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "support/code_page_932.h"
-#include "support/device_names.h"
+#include "support/refused_names.h"
 #include "support/fault_platform.h"
 #include "support/test_drives.h"
 

@@ -15,7 +15,7 @@
 #include "platform/paths.h"
 #include "support/code_page_932.h"
 #include "support/design_builder.h"
-#include "support/device_names.h"
+#include "support/refused_names.h"
 #include "support/fault_platform.h"
 #include "support/scripted_messages.h"
 #include "support/test_drives.h"
@@ -348,10 +348,12 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     drives.makeDir(deep);
     drives.write("C:\\designs\\M.kxd", marked);
     drives.write("C:\\list.dat", ListFile("C:\\designs\\M.kxd"));
-    const std::string fits = std::string(246, 'f') + ".kxd", tooLong = std::string(247, 'n') + ".kxd";  // 9 + 250 and 9 + 251
+    const std::string& fits = test::kLongestNameForCard;
+    const std::string& tooLong = test::kNameTooLongForCard;
     const std::string prefix = std::string(247, 'p') + ".kxd";  // p...pM.kxd: 9 + 252
     const Files before = files({"E:\\EmbF5\\", deep});
-    std::vector<std::pair<std::string, CardTarget>> hostNames{{"ROSE.kxt", card}, {"rose.KXT", card}};
+    std::vector<std::pair<std::string, CardTarget>> hostNames;
+    for (const std::string& name : test::kOwnThumbnailNames) hostNames.push_back({name, card});
     for (const std::string& device : test::kDeviceFileNames) hostNames.push_back({device, card});
     hostNames.insert(hostNames.end(), {{tooLong, card}, {"A.kxd", CardTarget{deep, "E:\\"}}});
     for (const auto& [name, target] : hostNames) {
@@ -364,7 +366,8 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     const std::string tooLongForCard = "The name is too long for the card: its path there would pass 259 characters";
     const std::string ownThumbnail = "The design would have the name of its own thumbnail (.kxt)";
     const std::string device = "Windows takes this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
-    Texts refused{"E:\\EmbF5\\ROSE.kxt: " + ownThumbnail, "E:\\EmbF5\\rose.KXT: " + ownThumbnail};
+    Texts refused;
+    for (const std::string& name : test::kOwnThumbnailNames) refused.push_back("E:\\EmbF5\\" + name + ": " + ownThumbnail);
     for (const std::string& name : test::kDeviceFileNames) refused.push_back("E:\\EmbF5\\" + name + ": " + device);
     refused.insert(refused.end(), {"E:\\EmbF5\\" + tooLong + ": " + tooLongForCard, deep + "A.kxd: " + tooLongForCard,
                                    "E:\\EmbF5\\" + prefix.substr(0, 247) + "M.kxd: " + tooLongForCard});

@@ -22,6 +22,13 @@ count() {  # count NAME PASSED FAILED
   passed=$((passed + $2)); failed=$((failed + $3))
   [ "$3" -eq 0 ] || stage_failed+=("$1")
 }
+result_line() { grep -E '^[0-9]+ passed, [0-9]+ failed' "$1" | tail -n1; }  # result_line LOG
+count_log() {  # count_log STAGE LOG: counts the log's result line; a log without one is a failure
+  local line p f
+  line=$(result_line "$2")
+  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
+  count "$1" "${p:-0}" "${f:-1}"
+}
 build() {  # build PRESET
   echo "== build $1"; mkdir -p build
   cmake --preset "$1" -DKX_WERROR=ON >"build/$1.log" 2>&1 && cmake --build --preset "$1" -j2 >>"build/$1.log" 2>&1
@@ -33,12 +40,10 @@ build() {  # build PRESET
 
 wine_stage() {  # wine_stage STAGE BUILD-FOLDER
   echo "== $1"
-  local log=build/wine-$(basename "$2").log line p f
+  local log=build/wine-$(basename "$2").log
   KX_WIN_BUILD=$2 bash scripts/wine-tests.sh >"$log" 2>&1
   cat "$log"
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
-  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
-  count "$1" "${p:-0}" "${f:-1}"
+  count_log "$1" "$log"
 }
 
 run_ctest() {  # run_ctest PRESET STAGE
@@ -65,12 +70,11 @@ fat_stage() {  # fat_stage NAME SCRIPT [ARGS]
   echo "== $name"
   nice python3 "$@" >"$log" 2>&1
   grep -E '^(FAIL|[a-z]+, (a)?sync:|[0-9]+ cuts)' "$log" | head -n 40
-  local line p f
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$log" | tail -n1)
-  p=$(echo "$line" | sed -nE 's/^([0-9]+) passed.*/\1/p'); f=$(echo "$line" | sed -nE 's/.* ([0-9]+) failed.*/\1/p')
+  local line
+  line=$(result_line "$log")
   [ -n "$line" ] || tail -n 20 "$log"
   echo "${line:-no result}"
-  count "$name" "${p:-0}" "${f:-1}"
+  count_log "$name" "$log"
 }
 if [ "$linux_built" -eq 1 ]; then
   fat_stage "FAT card" tests/fat/suite.py build/linux

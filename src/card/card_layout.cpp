@@ -64,22 +64,22 @@ void EnsureFolder(const std::string& folder) {
 
 bool FolderHasDesigns(const std::string& folder) { return PathExists(folder + "*.kxd"); }
 
-int CheckCardLayout(WindowRef owner, const std::string& root, OrderFile& orderFile) {
+bool CheckCardLayout(WindowRef owner, const std::string& root, OrderFile& orderFile) {
     orderFile.reset();
     if (int moves = DetectOldLayout(root)) {
-        if (!UserAcceptsMigration(owner)) return 0;
+        if (!UserAcceptsMigration(owner)) return false;
         MigrateOldFolders(root, moves);
     }
     // A missing, wrong-size or invalid file is replaced; a failed read has been reported.
     if (ReadOrderFile(owner, root, orderFile) == OrderFileRead::Unusable) CreateOrderFile(root, orderFile);
-    if (!orderFile) return 0;
+    if (!orderFile) return false;
     for (int i = 0; i < kCardFolderCount; ++i) {
         const std::string folder = *CardFolderPath(root, i);
         EnsureFolder(folder);
         // In memory only: the card gets the flags with the next full write of the image.
         orderFile.setHasDesigns(i, FolderHasDesigns(folder));
     }
-    return 1;
+    return true;
 }
 
 }  // namespace kx

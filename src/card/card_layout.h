@@ -32,8 +32,8 @@ inline constexpr int kMovePcLink = 2;   // "PC_LINK" → "EmbF6"
 
 // Makes the card at `root` ("E:\") ready: offers to migrate an earlier layout, reads or creates
 // the order file into `orderFile`, creates missing design folders and sets the in-memory
-// has-designs flags. 1 when ready; 0 otherwise, with `orderFile` none.
-int CheckCardLayout(WindowRef owner, const std::string& root, OrderFile& orderFile);
+// has-designs flags. True when ready; false otherwise, with `orderFile` none.
+bool CheckCardLayout(WindowRef owner, const std::string& root, OrderFile& orderFile);
 
 // The kMove* bits for the earlier folders whose current counterparts are missing; 0 whenever
 // both "EmbF5" and "EmbF6" exist.

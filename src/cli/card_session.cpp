@@ -75,7 +75,7 @@ std::optional<CardSession> OpenCard(const GlobalOptions& options) {
     if (!lock) return std::nullopt;
     CardSession session{*root, {}, std::move(*lock), KeptFolderListings(nativePosixPlatform())};
     MessageTally tally;
-    if (CheckCardLayout(0, session.root, session.orderFile) == 1) return session;
+    if (CheckCardLayout(0, session.root, session.orderFile)) return session;
     if (tally.shown() == 0) PrintFailure(session.root + std::string(kOrderFileName), platform().lastError());
     return std::nullopt;
 }

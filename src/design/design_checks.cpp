@@ -49,7 +49,7 @@ bool IsDesignFileName(std::string_view path) {
     return EqualsIgnoreCase(extension, "kxd");
 }
 
-std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header) {
+std::optional<DesignHeader> NormalizedHoopFieldsForPcDesign(const DesignHeader& header) {
     DesignHeader normalized = header;
     if (!FindHoop(header.hoopCode())) {
         HoopCode code = ClassifyHoop(header.extentX1(), header.extentY1(), header.extentX2(),
@@ -61,25 +61,25 @@ std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header) {
     return normalized;
 }
 
-bool NormalizeHoopFields(DesignFileInMemory& file) {
+bool NormalizeHoopFieldsForPcDesign(DesignFileInMemory& file) {
     const auto& stored = file.header();
     if (!stored) return false;
-    auto normalized = NormalizedHoopFields(*stored);
+    auto normalized = NormalizedHoopFieldsForPcDesign(*stored);
     if (!normalized) return false;
     // Only the hoop code and margins can differ: an unchanged file keeps its time stamp.
     if (*normalized == *stored) return true;
     return file.rewriteHeader(*normalized);
 }
 
-void NormalizeHoopFieldsInMemory(DesignHeader& header) {
+void NormalizeHoopFieldsForHostDesign(DesignHeader& header) {
     if (header.hoopCode() == 0) header.setHoopCode(StoredHoopCode(HoopCode::AF));
     SetMargins(header);
 }
 
-void NormalizeHoopFieldsInMemory(std::span<std::uint8_t> design) {
+void NormalizeHoopFieldsForHostDesign(std::span<std::uint8_t> design) {
     auto header = DesignHeader::parse(design);
     if (!header) return;
-    NormalizeHoopFieldsInMemory(*header);
+    NormalizeHoopFieldsForHostDesign(*header);
     header->storeInto(design);
 }
 
@@ -111,9 +111,9 @@ bool CheckPairPart(std::span<std::uint8_t> design, std::string_view targetName) 
     return pair;
 }
 
-bool NormalizeHoopFields(std::span<std::uint8_t> design) {
+bool NormalizeHoopFieldsForPcDesign(std::span<std::uint8_t> design) {
     auto header = DesignHeader::parse(design);
-    auto normalized = header ? NormalizedHoopFields(*header) : std::nullopt;
+    auto normalized = header ? NormalizedHoopFieldsForPcDesign(*header) : std::nullopt;
     if (!normalized) return false;
     normalized->storeInto(design);
     return true;

@@ -20,30 +20,30 @@ inline constexpr std::int32_t kCardRecordLimit = 65535;
 // True when the path's extension is "kxd" in any case; trailing dots are ignored.
 bool IsDesignFileName(std::string_view path);
 
-// The rule for designs from PC files: a hoop code other than 1, 2 or 3 is replaced by the
-// smallest hoop that holds the extents, and the margins are recomputed against hoop A(F) (all
-// four -1 when one is negative); nothing when no hoop holds the design. Pure: the core of both
-// NormalizeHoopFields below and of verify's repair.
-std::optional<DesignHeader> NormalizedHoopFields(const DesignHeader& header);
+// The rule for designs from PC files, which may refuse: a hoop code other than 1, 2 or 3 is
+// replaced by the smallest hoop that holds the extents, and the margins are recomputed against
+// hoop A(F) (all four -1 when one is negative); nothing when no hoop holds the design. Pure: the core of both
+// NormalizeHoopFieldsForPcDesign below and of verify's repair.
+std::optional<DesignHeader> NormalizedHoopFieldsForPcDesign(const DesignHeader& header);
 
-// NormalizedHoopFields over a design's bytes in memory (the converted copy of the main write):
-// the header is overwritten in the bytes and nothing is written to a file. False, the bytes
+// The PC rule over a design's bytes in memory (the converted copy of the main write): the
+// header is overwritten in the bytes and nothing is written to a file. False, the bytes
 // unchanged, when no hoop holds the design or they are shorter than a header.
-bool NormalizeHoopFields(std::span<std::uint8_t> design);
-// NormalizedHoopFields over a design file held in memory (a listed PC file of the direct files
-// write): the header is written back over the file's start, only when the hoop code or a margin
+bool NormalizeHoopFieldsForPcDesign(std::span<std::uint8_t> design);
+// The PC rule over a design file held in memory (a listed PC file of the direct files write):
+// the header is written back over the file's start, only when the hoop code or a margin
 // changes (a header already normalised leaves the file's time stamp alone), and into memory as
 // far as it reached the file. False when the header cannot be read, no hoop fits (the file is
 // left as it is) or the file cannot be opened to write; a write that comes up short counts as
 // done.
-bool NormalizeHoopFields(DesignFileInMemory& file);
+bool NormalizeHoopFieldsForPcDesign(DesignFileInMemory& file);
 
 // The rule for the host's design, which never refuses and never classifies: a hoop code of 0
 // becomes hoop A(F) whatever the extents, any other code stays (even one that names no hoop),
 // and the margins are recomputed as above. Changes the header, or the design's bytes in place (a
 // design shorter than its header is left alone); nothing is written to a file.
-void NormalizeHoopFieldsInMemory(DesignHeader& header);
-void NormalizeHoopFieldsInMemory(std::span<std::uint8_t> design);
+void NormalizeHoopFieldsForHostDesign(DesignHeader& header);
+void NormalizeHoopFieldsForHostDesign(std::span<std::uint8_t> design);
 
 // True when the name without folder and extension ends in "1" or "2".
 bool IsPairPartName(std::string_view path);

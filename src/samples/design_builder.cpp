@@ -136,7 +136,7 @@ DesignHeader DesignBuilder::header() const {
     h.setExtentX2(e.x2);
     h.setExtentY2(e.y2);
     if (normalized_) {
-        if (auto n = NormalizedHoopFields(h)) h = *n;
+        if (auto n = NormalizedHoopFieldsForPcDesign(h)) h = *n;
     }
     if (hoopCode_) h.setHoopCode(*hoopCode_);
     if (margins_) {

@@ -74,7 +74,7 @@ std::vector<std::uint8_t> DesignWriter::finish() const {
     DesignBuilder done = builder_;
     done.end().normalized();
     // Beyond every hoop is beyond hoop A(F) too, whose room the margins measure.
-    if (!NormalizedHoopFields(done.header())) done.margins(-1, -1, -1, -1);
+    if (!NormalizedHoopFieldsForPcDesign(done.header())) done.margins(-1, -1, -1, -1);
     return done.bytes();
 }
 

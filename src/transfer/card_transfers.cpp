@@ -180,7 +180,7 @@ Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& fold
         return Turn::Skipped;
     }
     bool pair = CheckPairPart(*design, row.name);
-    if (!NormalizeHoopFields(*design)) {
+    if (!NormalizeHoopFieldsForPcDesign(*design)) {
         ShowMessage(owner, "The \"" + base + "\" design exceeds the hoop size limits.", "Attention",
                     mb::ICONINFORMATION);
         return Turn::Skipped;
@@ -312,7 +312,7 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
     PrepareCardFolder(folder);
     if (FolderIsFull(owner, FolderDesignCount(folder).now(), [&] { return !PathExists(cardFile); }))
         return TransferResult::NothingDone;
-    NormalizeHoopFieldsInMemory(hostDesign);
+    NormalizeHoopFieldsForHostDesign(hostDesign);
     TransferResult result = TransferResult::Ran;
     switch (StoreDesign(cardFile, hostDesign, true, observer)) {
         // Only a design that reached the card has its volume flushed.
@@ -423,7 +423,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
             result = TransferResult::NothingDone;
             break;
         }
-        if (!NormalizeHoopFields(listed)) {
+        if (!NormalizeHoopFieldsForPcDesign(listed)) {
             ShowMessage(owner, kFileErrorMessage, "Error", mb::ICONHAND);
             result = TransferResult::NothingDone;
             break;

@@ -41,7 +41,9 @@ BOOL CALLBACK ScaleChild(HWND child, LPARAM param) {
 bool CardDialog::startCard(PreviewDesign preview) {
     card_.emplace(hwnd(), std::move(preview));
     applyDpi(win::Dpi::Of(hwnd()));
-    return card_->discoverCard() != DiscoverOutcome::Ended;
+    if (card_->discoverCard() != DiscoverOutcome::Cancelled) return true;
+    EndDialog(hwnd(), IDCANCEL);
+    return false;
 }
 
 void CardDialog::applyDpi(const win::Dpi& dpi) {

@@ -36,7 +36,7 @@ CardFolderList::~CardFolderList() {
 }
 
 bool CardFolderList::checkLayout(WindowRef owner, const std::string& root) {
-    return CheckCardLayout(owner, root, orderFile_) == 1;
+    return CheckCardLayout(owner, root, orderFile_);
 }
 
 bool CardFolderList::fill(const std::string& root) {

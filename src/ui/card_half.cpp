@@ -40,8 +40,7 @@ DiscoverOutcome CardHalf::discoverCard() {
         if (!DriveHasMedia(root)) outcome = DiscoverOutcome::NoMedia;
         else if (folders_.checkLayout(Owner(dialog_), root)) folders_.fill(root);
     } else if (AskForCard(Owner(dialog_)) == id::CANCEL) {
-        EndDialog(dialog_, IDCANCEL);
-        return DiscoverOutcome::Ended;
+        return DiscoverOutcome::Cancelled;
     }
     showView(CardView::Folders);
     SetCardSelectedCount(dialog_, 0);
@@ -101,9 +100,15 @@ void CardHalf::showDesigns(const CardFolderList::Folder& folder) {
     showView(CardView::Designs, folder.name);
 }
 
-void CardHalf::onOpenButton() {
+std::optional<std::string> CardHalf::readyCardDrive() const {
     std::optional<std::string> root = cardDrive();
-    if (!root || !CheckCardReady(Owner(dialog_), *root)) return;
+    if (!root || !CheckCardReady(Owner(dialog_), *root)) return std::nullopt;
+    return root;
+}
+
+void CardHalf::onOpenButton() {
+    std::optional<std::string> root = readyCardDrive();
+    if (!root) return;
     if (inDesignView()) {
         if (!folders_.checkLayout(Owner(dialog_), *root)) return;
         folders_.fill(*root);
@@ -167,8 +172,8 @@ LRESULT CardHalf::onFolderListMessage(HWND list, UINT message, WPARAM wParam, LP
 }
 
 bool CardHalf::openFolder(int index) {
-    std::optional<std::string> root = cardDrive();
-    if (!root || !CheckCardReady(Owner(dialog_), *root) || index < 0) return false;
+    std::optional<std::string> root = readyCardDrive();
+    if (!root || index < 0) return false;
     folders_.setCurrent(index);
     if (std::optional<CardFolderList::Folder> folder = folders_.current()) showDesigns(*folder);
     return true;

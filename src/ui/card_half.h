@@ -3,8 +3,8 @@
 // opening check of the card and the re-check on a drive change.
 //
 // A dialog makes it in its start-up once what comes first there is done, then runs
-// discoverCard() (which may end the dialog), and destroys it in its teardown. Card commands
-// take the drive from cardDrive() and the folder from target().
+// discoverCard() (whose Cancelled the dialog ends itself on), and destroys it in its teardown.
+// Card commands take the drive from readyCardDrive() and the folder from target().
 #pragma once
 
 #include <windows.h>
@@ -20,7 +20,7 @@
 
 namespace kx {
 
-enum class DiscoverOutcome { Done, NoMedia, Ended };
+enum class DiscoverOutcome { Done, NoMedia, Cancelled };
 enum class CardView { Folders, Designs };
 
 class CardHalf {
@@ -33,7 +33,7 @@ public:
     CardHalf& operator=(const CardHalf&) = delete;
 
     // Fills the drive combo and checks the first removable drive's card; the no-card prompt when
-    // there is none (its Cancel ends the dialog with 2). Then the folder view, nothing ticked.
+    // there is none (its Cancel answers Cancelled at once). Then the folder view, nothing ticked.
     DiscoverOutcome discoverCard();
     // Drive, media, layout check, folder list; the first step that fails ends it silently, and
     // when the drive is not the one the lists show, they are emptied.
@@ -50,6 +50,8 @@ public:
     void untickDesigns();
 
     std::optional<std::string> cardDrive() const { return drives_.selectedRoot(); }
+    // The selected drive once its card is found ready, the user told what is missing otherwise.
+    std::optional<std::string> readyCardDrive() const;
     // The drive `root` a command checked, with the current folder when the lists show its card.
     CardTarget target(const std::string& root) const;
     std::vector<ListRow> designRows() const { return designs_.listRows(); }

@@ -90,12 +90,6 @@ void MainDialog::onClick(int id) {
     }
 }
 
-std::optional<std::string> MainDialog::checkedCardRoot() {
-    std::optional<std::string> root = card_->cardDrive();
-    if (!root || !CheckCardReady(Owner(hwnd()), *root)) return std::nullopt;
-    return root;
-}
-
 void MainDialog::takeWorkFolder() {
     // The host gets back a folder it can use: the PC side at "My Computer" (a start folder the
     // tree cannot place falls back there) or without a current item leaves workFolder as it is.
@@ -117,7 +111,7 @@ void MainDialog::onPcSelectAll() {
 }
 
 void MainDialog::onWrite() {
-    auto root = checkedCardRoot();
+    auto root = card_->readyCardDrive();
     if (!root) return;
     TransferResult result = WriteSelectedToCard(Owner(hwnd()), pcList_->listRows(), card_->target(*root), WaitCursor());
     if (result == TransferResult::NothingDone) return;
@@ -130,7 +124,7 @@ void MainDialog::onWrite() {
 }
 
 void MainDialog::onRead() {
-    auto root = checkedCardRoot();
+    auto root = card_->readyCardDrive();
     if (!root) return;
     const std::string pcFolder = tree_.GetCurrentFolderPath();
     if (ReadSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), pcFolder, WaitCursor()) ==
@@ -143,7 +137,7 @@ void MainDialog::onRead() {
 }
 
 void MainDialog::onErase() {
-    auto root = checkedCardRoot();
+    auto root = card_->readyCardDrive();
     if (!root) return;
     if (EraseSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), WaitCursor()) ==
         TransferResult::NothingDone)

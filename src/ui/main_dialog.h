@@ -34,8 +34,6 @@ protected:
     void applyOwnSizes(const win::Dpi& dpi) override;
 
 private:
-    // The card root for a command, after the card check; nothing when the command must stop.
-    std::optional<std::string> checkedCardRoot();
     void onWrite();
     void onRead();
     void onErase();

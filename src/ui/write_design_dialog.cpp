@@ -49,8 +49,8 @@ void WriteDesignDialog::onClick(int id) {
 }
 
 void WriteDesignDialog::onWrite() {
-    std::optional<std::string> root = card_->cardDrive();
-    if (!root || !CheckCardReady(Owner(hwnd()), *root)) return;
+    std::optional<std::string> root = card_->readyCardDrive();
+    if (!root) return;
     TransferResult result = write(card_->target(*root));
     if (result == TransferResult::CardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
     if (result != TransferResult::NothingDone) PostMessageA(hwnd(), WM_CLOSE, 0, 0);

@@ -319,7 +319,7 @@ void CardVerifier::checkDesign(const std::string& label, const std::string& fold
              std::to_string(header->recordCount()) + " records: it counts none of its records");
     // The header the write would have stored; the expected thumbnail is made from it.
     DesignHeader stored = *header;
-    if (auto normalised = NormalizedHoopFields(*header)) {
+    if (auto normalised = NormalizedHoopFieldsForPcDesign(*header)) {
         if (*normalised != *header)
             note(label, name, Problem::HoopFieldsNotNormalised, "hoop code or margins not normalised",
                  Repair::NormaliseHoopFields, [&] { return WriteDesignHeader(path, *normalised); });

@@ -1,6 +1,7 @@
 // The tool under what once lost data or left the user without a reason: two processes at once,
 // a held card, names a card cannot hold, case twins, links, FIFOs and failures the card's own
 // messages leave unexplained.
+#include "support/refused_names.h"
 #include "tool_runner.h"
 
 namespace kx::test {
@@ -52,7 +53,7 @@ TEST_F(ToolTest, NamesACardCannotHoldAreRefusedByNameAndNothingElseIsTouched) {
 // (and converts), one whose name would pass 259 characters on the card is refused saying so.
 TEST_F(ToolTest, LongPcPathsAreWrittenAndNamesTooLongForTheCardSaySo) {
     const std::string deep = "pc/" + std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
-    const std::string tooLong = std::string(247, 'n') + ".kxd", fits = std::string(246, 'f') + ".kxd";
+    const std::string &tooLong = test::kNameTooLongForCard, &fits = test::kLongestNameForCard;
     for (const std::string& name : {std::string("HEART.kxd"), tooLong, fits}) put(deep + name, Slurp<Bytes>(pc / "HEART.kxd"));
     walk({{"card write 0 " + deep + "HEART.kxd " + deep + tooLong + " " + deep + fits,
            {1, "", "kxcard: " + tooLong + ": The name is too long for the card: its path there would pass 259 characters\n"}},

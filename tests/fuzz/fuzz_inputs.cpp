@@ -83,7 +83,7 @@ void CheckOrderFile(Bytes in) {
         KX_FUZZ_CHECK(valid || kept == salvaged[i] || kept == DesignFolderNames[i]);
     }
     card.putOrderFile(in);
-    KX_FUZZ_CHECK(CheckCardLayout(0, "E:\\", read) == 1);
+    KX_FUZZ_CHECK(CheckCardLayout(0, "E:\\", read));
     const std::string name(Text(in).substr(0, 8));
     const int folder = in.empty() ? -1 : in.back() % 14 - 1;
     const bool renamed = folder >= 0 && folder < kCardFolderCount;
@@ -105,12 +105,14 @@ void CheckDesignHeader(Bytes in) {
     KX_FUZZ_CHECK(header.has_value() == (in.size() >= kDesignHeaderSize));
     const std::size_t kept = header ? kDesignHeaderSize : 0;
     Input design(in.begin(), in.end()), checked = design;
-    NormalizeHoopFieldsInMemory(std::span(design));
-    const bool pair = CheckPairPart(std::span(checked), "ROSE.kxd"), fits = NormalizeHoopFields(std::span(checked));
+    NormalizeHoopFieldsForHostDesign(std::span(design));
+    const bool pair = CheckPairPart(std::span(checked), "ROSE.kxd");
+    const bool fits = NormalizeHoopFieldsForPcDesign(std::span(checked));
     KX_FUZZ_CHECK(Same(Bytes(design).subspan(kept), in.subspan(kept)) && Same(Bytes(checked).subspan(kept), in.subspan(kept)));
     KX_FUZZ_CHECK(!pair && (header || (!fits && checked == design)));
-    const auto normalized = header ? NormalizedHoopFields(*header) : std::nullopt;
-    KX_FUZZ_CHECK(!normalized || (FindHoop(normalized->hoopCode()) && NormalizedHoopFields(*normalized) == normalized));
+    const auto normalized = header ? NormalizedHoopFieldsForPcDesign(*header) : std::nullopt;
+    KX_FUZZ_CHECK(!normalized ||
+                  (FindHoop(normalized->hoopCode()) && NormalizedHoopFieldsForPcDesign(*normalized) == normalized));
 }
 
 // The conversion for the card: a converted stream starts with a move and ends with its one end

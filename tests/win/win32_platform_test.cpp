@@ -8,6 +8,7 @@
 #include "harness/harness.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
+#include "support/refused_names.h"
 
 namespace kx {
 namespace {
@@ -103,9 +104,10 @@ TEST_F(Win32PlatformTest, FoldersFilesCopiesAndRenames) {
 // copy from or onto. The rig maps COM1 to /dev/zero, which would answer every read at once.
 TEST_F(Win32PlatformTest, DevicesAreNeverOpenedAsFiles) {
     Put("ROSE.kxd", "design");
-    for (const std::string& device : {folder_ + "COM1.kxd", folder_ + "com1 .KXD", std::string("COM1"), std::string("\\\\.\\COM1"),
-                                      std::string("COM1:"), std::string("NUL"), folder_ + "nul.kxd", std::string("CON"),
-                                      std::string("Z:\\dev\\zero"), std::string("Z:\\dev\\null")}) {
+    std::vector<std::string> devices = test::kDevicePaths;
+    for (const std::string& name : test::kDeviceFileNames) devices.push_back(folder_ + name);
+    devices.insert(devices.end(), {"Z:\\dev\\zero", "Z:\\dev\\null"});
+    for (const std::string& device : devices) {
         for (OpenMode mode : {OpenMode::Read, OpenMode::WriteExisting, OpenMode::ReadWriteAlways})
             EXPECT_FALSE(win_.open(device, mode)) << device << " " << static_cast<int>(mode);
         EXPECT_FALSE(ReadWholeFile(device)) << device;

@@ -11,11 +11,11 @@
 #include <regex>
 
 #include "card/order_file.h"
-#include "design/design_header.h"
 #include "harness/harness.h"
-#include "render/thumbnail.h"
 #include "resource_ids.h"
 #include "samples/design_builder.h"
+#include "support/refused_names.h"
+#include "support/thumbnail_expected.h"
 #include "transfer/names.h"
 #include "ui/win/item_record.h"
 
@@ -79,12 +79,16 @@ std::string BlankCardFolders(const std::string& third) {
 // fresh default for an empty entry, then TULIP.old; Cancel keeps it. The rename dialog (a right
 // click on the third folder) refuses empty, long and forbidden names and stores nothing on Cancel;
 // Roses reaches the order file and the list, the first folder staying current. Write stores the
-// host's bytes, normalised, in the folder clicked.
+// host's bytes in the folder clicked, normalised by the host's rule: hoop code 0 becomes A(F) (3),
+// margins 630 and 550 less the extents 600, 0, 0, 0. Its thumbnail, written down: hoop A(F) drawn
+// 28 * 100 / 126 = 22 units a pixel from (23, 20), thread 10 (0x14) along row 20 from the second
+// stitch's pixel (566 / 22 = 25) to the canvas's edge.
 TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
     const std::string card = CardRoot();
     if (card.empty()) GTEST_SKIP() << "outside the Wine rig";
     const std::regex defaultName("[0-9A-Z]{12}\\.kxd");
-    Bytes host = DesignBuilder().move(0, 0).stitches(10, 60, 60).end().hoopCode(0).bytes();
+    Bytes host = DesignBuilder().colors({10}).move(0, 0).stitches(10, 60, 0).end().hoopCode(0).bytes();
+    const Bytes stored = DesignBuilder().colors({10}).move(0, 0).stitches(10, 60, 0).end().hoopCode(3).margins(30, 550, 630, 550).bytes();
     const std::string longName(37, 'L');
     int result = -1;
     Steps step;
@@ -153,11 +157,10 @@ TEST(DirectWriteCard, NamedRenamedAndWrittenIntoTheClickedFolder) {
     });
     step("written: the host's bytes, normalised, and their sheet in the clicked folder only");
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxd"), host);
-    EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxt"), MakeThumbnailRecord(host).value_or(Bytes{1}));
+    EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxd"), stored);
+    EXPECT_EQ(ReadFile(card + "EmbF7\\TULIP.kxt"), test::WrittenThumbnail(3, 0, 0, test::DrawnRow(20, 25, 45, 0x14)));
     EXPECT_FALSE(Exists(card + "EmbF5\\TULIP.kxd"));
-    ASSERT_TRUE(DesignHeader::parse(host).has_value());
-    EXPECT_EQ(DesignHeader::parse(host)->hoopCode(), 3u);
+    EXPECT_EQ(host, stored);  // the host's own bytes are normalised where they lie
 }
 
 // Both direct writes (a row with a `name` writes a host design, or none, refused; the others a list file under
@@ -237,10 +240,12 @@ TEST(DirectWrites, DevicesAndNamesTheCardCannotTakeLeaveTheCardAsItWas) {
     const Bytes rose = DesignBuilder().move(0, 0).stitches(5, 3, 3).end().normalized().bytes(), thumbnail(60, 7);
     const char *failedWrite = "Out of memory space.", *listRefusal = "There is an error in a file.\nQuit operation.";
     struct Row { std::string what; std::optional<std::string> name; const char* message; bool closes; };
-    std::vector<Row> rows{{"named as its own thumbnail", "ROSE.kxt", failedWrite, true},
-                          {"255 characters, 264 on the card", std::string(251, 'N') + ".kxd", failedWrite, true}};
-    for (std::string device : {"COM1", "\\\\.\\COM1", "COM1:", "NUL", "CON", "Z:\\dev\\zero"}) rows.push_back({device, std::nullopt, listRefusal, false});
-    rows.push_back({std::string(temp) + "COM1.kxd", std::nullopt, listRefusal, false});
+    std::vector<Row> rows;
+    for (const std::string& name : test::kOwnThumbnailNames) rows.push_back({"named as its own thumbnail, " + name, name, failedWrite, true});
+    rows.push_back({"9 + 251 characters on the card", test::kNameTooLongForCard, failedWrite, true});
+    for (const std::string& device : test::kDevicePaths) rows.push_back({device, std::nullopt, listRefusal, false});
+    for (const std::string& device : test::kDeviceFileNames) rows.push_back({temp + device, std::nullopt, listRefusal, false});
+    rows.push_back({"Z:\\dev\\zero", std::nullopt, listRefusal, false});
     Steps step;
     for (const Row& row : rows) {
         step(row.what);

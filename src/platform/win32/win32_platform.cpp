@@ -34,6 +34,15 @@ std::string FromBuffer(const char* buffer, std::size_t capacity) {
     return std::string(buffer, strnlen(buffer, capacity));
 }
 
+// A folder the system writes into a MAX_PATH buffer (GetTempPathA, GetCurrentDirectoryA), with a
+// trailing backslash; empty when the call fails or the folder would not fit.
+std::string SystemFolder(DWORD(WINAPI* query)(DWORD, LPSTR)) {
+    char buffer[MAX_PATH] = {};
+    DWORD n = query(MAX_PATH, buffer);
+    if (n == 0 || n >= MAX_PATH) return {};
+    return WithTrailingBackslash(FromBuffer(buffer, sizeof buffer));
+}
+
 struct CreateArgs {
     DWORD access;
     DWORD share;
@@ -224,12 +233,7 @@ bool Win32Platform::diskFreeSpace(const std::string& root, DiskGeometry& geometr
     return true;
 }
 
-std::string Win32Platform::tempPath() {
-    char buffer[MAX_PATH] = {};
-    DWORD n = GetTempPathA(MAX_PATH, buffer);
-    if (n == 0 || n >= MAX_PATH) return {};
-    return WithTrailingBackslash(FromBuffer(buffer, sizeof buffer));
-}
+std::string Win32Platform::tempPath() { return SystemFolder(GetTempPathA); }
 
 std::uint64_t Win32Platform::localFileTime() {
     SYSTEMTIME local{};
@@ -243,12 +247,7 @@ bool Win32Platform::setCurrentDirectory(const std::string& path) {
     return IsUsablePath(path) && SetCurrentDirectoryA(path.c_str());
 }
 
-std::string Win32Platform::currentDirectory() {
-    char buffer[MAX_PATH] = {};
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, buffer);
-    if (n == 0 || n >= MAX_PATH) return {};
-    return WithTrailingBackslash(FromBuffer(buffer, sizeof buffer));
-}
+std::string Win32Platform::currentDirectory() { return SystemFolder(GetCurrentDirectoryA); }
 
 std::string Win32Platform::executablePath() {
     char buffer[MAX_PATH] = {};

@@ -37,13 +37,13 @@ protected:
         drives.write(root + path, {1, 2, 3});
     }
     Bytes image() const { return Bytes(orderFile.bytes().begin(), orderFile.bytes().end()); }
-    int check() { return CheckCardLayout(5, root, orderFile); }
+    bool check() { return CheckCardLayout(5, root, orderFile); }
     std::ptrdiff_t entries() const { return std::distance(fs::directory_iterator(drives.host(root)), {}); }
 };
 
 // New order file and folders, silently, on a blank card or for a wrong size or signature; a valid file is kept.
 TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
-    EXPECT_EQ(check(), 1);
+    EXPECT_TRUE(check());
     EXPECT_EQ(drives.read(kOrderPath), BlankOrderImage());
     EXPECT_TRUE(entries() == 13 && isFolder("EmbF5") && isFolder("EmbF16")) << "the order file and the twelve folders only";
     for (std::size_t size : {0u, 303u, 305u, 4096u, 304u}) {
@@ -52,7 +52,7 @@ TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
         damaged.resize(size, 0);
         if (size == 304) damaged[7] = '2';
         drives.write(kOrderPath, damaged);
-        EXPECT_EQ(check(), 1) << size;
+        EXPECT_TRUE(check()) << size;
         EXPECT_EQ(std::pair(drives.read(kOrderPath), image()), std::pair(BlankOrderImage(), BlankOrderImage())) << size;
     }
     Bytes custom = BlankOrderImage();
@@ -63,10 +63,10 @@ TEST_F(CardLayoutTest, OrderFileIsCreatedReplacedOrKeptWithoutAWord) {
     {
         test::FaultPlatform readOnly(drives.backend());
         readOnly.setReadOnly('E');
-        EXPECT_EQ(check(), 1) << "a write-protected card with a valid file is ready";
+        EXPECT_TRUE(check()) << "a write-protected card with a valid file is ready";
     }
     put("EmbF8\\ROSE.KXD"), put("EmbF9\\ROSE.kxt");
-    ASSERT_EQ(check(), 1);
+    ASSERT_TRUE(check());
     EXPECT_EQ(orderFile.displayName(4), "QmbF9");
     for (int i = 0; i < 12; ++i) EXPECT_EQ(orderFile.hasDesigns(i), i == 3 || i == 11) << i;
     EXPECT_EQ(drives.read(kOrderPath), custom);
@@ -91,13 +91,13 @@ TEST_F(CardLayoutTest, FailuresOnTheCard) {
     test::FaultPlatform faults(drives.backend());
     faults.setReadOnly('E');
     orderFile.assign(OrderFile::DefaultImage());
-    EXPECT_EQ(check(), 0);
+    EXPECT_FALSE(check());
     EXPECT_TRUE(!orderFile.has() && entries() == 0);
     faults.setReadOnly(0), faults.setWriteBudget('E', 0);
     Bytes invalid = BlankOrderImage();
     invalid[0] = 'X';
     drives.write(kOrderPath, invalid);
-    EXPECT_EQ(check(), 1);
+    EXPECT_TRUE(check());
     EXPECT_EQ(std::pair(image(), drives.read(kOrderPath)), std::pair(BlankOrderImage(), invalid));
     EXPECT_TRUE(isFolder("EmbF5") && isFolder("EmbF16") && messages.take().empty());
 
@@ -105,7 +105,7 @@ TEST_F(CardLayoutTest, FailuresOnTheCard) {
     fs::remove_all(drives.host(root + "EmbF5"));
     drives.write(kOrderPath, BlankOrderImage());
     failedRead.failOperation(2);  // the open succeeds, the read fails
-    EXPECT_EQ(check(), 0);
+    EXPECT_FALSE(check());
     EXPECT_FALSE(orderFile.has() || isFolder("EmbF5"));
     EXPECT_EQ(messages.take(), std::vector<std::string>{"5 16 Upload: Failed to read a temporary file."});
 }

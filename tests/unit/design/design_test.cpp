@@ -125,10 +125,10 @@ TEST(HoopFields, ClassifiedAndNormalisedAtEveryBound) {
     for (Case c : cases) {
         SCOPED_TRACE(c.extents[0]);
         DesignHeader h = DesignBuilder().hoopCode(c.stored).extents(c.extents[0], c.extents[1], c.extents[2], c.extents[3]).header();
-        auto n = NormalizedHoopFields(h);
+        auto n = NormalizedHoopFieldsForPcDesign(h);
         EXPECT_EQ(n ? n->hoopCode() : 0, c.file);
         if (n) { EXPECT_EQ(marginsOf(*n), c.margins); }
-        NormalizeHoopFieldsInMemory(h);
+        NormalizeHoopFieldsForHostDesign(h);
         EXPECT_EQ(std::pair(h.hoopCode(), marginsOf(h)), std::pair(c.inMemory, c.margins));
     }
 }
@@ -154,7 +154,7 @@ TEST_F(DesignFileTest, HoopAndPairChecksRewriteTheHeaderOnlyWhenItChanges) {
     DesignBuilder marked = DesignBuilder().pairMark('B', 0x33).stitch(1, 2).end();
     const Bytes unset = DesignBuilder(hoopB).margins(-1, -1, -1, -1).bytes(), wide = DesignBuilder().extents(701, 0, 0, 0).end().bytes();
     const Bytes keep = marked.bytes(), cleared = DesignBuilder(marked).pairMark(0, 0).bytes(), zero = DesignBuilder().pairMark(0, 1).end().bytes();
-    const auto hoop = [](DesignFileInMemory& f) { return NormalizeHoopFields(f); };
+    const auto hoop = [](DesignFileInMemory& f) { return NormalizeHoopFieldsForPcDesign(f); };
     const auto pair = [](const char* target) { return [target](DesignFileInMemory& f) { return CheckPairPart(f, target); }; };
     const std::tuple<std::function<bool(DesignFileInMemory&)>, Bytes, bool, Bytes> cases[] = {
         {hoop, rose.bytes(), true, DesignBuilder(rose).hoopCode(1).margins(380, 300, 380, 300).bytes()},
@@ -173,7 +173,8 @@ TEST_F(DesignFileTest, HoopAndPairChecksRewriteTheHeaderOnlyWhenItChanges) {
         EXPECT_EQ(fs::last_write_time(drives.host(path)) == stamp, before == after);
     }
     DesignFileInMemory missing("C:\\missing.kxd");
-    EXPECT_FALSE(NormalizeHoopFields(missing) || CheckPairPart(missing, "x1.kxd") || missing.bytes());
+    EXPECT_FALSE(NormalizeHoopFieldsForPcDesign(missing) || CheckPairPart(missing, "x1.kxd") ||
+                 missing.bytes());
 }
 
 // A design file held in memory follows the file through every failure: a header write-back that
@@ -198,7 +199,7 @@ TEST_F(DesignFileTest, AFileHeldInMemoryStaysAsTheFileIsWhenAReadOrWriteBackFail
         test::FaultPlatform fault(drives.backend());
         inject(fault);
         DesignFileInMemory file(path);
-        EXPECT_EQ(NormalizeHoopFields(file), answer);
+        EXPECT_EQ(NormalizeHoopFieldsForPcDesign(file), answer);
         EXPECT_EQ(drives.read(path), after);
         EXPECT_EQ(file.bytes(), after);
     }
@@ -208,7 +209,7 @@ TEST_F(DesignFileTest, AFileHeldInMemoryStaysAsTheFileIsWhenAReadOrWriteBackFail
     DesignFileInMemory file(path);
     EXPECT_FALSE(file.bytes());
     EXPECT_FALSE(file.readFailure().empty());
-    EXPECT_TRUE(NormalizeHoopFields(file));
+    EXPECT_TRUE(NormalizeHoopFieldsForPcDesign(file));
     EXPECT_EQ(drives.read(path), normal);
     EXPECT_EQ(file.header(), DesignHeader::parse(normal));
 }

@@ -12,6 +12,7 @@
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "support/code_page_932.h"
+#include "support/refused_names.h"
 #include "support/fault_platform.h"
 #include "support/test_drives.h"
 
@@ -72,12 +73,15 @@ TEST(Paths, DoubleByteCharactersAreNeverSplitFoldedOrCut) {
     EXPECT_TRUE(EqualsIgnoreCase(kA + ".kxd", kDi + ".KXD") && WildcardMatch("??.kxd", kSakura + ".kxd"));
 }
 
-// Windows takes these for devices, whatever their folder or extension; the rest are files.
+// Windows takes these for devices, whatever their folder or extension; the rest are files. Past
+// the shared list, forms no face can safely open.
 TEST(Paths, DeviceNamesAreToldFromFileNames) {
-    for (const char* device : {"COM1", "com9.kxd", "C:\\designs\\COM1.kxd", "E:\\EmbF5\\Nul .kxd", "COM1:", "nul:x",
-                               "aux.a.b", "CON", "prn", "LPT3.kxd", "conin$", "CONOUT$.kxd", "\\\\.\\COM1",
-                               "//./pipe/x", "\\\\?\\C:\\ROSE.kxd", "C:NUL.kxd"})
-        EXPECT_TRUE(NamesWindowsDevice(device)) << device;
+    std::vector<std::string> devices = test::kDevicePaths;
+    for (const std::string& name : test::kDeviceFileNames) devices.insert(devices.end(), {name, "C:\\designs\\" + name});
+    for (const char* more : {"com9.kxd", "E:\\EmbF5\\Nul .kxd", "nul:x", "aux.a.b", "prn", "LPT3.kxd", "conin$", "CONOUT$.kxd",
+                             "//./pipe/x", "\\\\?\\C:\\ROSE.kxd", "C:NUL.kxd"})
+        devices.push_back(more);
+    for (const std::string& device : devices) EXPECT_TRUE(NamesWindowsDevice(device)) << device;
     for (const char* file : {"ROSE.kxd", "COM10.kxd", "COM0", "LPT", "CONSOLE.kxd", "xCOM1.kxd", "C:\\NUL\\ROSE.kxd",
                              "E:\\", "", "\\\\server\\share\\COM.kxd", ".kxd"})
         EXPECT_FALSE(NamesWindowsDevice(file)) << file;

@@ -11,16 +11,15 @@
 
 #include "card/order_file.h"
 
-#include "design/card_conversion.h"
-#include "design/design_checks.h"
 #include "platform/code_page.h"
 #include "platform/paths.h"
-#include "render/thumbnail.h"
 #include "support/code_page_932.h"
 #include "support/design_builder.h"
+#include "support/refused_names.h"
 #include "support/fault_platform.h"
 #include "support/scripted_messages.h"
 #include "support/test_drives.h"
+#include "support/thumbnail_expected.h"
 #include "transfer/card_transfers.h"
 #include "transfer/design_lists.h"
 #include "transfer/names.h"
@@ -38,22 +37,51 @@ using Files = std::map<std::string, Bytes>;
 const char* const kFolderFull = "100 designs have been registered.\nNo more design can be registered.";
 const char* const kEraseQuestion = "Are you sure you want to delete the selected designs from the ATA PC Card?";
 
-// Hoop C; starts with a stitch (gains a leading move) and splits a colour change.
-Bytes SmallDesign(int variant) {
-    return DesignBuilder().colors({3, 7}).stitches(12 + variant, 5, 3).colorChange(2, 1).stitches(8, -4, 2)
-        .move(10, -10).stitches(6, 3, 3).end().bytes();
+// A test design as the PC holds it; as a listed file is adjusted in place (hoop fields, pair
+// mark); as the main write stores it (converted too); as the host's design is stored.
+enum class Form { Pc, Listed, Card, Host };
+
+// Hoop code 0, extents 100, 80, 0, 0: hoop C (1) by the PC rule, A(F) (3) by the host's, the
+// margins to A(F) 630 and 550 less each extent. It starts with a stitch (the card form gains a
+// zero move) and changes colour with a displacement (split into a zero change and a move).
+Bytes SmallDesign(int variant, Form form = Form::Pc) {
+    const bool card = form == Form::Card;
+    DesignBuilder b = DesignBuilder().colors({3, 7});
+    if (card) b.move(0, 0);
+    b.stitches(3 + variant, 12, 0);
+    if (card) b.colorChange().move(12, 0);
+    else b.colorChange(12, 0);
+    b.stitches(2, 12, 0).end().extents(100, 80, 0, 0);
+    if (form != Form::Pc) b.hoopCode(form == Form::Host ? 3 : 1).margins(530, 470, 630, 550);
+    return b.bytes();
 }
 
-// The card's copy of a PC design: converted (unless listed), hoop fields normalised, mark kept or not.
-Bytes CardForm(const Bytes& pc, bool keepPairMark = true, bool converted = true) {
-    Bytes card = converted ? ConvertDesignForCard(pc).bytes : pc;
-    auto header = NormalizedHoopFields(*DesignHeader::parse(card));
-    if (!keepPairMark) header->clearPairMark();
-    header->storeInto(card);
-    return card;
+// Threads 3 and 7 draw 0xFB and 0xB8; the first stitch after a start or a move draws nothing, nor
+// does a line's end pixel. Hoop C is drawn 17 * 100 / 138 = 12 units a pixel from (15, 15): the
+// card form's stitches 12 units apart fill row 15 from column 16, then the move leaves a gap.
+Bytes SmallThumbnail(int variant, Form form) {
+    const int k = 3 + variant;
+    if (form == Form::Card)
+        return test::WrittenThumbnail(1, 0, 0, test::DrawnRow(15, 17 + k, 17 + k, 0xB8, test::DrawnRow(15, 16, 14 + k, 0xFB)));
+    // Unconverted, hoop 0 (18 units from (20, 20)) and hoop 3 (18 units from (23, 20)): the
+    // colour change's displacement draws as a stitch.
+    if (form == Form::Pc && variant == 1)
+        return test::WrittenThumbnail(0, 0, 0, test::DrawnRow(20, 22, 23, 0xB8, test::DrawnRow(20, 20, 21, 0xFB)));
+    if (form == Form::Host && variant == 4)
+        return test::WrittenThumbnail(3, 0, 0, test::DrawnRow(20, 27, 28, 0xB8, test::DrawnRow(20, 23, 26, 0xFB)));
+    return {};  // no other is written down
 }
 
-Bytes ThumbnailOf(const Bytes& design) { return MakeThumbnailRecord(design).value_or(Bytes{}); }
+// Pair mark B (0x42 0x11), ten stitches 12 units apart: hoop C with margins 510, 550, 630, 550;
+// the card form gains a zero move. Its thumbnail fills row 15 from column 16 to 24 in 0xFB.
+Bytes Marked(Form form, bool keepMark = true) {
+    DesignBuilder b = DesignBuilder().colors({3}).pairMark(keepMark ? 'B' : 0, keepMark ? 0x11 : 0);
+    if (form == Form::Card) b.move(0, 0);
+    b.stitches(10, 12, 0).end();
+    if (form != Form::Pc) b.hoopCode(1).margins(510, 550, 630, 550);
+    return b.bytes();
+}
+const Bytes kMarkedThumbnail = test::WrittenThumbnail(1, 0, 0, test::DrawnRow(15, 16, 24, 0xFB));
 
 Bytes ListFile(std::string path) { path.resize(260); return Bytes(path.begin(), path.end()); }  // one 260-byte record
 
@@ -99,7 +127,7 @@ protected:
 
 // A user's path: a write into a missing folder, a read, an erase, then the hundred-design limit.
 TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInOrder) {
-    const Bytes rose = SmallDesign(0), tulip = SmallDesign(1), marked = DesignBuilder().pairMark('B', 0x11).stitches(10, 4, 4).end().bytes();
+    const Bytes rose = SmallDesign(0), tulip = SmallDesign(1), marked = Marked(Form::Pc);
     const Bytes huge = DesignBuilder().move(0, 0).stitches(65540, 1, 0).end().bytes();
     const std::string longName = std::string(240, 'n') + ".kxd", tooLarge = "The design is too large and cannot be sent in this menu.\n";
     const std::vector<ListRow> rows{
@@ -120,14 +148,17 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     // A listed design goes under the prefix of the name, adjusted in place: hoop fields, stale mark.
     drives.write("C:\\list.dat", ListFile("C:\\designs\\LEAF.kxd"));
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::Ran);
-    EXPECT_EQ(drives.read("C:\\designs\\LEAF.kxd"), CardForm(marked, false, false));
+    EXPECT_EQ(drives.read("C:\\designs\\LEAF.kxd"), Marked(Form::Listed, false));
     // A pair half keeps its mark, with no thumbnail; another marked design loses it. Names as listed.
     Files onCard;
-    for (const auto& [name, form] : {std::pair{std::string("ROSE.kxd"), CardForm(rose)}, {"TULIP.KXD", CardForm(tulip)},
-                                     {"LEAF2.kxd", CardForm(marked)}, {"LEAF.kxd", CardForm(marked, false)},
-                                     {"RLEAF.kxd", CardForm(marked, false, false)}, {longName, CardForm(rose)}}) {
+    const Bytes roseThumbnail = SmallThumbnail(0, Form::Card);
+    for (const auto& [name, form, thumbnail] :
+         {std::tuple{std::string("ROSE.kxd"), SmallDesign(0, Form::Card), roseThumbnail},
+          {"TULIP.KXD", SmallDesign(1, Form::Card), SmallThumbnail(1, Form::Card)}, {"LEAF2.kxd", Marked(Form::Card), Bytes{}},
+          {"LEAF.kxd", Marked(Form::Card, false), kMarkedThumbnail}, {"RLEAF.kxd", Marked(Form::Listed, false), kMarkedThumbnail},
+          {longName, SmallDesign(0, Form::Card), roseThumbnail}}) {
         onCard["E:\\EmbF5\\" + name] = form;
-        if (name != "LEAF2.kxd") onCard[ReplaceExtension("E:\\EmbF5\\" + name, "kxt")] = ThumbnailOf(form);
+        if (!thumbnail.empty()) onCard[ReplaceExtension("E:\\EmbF5\\" + name, "kxt")] = thumbnail;
     }
     EXPECT_EQ(files({"E:\\EmbF5\\"}), onCard);
     EXPECT_EQ(watch.flushedVolumes(), "EE");
@@ -138,7 +169,7 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     cardRows.push_back({"X.kxd", "E:\\EmbF5\\X.kxd", true});
     drives.makeDir("C:\\back\\ROSE.kxd");
     EXPECT_EQ(ReadSelectedFromCard(0, cardRows, card, "C:\\back\\"), TransferResult::Ran);
-    EXPECT_EQ(files({"C:\\back\\"}), (Files{{"C:\\back\\LEAF.kxd", CardForm(marked, false)}, {"C:\\back\\TULIP.KXD", CardForm(tulip)}}));
+    EXPECT_EQ(files({"C:\\back\\"}), (Files{{"C:\\back\\LEAF.kxd", Marked(Form::Card, false)}, {"C:\\back\\TULIP.KXD", SmallDesign(1, Form::Card)}}));
     EXPECT_EQ(messages.take(), Texts{Shown("Confirm", mb::ICONQUESTION, "Failed to Read Kxd files.\nTry again.")});
     EXPECT_EQ(watch.flushedVolumes(), "EEC");
 
@@ -179,7 +210,8 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
     onCard = files({"E:\\EmbF5\\"});
     EXPECT_EQ(onCard.size(), 106u);  // 100 designs, 4 thumbnails, the user's two files
     EXPECT_TRUE(onCard.contains("E:\\EmbF5\\~kxdeadbeef.tmp") && onCard.contains("E:\\EmbF5\\ROSE.kxcopy-12"));
-    EXPECT_TRUE(onCard["E:\\EmbF5\\ROSE.kxd"] == host && onCard["E:\\EmbF5\\ROSE.kxt"] == ThumbnailOf(host));
+    EXPECT_EQ(onCard["E:\\EmbF5\\ROSE.kxd"], SmallDesign(4, Form::Host));
+    EXPECT_EQ(onCard["E:\\EmbF5\\ROSE.kxt"], SmallThumbnail(4, Form::Host));
 }
 
 // Each command on the `start` files, cleanly, then failing at each file operation in turn, then on a
@@ -194,7 +226,7 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
     const std::vector<ListRow> pcRows{{"A.kxd", "C:\\designs\\A.kxd", true}, {"B.kxd", "C:\\designs\\B.kxd", true}};
     const std::vector<ListRow> cardRows{{"X.kxd", "E:\\EmbF5\\X.kxd", true}, {"Y.kxd", "E:\\EmbF5\\Y.kxd", true}};
     // A listed file whose adjustment in place failed goes to the card as it is.
-    const Files listedAsItIs{{"E:\\EmbF5\\RA.kxd", SmallDesign(1)}, {"E:\\EmbF5\\RA.kxt", ThumbnailOf(SmallDesign(1))}};
+    const Files listedAsItIs{{"E:\\EmbF5\\RA.kxd", SmallDesign(1)}, {"E:\\EmbF5\\RA.kxt", SmallThumbnail(1, Form::Pc)}};
     struct Command { const char* what; std::function<TransferResult()> run; const char* flushed; Files alsoWhole; };
     const Command commands[] = {
         {"write", [&] { return WriteSelectedToCard(0, pcRows, card); }, "E", {}},
@@ -269,12 +301,13 @@ TEST_F(CardTransfers, AListCutShortWhileWrittenAndListedDesignsInAFullFolder) {
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card, cutting), TransferResult::Ran);
     EXPECT_EQ(handed, 200u);
     EXPECT_EQ(messages.take(), Texts{Shown("Error", mb::ICONHAND, "File Read Error.")});
-    EXPECT_TRUE(drives.read("E:\\EmbF5\\RA.kxd") == CardForm(a, true, false) && drives.read("E:\\EmbF5\\RB.kxd") == CardForm(b, true, false));
+    EXPECT_TRUE(drives.read("E:\\EmbF5\\RA.kxd") == SmallDesign(0, Form::Listed) &&
+                drives.read("E:\\EmbF5\\RB.kxd") == SmallDesign(1, Form::Listed));
 
     list({"C.kxd", "N.kxd"}, 2);
     EXPECT_EQ(WriteListedFiles(0, "C:\\list.dat", "R.kxd", card), TransferResult::NothingDone);
     EXPECT_EQ(messages.take(), Texts{Shown("Attention", mb::ICONHAND, kFolderFull)});
-    EXPECT_EQ(drives.read("E:\\EmbF5\\rc.KXD"), CardForm(c, true, false));
+    EXPECT_EQ(drives.read("E:\\EmbF5\\rc.KXD"), SmallDesign(2, Form::Listed));
     EXPECT_FALSE(drives.exists("E:\\EmbF5\\RN.kxd"));
     EXPECT_EQ(files({"E:\\EmbF5\\"}).size(), 103u);  // 100 designs, 3 thumbnails
 }
@@ -290,7 +323,7 @@ TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
     const std::vector<ListRow> rows{{"FIFO.kxd", "C:\\designs\\FIFO.kxd", true}, {"NULL.kxd", "C:\\designs\\NULL.kxd", true}, roseRow};
     EXPECT_EQ(WriteSelectedToCard(0, rows, card, observer), TransferResult::Ran);
     EXPECT_EQ(failures, (Texts{"FIFO.kxd: Is a FIFO", "NULL.kxd: Is a device"}));
-    const Files written{{"E:\\EmbF5\\ROSE.kxd", CardForm(rose)}, {"E:\\EmbF5\\ROSE.kxt", ThumbnailOf(CardForm(rose))}};
+    const Files written{{"E:\\EmbF5\\ROSE.kxd", SmallDesign(0, Form::Card)}, {"E:\\EmbF5\\ROSE.kxt", SmallThumbnail(0, Form::Card)}};
     EXPECT_EQ(files({"E:\\EmbF5\\"}), written);
     for (const char* listed : {"C:\\designs\\FIFO.kxd", "C:\\designs\\NULL.kxd"}) {
         drives.write("C:\\list.dat", ListFile(listed));
@@ -308,18 +341,22 @@ TEST_F(CardTransfers, FifosAndDevicesAreNeverReadAsDesigns) {
 // its thumbnail's or the side file's beside them). The direct writes end as a failed write; the
 // main write passes the row over and writes the rest, a name that just fits included.
 TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
-    const Bytes rose = SmallDesign(0), marked = DesignBuilder().pairMark('B', 0x11).stitches(10, 4, 4).end().bytes();
+    const Bytes rose = SmallDesign(0), marked = Marked(Form::Pc);
     drives.write("E:\\EmbF5\\ROSE.kxd", rose);
-    drives.write("E:\\EmbF5\\ROSE.kxt", ThumbnailOf(rose));
+    drives.write("E:\\EmbF5\\ROSE.kxt", Bytes(1020, 7));
     const std::string deep = "E:\\" + std::string(240, 'd') + "\\";  // 244 characters: "A.kxd" fits, the side file not
     drives.makeDir(deep);
     drives.write("C:\\designs\\M.kxd", marked);
     drives.write("C:\\list.dat", ListFile("C:\\designs\\M.kxd"));
-    const std::string fits = std::string(246, 'f') + ".kxd", tooLong = std::string(247, 'n') + ".kxd";  // 9 + 250 and 9 + 251
+    const std::string& fits = test::kLongestNameForCard;
+    const std::string& tooLong = test::kNameTooLongForCard;
     const std::string prefix = std::string(247, 'p') + ".kxd";  // p...pM.kxd: 9 + 252
     const Files before = files({"E:\\EmbF5\\", deep});
-    for (const auto& [name, target] : {std::pair{std::string("ROSE.kxt"), card}, {"rose.KXT", card}, {"COM1.kxd", card}, {tooLong, card},
-                                       {"A.kxd", CardTarget{deep, "E:\\"}}}) {
+    std::vector<std::pair<std::string, CardTarget>> hostNames;
+    for (const std::string& name : test::kOwnThumbnailNames) hostNames.push_back({name, card});
+    for (const std::string& device : test::kDeviceFileNames) hostNames.push_back({device, card});
+    hostNames.insert(hostNames.end(), {{tooLong, card}, {"A.kxd", CardTarget{deep, "E:\\"}}});
+    for (const auto& [name, target] : hostNames) {
         Bytes host = SmallDesign(1);
         EXPECT_EQ(WriteHostDesign(0, host, name, target, observer), TransferResult::CardWriteFailed) << name;
     }
@@ -329,15 +366,18 @@ TEST_F(CardTransfers, NamesTheCardCannotTakeAreRefusedBeforeAnythingIsWritten) {
     const std::string tooLongForCard = "The name is too long for the card: its path there would pass 259 characters";
     const std::string ownThumbnail = "The design would have the name of its own thumbnail (.kxt)";
     const std::string device = "Windows takes this name for a device (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9)";
-    EXPECT_EQ(failures, (Texts{"E:\\EmbF5\\ROSE.kxt: " + ownThumbnail, "E:\\EmbF5\\rose.KXT: " + ownThumbnail, "E:\\EmbF5\\COM1.kxd: " + device,
-                               "E:\\EmbF5\\" + tooLong + ": " + tooLongForCard, deep + "A.kxd: " + tooLongForCard,
-                               "E:\\EmbF5\\" + prefix.substr(0, 247) + "M.kxd: " + tooLongForCard}));
+    Texts refused;
+    for (const std::string& name : test::kOwnThumbnailNames) refused.push_back("E:\\EmbF5\\" + name + ": " + ownThumbnail);
+    for (const std::string& name : test::kDeviceFileNames) refused.push_back("E:\\EmbF5\\" + name + ": " + device);
+    refused.insert(refused.end(), {"E:\\EmbF5\\" + tooLong + ": " + tooLongForCard, deep + "A.kxd: " + tooLongForCard,
+                                   "E:\\EmbF5\\" + prefix.substr(0, 247) + "M.kxd: " + tooLongForCard});
+    EXPECT_EQ(failures, refused);
     failures.clear();
     EXPECT_EQ(WriteSelectedToCard(0, {pcDesign(tooLong, rose), pcDesign("nul.kxd", rose), pcDesign(fits, rose)}, card, observer), TransferResult::Ran);
     EXPECT_EQ(failures, (Texts{tooLong + ": " + tooLongForCard, "nul.kxd: " + device}));
     Files after = before;
-    after["E:\\EmbF5\\" + fits] = CardForm(rose);
-    after[ReplaceExtension("E:\\EmbF5\\" + fits, "kxt")] = ThumbnailOf(CardForm(rose));
+    after["E:\\EmbF5\\" + fits] = SmallDesign(0, Form::Card);
+    after[ReplaceExtension("E:\\EmbF5\\" + fits, "kxt")] = SmallThumbnail(0, Form::Card);
     EXPECT_EQ(files({"E:\\EmbF5\\", deep}), after);
     EXPECT_EQ(messages.take(), Texts{});
 }

@@ -52,7 +52,7 @@ public:  // the damage table reaches in
     void SetUp() override {
         drives.addCard('E'), drives.addFixed('C');
         OrderFile orderFile;
-        ASSERT_EQ(CheckCardLayout(0, "E:\\", orderFile), 1);
+        ASSERT_TRUE(CheckCardLayout(0, "E:\\", orderFile));
         std::vector<ListRow> rows;
         for (const samples::SampleDesign& s : samples::MakeSampleDesigns())
             if (s.fileName != "GIANT.kxd" && s.fileName != "FILL.kxd" && s.fileName != "FLOWER.kxd")

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <fstream>
 #include <map>
 
 #include "../unit/card/card_expected.h"
@@ -326,6 +327,50 @@ TEST(PreviewPane, BelowAShorterFieldThePaneIsGrey) {
         SaveWindowIfAsked(ui, dialog, "preview-shorter-field");
         CloseWithCloseBox(dialog);
     });
+}
+
+// A host that opens one dialog under the classic common controls and the next under the version 6
+// ones (an activation context switched around the call, as MFC hosts do): each dialog's controls
+// keep their own kind's procedure, so a click on a picture ticks in both.
+TEST(CommonControls, ClassicThenVersion6InOneProcessEachKeepTheirOwnProcedure) {
+    if (CardRoot().empty()) GTEST_SKIP() << "outside the Wine rig";
+    EmptyFolder(CardRoot());
+    const std::string pc = PcFolder("both-kinds", {{"HEART.kxd", Sample("HEART.kxd")}});
+    const std::string manifest = pc + "v6.manifest";
+    std::ofstream(manifest) << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+                               "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"
+                               "<dependency><dependentAssembly><assemblyIdentity type=\"win32\" "
+                               "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\" processorArchitecture=\"*\" "
+                               "publicKeyToken=\"6595b64144ccf1df\" language=\"*\"/></dependentAssembly></dependency></assembly>";
+    ACTCTXA context{};
+    context.cbSize = sizeof context;
+    context.lpSource = manifest.c_str();
+    HANDLE version6 = CreateActCtxA(&context);
+    ASSERT_NE(version6, INVALID_HANDLE_VALUE);
+    Steps step;
+    for (bool underVersion6 : {false, true}) {
+        step(underVersion6 ? "under the version 6 controls" : "under the classic controls");
+        ULONG_PTR cookie = 0;
+        if (underVersion6) {
+            ASSERT_TRUE(ActivateActCtx(version6, &cookie));
+        }
+        std::string handedBack;
+        RunMainDialog(pc, handedBack, [&](UiSync& ui, HWND dialog) {
+            SIZE ideal{};
+            EXPECT_EQ(SendDlgItemMessageA(dialog, IDCANCEL, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0, underVersion6);
+            HWND pcList = GetDlgItem(dialog, IDC_PC_LIST), combo = GetDlgItem(dialog, IDC_DRIVE_COMBO);
+            EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), DriveRow(combo, CardRoot()));
+            ChooseDrive(dialog, combo, CardRoot());
+            ClickListItem(pcList, 0, LVIR_ICON);
+            ui.wait();
+            EXPECT_EQ(ListViewItems(GetDlgItem(dialog, IDC_FOLDER_LIST)).size(), 12u);
+            EXPECT_EQ(Items(pcList), "HEART.kxd:11");
+            EXPECT_EQ(Text(dialog, IDC_PC_COUNT), "Selected designs : 1");
+            CloseWithCloseBox(dialog);
+        });
+        if (underVersion6) DeactivateActCtx(0, cookie);
+    }
+    ReleaseActCtx(version6);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "ui/win/subclass.h"
 #include "ui/win/window.h"
 
 namespace kx::win {
@@ -65,17 +66,12 @@ public:
     // `flags`) whose text starts with `text` (LVFI_PARTIAL) or is it, in any case; -1 for none.
     virtual int find(UINT flags, std::string_view text, int start) const = 0;
 
-    static void Attach(HWND list, const ItemSource* source) {
-        SetPropA(list, kProperty, const_cast<ItemSource*>(source));
-    }
-    static void Detach(HWND list) { RemovePropA(list, kProperty); }
-    static const ItemSource* Of(HWND list) { return static_cast<const ItemSource*>(GetPropA(list, kProperty)); }
+    static void Attach(HWND list, const ItemSource* source) { Hung<ItemSource>::Attach(list, source); }
+    static void Detach(HWND list) { Hung<ItemSource>::Detach(list); }
+    static const ItemSource* Of(HWND list) { return Hung<ItemSource>::Of(list); }
 
 protected:
     ~ItemSource() = default;
-
-private:
-    static constexpr const char* kProperty = "kx.ItemSource";
 };
 
 }  // namespace kx::win

@@ -1,10 +1,11 @@
-// Taking a control over by replacing its window procedure with a member of the part that owns
-// the control. The procedure a control kind had is kept the first time in the process and used
-// for every later control of that kind: the one piece of state kept per process rather than per
-// dialog.
+// Taking a control over for the part that owns it: comctl32's window subclass (per window, the
+// documented way), with the part as the subclass's reference data. It is the one way a part is
+// hung on a control and found from it; nothing is kept per process, so controls of either
+// comctl32 (classic or version 6) each go back to their own procedure.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "ui/win/dialog_base.h"
 
@@ -17,36 +18,65 @@ template <class Part, LRESULT (Part::*Handle)(HWND, UINT, WPARAM, LPARAM)>
 class Subclass {
 public:
     static void Attach(HWND control, Part* part) {
-        if (!control) return;
-        SetWindowLongPtrA(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(part));
-        auto old = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Procedure)));
-        if (!previous_) previous_ = old;
+        if (control) SetWindowSubclass(control, &Procedure, kId, reinterpret_cast<DWORD_PTR>(part));
     }
-    // The part is going: from now on the control's messages take the kind's own handling.
+    // The part is going: the control is back on its own procedure.
     static void Detach(HWND control) {
-        if (control) SetWindowLongPtrA(control, GWLP_USERDATA, 0);
+        if (control) RemoveWindowSubclass(control, &Procedure, kId);
     }
-    // The control kind's own handling of a message.
+    // The control kind's own handling of a message (only from within `Handle`).
     static LRESULT CallPrevious(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-        return previous_ ? CallWindowProcA(previous_, control, message, wParam, lParam)
-                         : DefWindowProcA(control, message, wParam, lParam);
+        return DefSubclassProc(control, message, wParam, lParam);
     }
 
 private:
     // An exception stops here, the message counting as consumed.
-    static LRESULT CALLBACK Procedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    static LRESULT CALLBACK Procedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR data) noexcept {
         try {
-            auto* part = reinterpret_cast<Part*>(GetWindowLongPtrA(control, GWLP_USERDATA));
-            if (!part) return CallPrevious(control, message, wParam, lParam);
+            if (message == WM_NCDESTROY) {  // the window goes before its part let go of it
+                RemoveWindowSubclass(control, &Procedure, kId);
+                return DefSubclassProc(control, message, wParam, lParam);
+            }
             if (!Dialog::TakesInput(GetParent(control), message)) return 0;
-            return (part->*Handle)(control, message, wParam, lParam);
+            return (reinterpret_cast<Part*>(data)->*Handle)(control, message, wParam, lParam);
         } catch (...) {
             return 0;
         }
     }
 
-    static inline WNDPROC previous_ = nullptr;
+    static constexpr UINT_PTR kId = 1;  // one subclass per part type: its procedure tells them apart
+};
+
+// A part that only needs to be found from its control, taking none of its messages: the
+// control's subclass answers who it carries (comctl32's own lookup, GetWindowSubclass, is not in
+// every import library).
+template <class Part>
+class Hung {
+public:
+    static void Attach(HWND control, const Part* part) {
+        if (control) SetWindowSubclass(control, &PassOn, kId, reinterpret_cast<DWORD_PTR>(part));
+    }
+    static void Detach(HWND control) {
+        if (control) RemoveWindowSubclass(control, &PassOn, kId);
+    }
+    static const Part* Of(HWND control) {
+        if (!control) return nullptr;
+        return reinterpret_cast<const Part*>(SendMessageA(control, kWhichPart, 0, Asker()));
+    }
+
+private:
+    static LPARAM Asker() { return reinterpret_cast<LPARAM>(&PassOn); }  // tells the part types apart
+
+    static LRESULT CALLBACK PassOn(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR part) noexcept {
+        if (message == kWhichPart && lParam == Asker()) return static_cast<LRESULT>(part);
+        if (message == WM_NCDESTROY) RemoveWindowSubclass(control, &PassOn, kId);
+        return DefSubclassProc(control, message, wParam, lParam);
+    }
+
+    static constexpr UINT_PTR kId = 1;
+    static constexpr UINT kWhichPart = WM_APP + 0x2A00;  // a control's kinds answer nothing in WM_APP
 };
 
 }  // namespace kx::win

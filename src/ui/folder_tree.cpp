@@ -62,11 +62,9 @@ int DrivePicture(const std::string& root) {
 
 }  // namespace
 
-void FolderTree::LocationComboCreate(HWND dialog, int id, int width, int /*height*/) {
-    combo_ = win::ComboBox(dialog, id);
+FolderTree::FolderTree(HWND dialog, int id, int width) : combo_(dialog, id), widthAsked_(width) {
     createTree(dialog);
     ComboSubclass::Attach(combo_.hwnd(), this);
-    widthAsked_ = width;
     applyDpi(win::Dpi::Of(dialog));
 }
 
@@ -282,7 +280,7 @@ LRESULT FolderTree::onTreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM
     return TreeSubclass::CallPrevious(tree, message, wParam, lParam);
 }
 
-void FolderTree::OnFolderTreeExpanding(const NMTREEVIEWA& change) const {
+void FolderTree::onExpanding(const NMTREEVIEWA& change) const {
     TVITEMA item{};
     item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_PARAM;
     item.hItem = change.itemNew.hItem;
@@ -296,7 +294,7 @@ void FolderTree::OnFolderTreeExpanding(const NMTREEVIEWA& change) const {
     tree_.setItem(item);
 }
 
-void FolderTree::OnFolderTreeKillFocus(HWND dialog) const {
+void FolderTree::onKillFocus(HWND dialog) const {
     if (!tree_.isVisible()) return;
     POINT at{};
     GetCursorPos(&at);
@@ -328,14 +326,13 @@ void FolderTree::DrawLocationCombo(const DRAWITEMSTRUCT& draw) const {
     DrawTextA(draw.hDC, record->name.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER);
 }
 
-void FolderTree::FolderTreeDestroy() {
+FolderTree::~FolderTree() {
+    ComboSubclass::Detach(combo_.hwnd());
     if (tree_) {
         tree_.deleteItem(TVI_ROOT);
         tree_.setImageList(nullptr, TVSIL_NORMAL);
         DestroyWindow(tree_.hwnd());
     }
-    images_.reset();
-    current_ = nullptr;
 }
 
 }  // namespace kx

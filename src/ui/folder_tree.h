@@ -20,13 +20,14 @@ inline constexpr const char* kMyComputer = "My Computer";
 
 class FolderTree {
 public:
-    FolderTree() = default;
-    FolderTree(const FolderTree&) = delete;
-    FolderTree& operator=(const FolderTree&) = delete;
-
     // Takes the combo over and makes the tree with "My Computer" current. A width of 0 or less
     // is the combo's client width.
-    void LocationComboCreate(HWND dialog, int id, int width, int height);
+    FolderTree(HWND dialog, int id, int width);
+    // Deletes the items (their records go with them), the image list and the tree window, and
+    // gives the combo back its own procedure.
+    ~FolderTree();
+    FolderTree(const FolderTree&) = delete;
+    FolderTree& operator=(const FolderTree&) = delete;
     // Makes the folder current, adding the chain items it lacks, and repaints the combo.
     void SelectFolderPath(const std::string& path);
     // The current item's path ("My Computer", or ending with a backslash); empty without one.
@@ -48,11 +49,8 @@ public:
     std::vector<Child> CurrentChildren() const;
 
     HWND tree() const { return tree_.hwnd(); }
-    void OnFolderTreeExpanding(const NMTREEVIEWA& change) const;
-    void OnFolderTreeKillFocus(HWND dialog) const;
-    // Deletes the items (their records go with them), the image list and the tree window;
-    // harmless when repeated or once the dialog has ended the tree.
-    void FolderTreeDestroy();
+    void onExpanding(const NMTREEVIEWA& change) const;
+    void onKillFocus(HWND dialog) const;
 
     // The location combo's and the tree's messages.
     LRESULT onComboMessage(HWND, UINT, WPARAM, LPARAM);

@@ -41,18 +41,19 @@ INT_PTR MainDialog::OnInitDialog() {
     HWND dialog = hwnd();
     addTooltips();
     for (int id : {IDC_WRITE_ARROW, IDC_READ_ARROW, IDC_ERASE}) EnableWindow(GetDlgItem(dialog, id), FALSE);
-    tree_.LocationComboCreate(dialog, IDC_LOCATION_COMBO, 0, 200);
-    // The pane's canvas comes last: until then a preview shows nothing.
-    auto preview = [this](const std::string* path) { preview_.ShowDesignPreview(path); };
-    pcList_.emplace(dialog, IDC_PC_LIST, tree_, preview);
-    tree_.SelectFolderPath(workFolder);
+    tree_.emplace(dialog, IDC_LOCATION_COMBO, 0);
+    // The pane comes last: until then a preview shows nothing.
+    auto preview = [this](const std::string* path) {
+        if (preview_) preview_->ShowDesignPreview(path);
+    };
+    pcList_.emplace(dialog, IDC_PC_LIST, *tree_, preview);
+    tree_->SelectFolderPath(workFolder);
     takeWorkFolder();
     // The list shows the tree's folder; workFolder keeps a start folder the tree cannot place.
-    pcList_->fill(tree_.GetCurrentFolderPath());
+    pcList_->fill(tree_->GetCurrentFolderPath());
     if (!startCard(preview)) return TRUE;
     win::Button(dialog, IDC_PREVIEW_CHECK).setCheck(true);
-    preview_.CreatePreviewCanvas(dialog, dpi());
-    preview_.ClearPreview();
+    preview_.emplace(dialog, dpi());
     ShowStartedDialog(dialog);
     return TRUE;
 }
@@ -60,13 +61,14 @@ INT_PTR MainDialog::OnInitDialog() {
 std::span<const ControlIcon> MainDialog::buttonIcons() const { return kButtonIcons; }
 
 void MainDialog::applyOwnSizes(const win::Dpi& dpi) {
-    tree_.applyDpi(dpi);
+    if (tree_) tree_->applyDpi(dpi);
     if (pcList_) pcList_->applyDpi(dpi);
     // A canvas made before (a dpi change) is made again at the pane's new size, cleared.
-    if (preview_.hasCanvas()) {
-        preview_.CreatePreviewCanvas(hwnd(), dpi);
-        preview_.ClearPreview();
-    }
+    if (preview_) preview_->applyDpi(dpi);
+}
+
+void MainDialog::clearPreview() {
+    if (preview_) preview_->ClearPreview();
 }
 
 void MainDialog::onClick(int id) {
@@ -76,10 +78,10 @@ void MainDialog::onClick(int id) {
     case IDC_CARD_OPEN: card_->onOpenButton(); break;
     case IDC_FOLDER_UP: {
         std::string parent;
-        if (tree_.GoUpOneFolder(parent)) pcList_->fill(parent);
+        if (tree_->GoUpOneFolder(parent)) pcList_->fill(parent);
         break;
     }
-    case IDC_PREVIEW_CHECK: preview_.ClearPreview(); break;
+    case IDC_PREVIEW_CHECK: clearPreview(); break;
     case IDC_PC_OPEN:
         if (std::optional<std::string> folder = pcList_->focusedFolder()) openPcFolder(*folder);
         break;
@@ -93,12 +95,12 @@ void MainDialog::onClick(int id) {
 void MainDialog::takeWorkFolder() {
     // The host gets back a folder it can use: the PC side at "My Computer" (a start folder the
     // tree cannot place falls back there) or without a current item leaves workFolder as it is.
-    std::string folder = tree_.GetCurrentFolderPath();
+    std::string folder = tree_->GetCurrentFolderPath();
     if (!folder.empty() && lstrcmpiA(folder.c_str(), kMyComputer) != 0) workFolder = std::move(folder);
 }
 
 void MainDialog::openPcFolder(const std::string& path) {
-    tree_.SelectFolderPath(path);
+    tree_->SelectFolderPath(path);
     pcList_->fill(path);
 }
 
@@ -116,7 +118,7 @@ void MainDialog::onWrite() {
     TransferResult result = WriteSelectedToCard(Owner(hwnd()), pcList_->listRows(), card_->target(*root), WaitCursor());
     if (result == TransferResult::NothingDone) return;
     if (result == TransferResult::CardWriteFailed) ShowCardWriteFailed(Owner(hwnd()));
-    preview_.ClearPreview();
+    clearPreview();
     pcList_->setAllTicks(false);
     SetPcSelectedCount(hwnd(), 0);
     takeWorkFolder();
@@ -126,11 +128,11 @@ void MainDialog::onWrite() {
 void MainDialog::onRead() {
     auto root = card_->readyCardDrive();
     if (!root) return;
-    const std::string pcFolder = tree_.GetCurrentFolderPath();
+    const std::string pcFolder = tree_->GetCurrentFolderPath();
     if (ReadSelectedFromCard(Owner(hwnd()), card_->designRows(), card_->target(*root), pcFolder, WaitCursor()) ==
         TransferResult::NothingDone)
         return;
-    preview_.ClearPreview();
+    clearPreview();
     pcList_->fill(pcFolder);
     takeWorkFolder();
     card_->untickDesigns();
@@ -143,14 +145,14 @@ void MainDialog::onErase() {
         TransferResult::NothingDone)
         return;
     LongListWork work(hwnd(), static_cast<std::size_t>(card_->designCount()));
-    preview_.ClearPreview();
+    clearPreview();
     card_->refillDesigns();
 }
 
 INT_PTR MainDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
-    if (header.hwndFrom == tree_.tree() && header.hwndFrom) {
-        if (header.code == TVN_ITEMEXPANDINGA) tree_.OnFolderTreeExpanding(*reinterpret_cast<NMTREEVIEWA*>(lParam));
-        if (header.code == NM_KILLFOCUS) tree_.OnFolderTreeKillFocus(hwnd());
+    if (tree_ && header.hwndFrom == tree_->tree() && header.hwndFrom) {
+        if (header.code == TVN_ITEMEXPANDINGA) tree_->onExpanding(*reinterpret_cast<NMTREEVIEWA*>(lParam));
+        if (header.code == NM_KILLFOCUS) tree_->onKillFocus(hwnd());
     }
     return CardDialog::OnNotify(header, lParam);
 }
@@ -158,22 +160,22 @@ INT_PTR MainDialog::OnNotify(const NMHDR& header, LPARAM lParam) {
 INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DRAWITEM:
-        if (wParam == IDC_LOCATION_COMBO) tree_.DrawLocationCombo(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+        if (wParam == IDC_LOCATION_COMBO && tree_) tree_->DrawLocationCombo(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_FOLDER_CHOSEN:
         if (const ItemRecord* record = reinterpret_cast<const ItemRecord*>(lParam); record && pcList_)
             pcList_->fill(record->path);
-        tree_.FocusLocationCombo();
+        if (tree_) tree_->FocusLocationCombo();
         return TRUE;
     default: return CardDialog::OnMessage(message, wParam, lParam);
     }
 }
 
 void MainDialog::OnTeardown() {
-    tree_.FolderTreeDestroy();
     pcList_.reset();
+    tree_.reset();
     CardDialog::OnTeardown();
-    preview_.DestroyPreviewCanvas();
+    preview_.reset();
 }
 
 }  // namespace kx

@@ -29,7 +29,9 @@ protected:
     INT_PTR OnNotify(const NMHDR& header, LPARAM lParam) override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTeardown() override;
-    void OnPainted() override { preview_.RepaintPreview(); }
+    void OnPainted() override {
+        if (preview_) preview_->RepaintPreview();
+    }
     std::span<const ControlIcon> buttonIcons() const override;
     void applyOwnSizes(const win::Dpi& dpi) override;
 
@@ -41,10 +43,13 @@ private:
     void openPcFolder(const std::string& path);
     // workFolder follows the PC side only at start-up and after a write or read.
     void takeWorkFolder();
+    void clearPreview();
 
-    FolderTree tree_;
-    std::optional<PcList> pcList_;  // from the start-up to the teardown
-    PreviewPane preview_;
+    // The parts, each from the start-up to the teardown (the pane from the end of a start-up that
+    // found a card, so that until then a preview shows nothing).
+    std::optional<FolderTree> tree_;
+    std::optional<PcList> pcList_;
+    std::optional<PreviewPane> preview_;
 };
 
 }  // namespace kx

@@ -11,9 +11,11 @@
 
 namespace kx {
 
-void PreviewPane::CreatePreviewCanvas(HWND dialog, const win::Dpi& dpi) {
-    dialog_ = dialog;
-    pane_ = GetDlgItem(dialog, IDC_PREVIEW_PANE);
+PreviewPane::PreviewPane(HWND dialog, const win::Dpi& dpi) : dialog_(dialog), pane_(GetDlgItem(dialog, IDC_PREVIEW_PANE)) {
+    applyDpi(dpi);
+}
+
+void PreviewPane::applyDpi(const win::Dpi& dpi) {
     RECT r{};
     GetWindowRect(pane_, &r);
     const int margin = dpi.scale(10);
@@ -22,6 +24,7 @@ void PreviewPane::CreatePreviewCanvas(HWND dialog, const win::Dpi& dpi) {
     raster_ = std::make_unique<Raster>(w, h, kLightGray);
     win::WindowDc paneDc(pane_);
     canvas_ = std::make_unique<win::MemoryDc>(paneDc.get(), raster_->width(), raster_->height());
+    ClearPreview();
 }
 
 void PreviewPane::storeRaster() const {
@@ -73,11 +76,6 @@ int PreviewPane::RenderPreview(const std::string& path) {
 void PreviewPane::ShowDesignPreview(const std::string* path) {
     if (!path) return ClearPreview();
     if (win::Button(dialog_, IDC_PREVIEW_CHECK).isChecked()) RenderPreview(*path);
-}
-
-void PreviewPane::DestroyPreviewCanvas() {
-    canvas_.reset();
-    raster_.reset();
 }
 
 }  // namespace kx

@@ -15,9 +15,10 @@ namespace kx {
 
 class PreviewPane {
 public:
-    // The canvas: the pane's size less 10 pixels each way at 96 dpi (a canvas made before goes).
-    void CreatePreviewCanvas(HWND dialog, const win::Dpi& dpi);
-    bool hasCanvas() const { return canvas_ != nullptr; }
+    // Cleared, on a canvas of the pane's size less 10 pixels each way at 96 dpi.
+    PreviewPane(HWND dialog, const win::Dpi& dpi);
+    // The canvas made again for the pane's size at another dpi, cleared.
+    void applyDpi(const win::Dpi& dpi);
     // Grey canvas, label " ", repainted.
     void ClearPreview();
     void RepaintPreview() const;
@@ -25,7 +26,6 @@ public:
     int RenderPreview(const std::string& path);
     // A path previews that design when "Preview" is ticked; null clears the pane.
     void ShowDesignPreview(const std::string* path);
-    void DestroyPreviewCanvas();
 
 private:
     // Copies the raster into the off-screen canvas.

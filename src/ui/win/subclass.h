@@ -34,10 +34,8 @@ private:
     static LRESULT CALLBACK Procedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR data) noexcept {
         try {
-            if (message == WM_NCDESTROY) {  // the window goes before its part let go of it
-                RemoveWindowSubclass(control, &Procedure, kId);
-                return DefSubclassProc(control, message, wParam, lParam);
-            }
+            // The window goes: the subclass lets go of it first, the part still hears of it.
+            if (message == WM_NCDESTROY) RemoveWindowSubclass(control, &Procedure, kId);
             if (!Dialog::TakesInput(GetParent(control), message)) return 0;
             return (reinterpret_cast<Part*>(data)->*Handle)(control, message, wParam, lParam);
         } catch (...) {

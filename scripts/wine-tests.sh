@@ -140,6 +140,9 @@ report() {
   grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]|^\[  (FAILED  |SKIPPED )\] [0-9]' "$log" | sed 's/^/   /'
   # The failed tests' names, once each, from the list after the summary.
   grep -E '^\[  FAILED  \] [A-Za-z_][^ ]*$' "$log" | sed 's/^/   /'
+  # What failed, from each failure to the next test line: CI keeps only this output, and a
+  # failure seen once must be readable without the log.
+  awk '/: Failure$|: error: / { on = 1 } /^\[ / { on = 0 } on' "$log" | head -60 | sed 's/^/   | /'
   p=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$log" | tail -1)
   f=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below:.*/\1/p' "$log" | tail -1)
   if ! grep -q '^\[==========\] .* ran\.' "$log"; then

@@ -276,8 +276,9 @@ void RunDriven(const std::function<void()>& call, const std::function<void(UiSyn
         if (!callersStep.empty()) sync.step(callersStep);
         drive(sync);
         sync.step.end();  // the trace belongs to the driver thread
-        // Give the last action time to end the dialog; then back out of whatever is still open.
-        if (Poll([&] { return callDone.load(); }, 2000)) return;
+        // Give the last action as long to end the dialog as any other wait (a write's flush on a
+        // busy disk takes seconds); then back out of whatever is still open.
+        if (Poll([&] { return callDone.load(); }, kWaitMs)) return;
         for (DWORD start = GetTickCount(); !callDone.load() && GetTickCount() - start < kWaitMs; Sleep(50))
             EnumThreadWindows(sync.uiThread, CloseLeftOpen, reinterpret_cast<LPARAM>(&leftOpen));
     });

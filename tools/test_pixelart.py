@@ -237,23 +237,17 @@ class ModuleArtTest(unittest.TestCase):
     def load(self, name):
         return pixelart.load(os.path.join(ART_DIR, name + ".txt"))
 
-    def test_strips_have_the_cells_the_image_lists_cut(self):
-        for name, size, cells in (("bitmap126", (193, 16), 12), ("bitmap141", (129, 32), 4)):
-            with self.subTest(name):
-                art = self.load(name)
-                rows = pixelart.compose_strip(art)
-                self.assertEqual((len(rows[0]), len(rows)), size)
-                self.assertEqual(len(art.images), cells)
-                self.assertTrue(all(row[-1] == pixelart.WHITE for row in rows))
-
-    def test_strips_come_at_each_dpis_cell_size(self):
+    def test_strips_have_the_cells_the_image_lists_cut_at_each_dpis_size(self):
         for name, cells, sizes in (("bitmap126", 12, [16, 20, 24, 32, 48]),
                                    ("bitmap141", 4, [32, 40, 48, 64, 96])):
             with self.subTest(name):
-                made = pixelart.strip_sizes(self.load(name))
+                art = self.load(name)
+                self.assertEqual(len(pixelart.base_images(art)), cells)
+                made = pixelart.strip_sizes(art)
                 self.assertEqual([size for size, _ in made], sizes)
                 for size, rows in made:
                     self.assertEqual((len(rows[0]), len(rows)), (cells * size + 1, size))
+                    self.assertTrue(all(row[-1] == pixelart.WHITE for row in rows))
 
     def test_icons_have_the_sizes_the_dialogs_ask_for(self):
         # At 96 dpi, then the 100 to 300 % sizes of each.

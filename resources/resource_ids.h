@@ -20,6 +20,8 @@
 // Bitmaps: twelve 16 x 16 list pictures, four 32 x 32 card folder pictures.
 #define IDB_LIST_PICTURES 126
 #define IDB_CARD_FOLDERS 141
+// Bitmap `id` drawn with cells of `size` pixels (below 100) for a larger dpi.
+#define KX_PICTURE_AT(id, size) ((id) * 100 + (size))
 
 // Controls. The card half has the same ids in dialogs 101 and 105.
 #ifndef IDC_STATIC

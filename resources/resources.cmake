@@ -6,8 +6,8 @@
 #                                                              #   #include "resource_ids.h"
 #   kx_add_version_info(kxhost "what it is")                   # a program's version resource
 #
-# kx_add_resources(<target>) turns every picture in resources/art into a .bmp or .ico with
-# tools/pixelart.py (rerun when the art or the tool changes; bad art fails the build) and compiles
+# kx_add_resources(<target>) turns every picture in resources/art into a .bmp (and the strip at
+# its larger sizes) or an .ico of every size with tools/pixelart.py (rerun when the art or the tool changes; bad art fails the build) and compiles
 # resources/kxcard.rc into the target with windres (CMAKE_RC_COMPILER from the toolchain file).
 if(NOT WIN32)
   message(FATAL_ERROR "resources.cmake builds Windows resources; include it only in a Windows build")
@@ -32,21 +32,27 @@ function(kx_add_resources target)
     get_filename_component(name ${art} NAME_WE)
     if(name MATCHES "^icon")
       set(picture ${out_dir}/${name}.ico)
+      set(made ${picture})
     else()
+      # A strip's larger sizes come out beside it, named by the .rc lines it writes.
       set(picture ${out_dir}/${name}.bmp)
+      set(made ${picture} ${out_dir}/${name}-sizes.rc)
     endif()
     add_custom_command(
-      OUTPUT ${picture}
+      OUTPUT ${made}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
       COMMAND Python3::Interpreter ${KX_PIXELART} ${art} ${picture}
       DEPENDS ${art} ${KX_PIXELART}
       COMMENT "Drawing ${name} from its pixel art"
       VERBATIM)
-    list(APPEND pictures ${picture})
+    list(APPEND pictures ${made})
   endforeach()
 
   set(rc ${KX_RESOURCE_DIR}/kxcard.rc)
-  target_sources(${target} PRIVATE ${rc} ${pictures})
+  # Only kxcard.rc is compiled: it includes the strips' -sizes.rc itself.
+  set(compiled ${pictures})
+  list(FILTER compiled EXCLUDE REGEX "\\.rc$")
+  target_sources(${target} PRIVATE ${rc} ${compiled})
   # The .rc finds resource_ids.h beside it and the pictures through the include path.
   set_source_files_properties(${rc} PROPERTIES
     OBJECT_DEPENDS "${pictures};${KX_RESOURCE_DIR}/resource_ids.h"

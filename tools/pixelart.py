@@ -5,28 +5,43 @@ An art file is a header followed by pictures:
 
     # comment lines and blank lines are ignored
     kind strip                  strip: one bitmap of cells side by side; icon: an icon group
-    size 193 16                 strips only: the size of the whole bitmap
+    size 193 16                 a strip: the whole bitmap at 96 dpi (its height is the cell's)
+    size 32 16                  an icon: the sizes the dialogs show it at 96 dpi
     colour . none               a character and its colour; "none" is the transparent background
     colour k 000000             (six hex digits, rrggbb)
     image 16 16 closed folder   width, height, a label; then exactly that many rows of characters
 
-A strip puts its images left to right and fills what is left on the right with the background;
-that filler must be narrower than one cell, so a missing or extra picture cannot go unnoticed.
-A strip's background is white, which the image lists mask out, so no other colour may look white
-on a 16-bit display. Icons get one 24-bit image per size with an AND mask for the background.
+Every picture is made at 96 dpi and at each larger dpi of DPIS (125, 150, 200 and 300 %): a
+16-pixel one at 16, 20, 24, 32 and 48. An image drawn at such a size is used as drawn; a strip's
+larger cell is drawn with the label of its 96-dpi cell. A size nobody drew is derived from the
+largest image drawn below it by `enlarge`: Scale2x and Scale3x steps, then nearest-neighbour
+sampling down to the size. Hard edges and the art's own colours only, never a blend.
+
+A strip puts its 96-dpi cells left to right and fills what is left on the right with the
+background; that filler must be narrower than one cell, so a missing or extra picture cannot go
+unnoticed (the larger strips keep the same filler). A strip's background is white, which the
+image lists mask out, so no other colour may look white on a 16-bit display. Icons get one 24-bit
+image per size with an AND mask for the background.
 
 Usage:
-    pixelart.py ART OUTPUT            writes OUTPUT (.bmp for a strip, .ico for an icon)
-    pixelart.py --png SCALE ART PNG   writes an enlarged picture to look at
+    pixelart.py ART OUTPUT            writes OUTPUT: for an icon an .ico holding every size; for
+                                      a strip the 96-dpi .bmp, NAME-SIZE.bmp beside it for each
+                                      larger cell size and NAME-sizes.rc naming those for windres
+                                      as KX_PICTURE_AT(id, size), the id taken from NAME's digits
+    pixelart.py --png SCALE ART PNG   writes an enlarged picture of every size to look at
 Bad art stops with "file:line: reason" and exit status 1, so the build fails.
 """
 
+import os
+import re
 import struct
 import sys
 import zlib
 from dataclasses import dataclass, field
 
 WHITE = (255, 255, 255)
+# The screen dpis every picture is made for: 100, 125, 150, 200 and 300 %.
+DPIS = (96, 120, 144, 192, 288)
 
 
 class ArtError(Exception):
@@ -91,8 +106,8 @@ class Parser:
         self.art.kind = args[0]
 
     def size(self, number, args):
-        if len(args) != 2 or self.art.size:
-            raise ArtError(f"{self.where(number)}: expected one 'size WIDTH HEIGHT'")
+        if not args or self.art.size:
+            raise ArtError(f"{self.where(number)}: expected one 'size' line")
         self.art.size = tuple(parse_int(a, self.where(number)) for a in args)
 
     def colour(self, number, args):
@@ -150,28 +165,61 @@ def looks_white_at_16_bits(colour):
     return r >> 3 == 31 and g >> 2 == 63 and b >> 3 == 31
 
 
+def size_at(size, dpi):
+    """A size at 96 dpi at `dpi`, rounded as the dialogs' MulDiv rounds it."""
+    return (size * dpi + 48) // 96
+
+
+def ladder(size):
+    """The sizes a picture of `size` at 96 dpi is made at, smallest first."""
+    return sorted({size_at(size, dpi) for dpi in DPIS})
+
+
+def base_images(art):
+    """The images drawn for 96 dpi: a strip's cells, an icon's images at its 'size' sizes."""
+    if art.kind == "strip":
+        return [i for i in art.images if i.height == art.size[1]]
+    return [i for i in art.images if i.width in art.size]
+
+
 def check_strip(art, name):
-    if art.size is None:
-        raise ArtError(f"{name}: a strip needs a 'size' line")
+    if art.size is None or len(art.size) != 2:
+        raise ArtError(f"{name}: a strip needs a 'size WIDTH HEIGHT' line")
     width, height = art.size
-    cell = art.images[0].width
-    for image in art.images:
-        if (image.width, image.height) != (cell, height):
+    cells = base_images(art)
+    if not cells:
+        raise ArtError(f"{name}: no cell is {height} high")
+    labels = [image.label for image in cells]
+    for image in cells:
+        if image.width != height:
             raise ArtError(f"{name}: '{image.label}' is {image.width} x {image.height}, "
-                           f"cells are {cell} x {height}")
+                           f"cells are {height} x {height}")
+    if max(ladder(height)) >= 100:
+        raise ArtError(f"{name}: a cell of {height} is too large for KX_PICTURE_AT(id, size)")
+    if len(set(labels)) != len(labels):
+        raise ArtError(f"{name}: two cells with one label")
+    drawn = set()
+    for image in art.images:
+        if image.height != height and (image.label not in labels or image.width != image.height
+                                       or image.width not in ladder(height)):
+            raise ArtError(f"{name}: '{image.label}' {image.width} x {image.height} is no cell "
+                           f"at a size of {ladder(height)}")
+        if (image.label, image.width) in drawn:
+            raise ArtError(f"{name}: '{image.label}' drawn twice at {image.width}")
+        drawn.add((image.label, image.width))
         for row in image.rows:
             if any(p is not None and looks_white_at_16_bits(p) for p in row):
                 raise ArtError(f"{name}: '{image.label}' uses a colour that would be masked "
                                f"out as white")
-    filler = width - cell * len(art.images)
-    if not 0 <= filler < cell:
-        raise ArtError(f"{name}: {len(art.images)} cells of {cell} do not fill a strip "
+    filler = width - height * len(cells)
+    if not 0 <= filler < height:
+        raise ArtError(f"{name}: {len(cells)} cells of {height} do not fill a strip "
                        f"{width} wide")
 
 
 def check_icon(art, name):
-    if art.size is not None:
-        raise ArtError(f"{name}: an icon has no 'size' line; each image has its own")
+    if art.size is None:
+        raise ArtError(f"{name}: an icon needs a 'size' line: its sizes at 96 dpi")
     sizes = [(i.width, i.height) for i in art.images]
     for width, height in sizes:
         if width != height or width > 256:
@@ -179,17 +227,114 @@ def check_icon(art, name):
                            f"not {width} x {height}")
     if len(set(sizes)) != len(sizes):
         raise ArtError(f"{name}: two images of the same size")
+    missing = set(art.size) - {w for w, _ in sizes}
+    if missing:
+        raise ArtError(f"{name}: no image drawn at {sorted(missing)}")
+    made = {s for base in art.size for s in ladder(base)}
+    for image in art.images:
+        if image.width not in made:
+            raise ArtError(f"{name}: '{image.label}' is {image.width} wide, not a size of "
+                           f"{sorted(made)}")
+
+
+# The pixel-art scaler. Scale2x and Scale3x (the AdvMAME2x and AdvMAME3x rules) enlarge by 2 and
+# 3 copying colours only; each pixel E looks at its neighbours, the picture's edge repeating:
+#     A B C
+#     D E F
+#     G H I
+
+def neighbours(rows, x, y):
+    height, width = len(rows), len(rows[0])
+
+    def at(dx, dy):
+        return rows[min(max(y + dy, 0), height - 1)][min(max(x + dx, 0), width - 1)]
+
+    return [at(dx, dy) for dy in (-1, 0, 1) for dx in (-1, 0, 1)]
+
+
+def scale2x_block(a, b, c, d, e, f, g, h, i):
+    if b == h or d == f:
+        return [[e, e], [e, e]]
+    return [[d if d == b else e, f if b == f else e],
+            [d if d == h else e, f if h == f else e]]
+
+
+def scale3x_block(a, b, c, d, e, f, g, h, i):
+    if b == h or d == f:
+        return [[e] * 3 for _ in range(3)]
+    return [[d if d == b else e,
+             b if (d == b and e != c) or (b == f and e != a) else e,
+             f if b == f else e],
+            [d if (d == b and e != g) or (d == h and e != a) else e,
+             e,
+             f if (b == f and e != i) or (h == f and e != c) else e],
+            [d if d == h else e,
+             h if (d == h and e != i) or (h == f and e != g) else e,
+             f if h == f else e]]
+
+
+def scale_by(rows, block, factor):
+    out = [[None] * (len(rows[0]) * factor) for _ in range(len(rows) * factor)]
+    for y in range(len(rows)):
+        for x in range(len(rows[0])):
+            for dy, line in enumerate(block(*neighbours(rows, x, y))):
+                out[y * factor + dy][x * factor:(x + 1) * factor] = line
+    return out
+
+
+def sample(rows, size):
+    """Nearest neighbour to size x size: each pixel takes the source pixel under its centre."""
+    height, width = len(rows), len(rows[0])
+    return [[rows[(2 * y + 1) * height // (2 * size)][(2 * x + 1) * width // (2 * size)]
+             for x in range(size)] for y in range(size)]
+
+
+def enlarge(rows, size):
+    """A square picture at `size`: enlarged by the smallest factor 2^a 3^b that reaches it (Scale2x
+    a times, then Scale3x b times), then sampled down to `size`."""
+    side = len(rows)
+    factor = min(2 ** a * 3 ** b for a in range(12) for b in range(8)
+                 if 2 ** a * 3 ** b * side >= size and a + b > 0)
+    while factor % 2 == 0:
+        rows, factor = scale_by(rows, scale2x_block, 2), factor // 2
+    while factor % 3 == 0:
+        rows, factor = scale_by(rows, scale3x_block, 3), factor // 3
+    return rows if len(rows) == size else sample(rows, size)
+
+
+def drawn_or_enlarged(drawn, size):
+    """The image drawn at `size`, else the largest drawn below it enlarged: as rows."""
+    exact = [i for i in drawn if i.width == size]
+    if exact:
+        return exact[0].rows
+    below = max((i for i in drawn if i.width < size), key=lambda i: i.width)
+    return enlarge(below.rows, size)
+
+
+def icon_images(art):
+    """Every size the icon is made at, largest first: drawn where drawn, else enlarged."""
+    sizes = sorted({s for base in art.size for s in ladder(base)}, reverse=True)  # largest first
+    return [Image(s, s, "", drawn_or_enlarged(art.images, s)) for s in sizes]
+
+
+def strip_sizes(art):
+    """The strip at each size of its ladder, (cell size, rows) smallest first, white background."""
+    width, height = art.size
+    cells = base_images(art)
+    filler = width - height * len(cells)
+    strips = []
+    for size in ladder(height):
+        pictures = [drawn_or_enlarged([i for i in art.images if i.label == c.label], size)
+                    for c in cells]
+        rows = [[p for picture in pictures for p in picture[y]] + [None] * filler
+                for y in range(size)]
+        strips.append((size, [[WHITE if p is None else p for p in row] for row in rows]))
+    return strips
 
 
 def compose_strip(art):
-    """The strip's pixel rows, top first, with the background as white."""
-    width, height = art.size
-    rows = []
-    for y in range(height):
-        row = [p for image in art.images for p in image.rows[y]]
-        row += [None] * (width - len(row))
-        rows.append([WHITE if p is None else p for p in row])
-    return rows
+    """The 96-dpi strip's pixel rows, top first, with the background as white."""
+    return strip_sizes(art)[0][1]
 
 
 def row_stride(width, bits):
@@ -251,20 +396,29 @@ def encode_ico(images):
 
 
 def preview_rows(art):
-    """Everything in the art side by side, the background as a grey checker."""
-    images = art.images if art.kind == "icon" else [Image(*art.size, "", compose_strip(art))]
-    gap = 4
-    height = max(i.height for i in images)
-    rows = []
-    for y in range(height):
-        row = []
-        for image in images:
-            for x in range(image.width):
-                pixel = image.rows[y][x] if y < image.height else None
-                row.append(pixel or ((200, 200, 200) if (x // 4 + y // 4) % 2 else WHITE))
-            row += [(255, 0, 255)] * gap
-        rows.append(row)
-    return rows
+    """Everything made from the art, the background as a grey checker: an icon's sizes side by
+    side, a strip's sizes one under another."""
+    if art.kind == "icon":
+        pictures, across = [i.rows for i in icon_images(art)], True
+    else:
+        pictures, across = [rows for _, rows in strip_sizes(art)], False
+    gap, magenta = 4, (255, 0, 255)
+    width = sum(len(p[0]) + gap for p in pictures) if across else max(len(p[0]) for p in pictures)
+    height = max(len(p) for p in pictures) if across else sum(len(p) + gap for p in pictures)
+    canvas = [[magenta] * width for _ in range(height)]
+    left = top = 0
+    for picture in pictures:
+        for y, row in enumerate(picture):
+            for x, pixel in enumerate(row):
+                # A strip's background is white by then.
+                background = pixel is None or (art.kind == "strip" and pixel == WHITE)
+                checker = (200, 200, 200) if (x // 4 + y // 4) % 2 else WHITE
+                canvas[top + y][left + x] = checker if background else pixel
+        if across:
+            left += len(picture[0]) + gap
+        else:
+            top += len(picture) + gap
+    return canvas
 
 
 def encode_png(rows, scale):
@@ -285,11 +439,33 @@ def encode_png(rows, scale):
             + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
-def encode_for(art, output):
+def resource_id(output):
+    digits = re.findall(r"\d+", os.path.basename(output))
+    if not digits:
+        raise ArtError(f"{output}: the strip's resource id is the digits of its name")
+    return int(digits[0])
+
+
+def strip_outputs(art, output):
+    """The 96-dpi bitmap at `output`, each larger one beside it, and the .rc lines naming them."""
+    stem = output[:-len(".bmp")]
+    strips = strip_sizes(art)
+    files = {output: encode_bmp(strips[0][1])}
+    lines = [f"// Made by pixelart.py: bitmap {resource_id(output)} at its larger cell sizes."]
+    for size, rows in strips[1:]:
+        path = f"{stem}-{size}.bmp"
+        files[path] = encode_bmp(rows)
+        lines.append(f'KX_PICTURE_AT({resource_id(output)}, {size}) BITMAP "{os.path.basename(path)}"')
+    files[stem + "-sizes.rc"] = ("\n".join(lines) + "\n").encode("ascii")
+    return files
+
+
+def outputs_for(art, output):
+    """Every file made for `output`, by path."""
     if art.kind == "strip" and output.endswith(".bmp"):
-        return encode_bmp(compose_strip(art))
+        return strip_outputs(art, output)
     if art.kind == "icon" and output.endswith(".ico"):
-        return encode_ico(art.images)
+        return {output: encode_ico(icon_images(art))}
     raise ArtError(f"a {art.kind} cannot be written as {output}")
 
 
@@ -301,19 +477,18 @@ def load(path):
 def main(argv):
     try:
         if len(argv) == 4 and argv[0] == "--png":
-            data = encode_png(preview_rows(load(argv[2])), parse_int(argv[1], "scale"))
-            output = argv[3]
+            files = {argv[3]: encode_png(preview_rows(load(argv[2])), parse_int(argv[1], "scale"))}
         elif len(argv) == 2:
-            data = encode_for(load(argv[0]), argv[1])
-            output = argv[1]
+            files = outputs_for(load(argv[0]), argv[1])
         else:
             print(__doc__, file=sys.stderr)
             return 2
     except (ArtError, OSError, UnicodeDecodeError) as error:
         print(f"pixelart: {error}", file=sys.stderr)
         return 1
-    with open(output, "wb") as f:
-        f.write(data)
+    for path, data in files.items():
+        with open(path, "wb") as f:
+            f.write(data)
     return 0
 
 

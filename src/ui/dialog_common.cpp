@@ -39,6 +39,14 @@ void ShowCountText(HWND dialog, int counterId, int n) {
     SetDlgItemTextA(dialog, counterId, text);
 }
 
+// A command button that needs a ticked design, on or off. A button the user just pressed may be
+// the one switched off: the focus moves on first, as Tab would, or the keys would reach nothing.
+void EnableCommand(HWND dialog, int id, bool on) {
+    HWND button = GetDlgItem(dialog, id);
+    if (!on && GetFocus() == button) SendMessageA(dialog, WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(button, on);
+}
+
 }  // namespace
 
 HWND CreateTooltips(HWND dialog, const TooltipRow* table) {
@@ -70,13 +78,13 @@ void SupplyTooltipText(HWND dialog, NMTTDISPINFOA& info, const TooltipRow* table
 }
 
 void SetPcSelectedCount(HWND dialog, int n) {
-    EnableWindow(GetDlgItem(dialog, IDC_WRITE_ARROW), n >= 1);
+    EnableCommand(dialog, IDC_WRITE_ARROW, n >= 1);
     ShowCountText(dialog, IDC_PC_COUNT, n);
 }
 
 void SetCardSelectedCount(HWND dialog, int n) {
-    EnableWindow(GetDlgItem(dialog, IDC_READ_ARROW), n >= 1);
-    EnableWindow(GetDlgItem(dialog, IDC_ERASE), n >= 1);
+    EnableCommand(dialog, IDC_READ_ARROW, n >= 1);
+    EnableCommand(dialog, IDC_ERASE, n >= 1);
     ShowCountText(dialog, IDC_CARD_COUNT, n);
 }
 

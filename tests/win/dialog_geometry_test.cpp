@@ -2,8 +2,8 @@
 // 192 dpi, built once for the classic common controls and once, as dialog_geometry_v6_test, with
 // a manifest for the version 6 ones): no text cut (each control at least as high as its font's
 // lines), the folder tree showing all its rows up to its limit, a long design name whole in its
-// column, and every picture and icon at the size the dpi asks for. Measured from the controls'
-// rectangles, fonts and image lists.
+// column, and every picture and icon at the size the dpi asks for, the lists' pictures the ones
+// drawn for that size. Measured from the controls' rectangles, fonts and image lists.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "harness/harness.h"
 #include "resource_ids.h"
@@ -67,6 +68,46 @@ int IconSize(HICON icon) {
 int ImageListSize(HIMAGELIST list) {
     int cx = 0, cy = 0;
     return list && ImageList_GetIconSize(list, &cx, &cy) && cx == cy ? cx : 0;
+}
+
+// The colours of a size x size square of `dc` at (left, 0), row by row.
+std::vector<COLORREF> Pixels(HDC dc, int left, int size) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) pixels.push_back(GetPixel(dc, left + x, y));
+    return pixels;
+}
+
+// Picture `index` of an image list, drawn on white.
+std::vector<COLORREF> ListPicture(HIMAGELIST list, int index, int size) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, canvas);
+    PatBlt(dc, 0, 0, size, size, WHITENESS);
+    ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL);
+    std::vector<COLORREF> pixels = Pixels(dc, 0, size);
+    SelectObject(dc, old);
+    DeleteObject(canvas);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Cell `index` of the DLL's strip `id` drawn with `size`-pixel cells, as the build made it (the
+// strip's white is what the list masks out, so it shows the white the list was drawn on).
+std::vector<COLORREF> DrawnCell(int id, int baseSize, int index, int size) {
+    HMODULE dll = GetModuleHandleA("kxcard.dll");
+    const int drawn = size == baseSize ? id : KX_PICTURE_AT(id, size);
+    HBITMAP strip = static_cast<HBITMAP>(LoadImageA(dll, MAKEINTRESOURCEA(drawn), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (!strip) return {};
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, strip);
+    std::vector<COLORREF> pixels = Pixels(dc, index * size, size);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(strip);
+    return pixels;
 }
 
 // Every visible text-bearing child (static text, push button, check box, combo face) at least as
@@ -130,6 +171,15 @@ TEST(Geometry, TheDialogsAreWholeAtTheScreensDpi) {
         EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(SendMessageA(pcList, LVM_GETIMAGELIST, LVSIL_SMALL, 0))), small);
         EXPECT_EQ(ImageListSize(reinterpret_cast<HIMAGELIST>(
                       SendDlgItemMessageA(dialog, IDC_FOLDER_LIST, LVM_GETIMAGELIST, LVSIL_NORMAL, 0))), small * 2);
+        ui.step("the pictures are the ones drawn for the size, not a smaller one stretched");
+        HIMAGELIST pictures = reinterpret_cast<HIMAGELIST>(SendMessageA(pcList, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+        for (int index : {0, 11}) {  // a folder and the ticked box
+            const std::vector<COLORREF> drawn = DrawnCell(IDB_LIST_PICTURES, 16, index, small);
+            EXPECT_EQ(drawn.size(), static_cast<std::size_t>(small * small)) << "no strip drawn at " << small;
+            EXPECT_TRUE(ListPicture(pictures, index, small) == drawn) << "picture " << index;
+        }
+        HIMAGELIST folders = reinterpret_cast<HIMAGELIST>(SendDlgItemMessageA(dialog, IDC_FOLDER_LIST, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
+        EXPECT_TRUE(ListPicture(folders, 0, 2 * small) == DrawnCell(IDB_CARD_FOLDERS, 32, 0, 2 * small)) << "card folder";
         for (int id : {IDC_WRITE_ARROW, IDC_READ_ARROW, IDC_ERASE}) EXPECT_EQ(ControlIconSize(dialog, id), small * 3 / 2) << id;
         EXPECT_EQ(ControlIconSize(dialog, IDC_FOLDER_UP), small);
         for (int id : {IDC_COMPUTER_ICON, IDC_CARD_ICON}) EXPECT_EQ(ControlIconSize(dialog, id), small * 2) << id;

@@ -1,6 +1,7 @@
 // The main dialog worked with the keyboard alone, as a user without a mouse works it: Tab to a
 // control, Home, End and the arrows to a row, Space to tick it (by the rules of a click on its
-// picture), Enter on a button and on a message box. Designs are written, read and erased so.
+// picture), Enter on a button and on a message box. Designs are written, read and erased so, and
+// the keys still reach the dialog after each command switched off its own button.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -20,6 +21,13 @@ const char* const kPairCancelled =
     "This pattern is for the Tandem Hoop.\nSelection of the counterpart of paired files will also be canceled.";
 
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+
+// The keys still reach the dialog: the focus is on one of its controls that takes them (a command
+// that switched off its own button moved the focus on).
+void ExpectFocusInDialog(UiSync& ui, HWND dialog) {
+    HWND focus = FocusedControl(ui);
+    EXPECT_TRUE(focus && IsChild(dialog, focus) && IsWindowEnabled(focus)) << "focus " << focus;
+}
 
 // Enter on the message box (caption, text) once it is up: its default answer. False when none came.
 bool EnterOnMessageBox(UiSync& ui, const std::string& caption, const std::string& text) {
@@ -69,6 +77,8 @@ TEST(Keyboard, TicksWritesReadsAndErasesWithoutAMouse) {
         PressKey(ui, VK_RETURN);
         EXPECT_EQ(Existing(first, {"HEART.kxd", "STAR.kxd", "TANDEM1.kxd", "TANDEM2.kxd"}), "HEART.kxd TANDEM1.kxd TANDEM2.kxd");
         EXPECT_EQ(Text(dialog, IDC_PC_COUNT), "Selected designs : 0");
+        EXPECT_FALSE(Enabled(dialog, IDC_WRITE_ARROW));
+        ExpectFocusInDialog(ui, dialog);
 
         ui.step("Tab to Open and Enter: the folder's designs; End and Space tick the last one");
         WriteFile(first + "apple.kxd", designs["FLOWER.kxd"]);
@@ -87,6 +97,7 @@ TEST(Keyboard, TicksWritesReadsAndErasesWithoutAMouse) {
         PressKey(ui, VK_RETURN);
         EXPECT_EQ(ReadFile(pc + "apple.kxd"), designs["FLOWER.kxd"]);
         EXPECT_EQ(Text(dialog, IDC_CARD_COUNT), "Selected designs : 0");
+        ExpectFocusInDialog(ui, dialog);
 
         ui.step("ticked again, Tab to Erase, Enter and Enter on its question (Yes): gone from the card");
         ASSERT_TRUE(TabTo(ui, dialog, IDC_DESIGN_LIST));
@@ -97,6 +108,7 @@ TEST(Keyboard, TicksWritesReadsAndErasesWithoutAMouse) {
         EXPECT_TRUE(EnterOnMessageBox(ui, "Confirm", "Are you sure you want to delete the selected designs from the ATA PC Card?"));
         EXPECT_FALSE(Exists(first + "apple.kxd"));
         EXPECT_EQ(Items(cardList), "HEART.kxd:10 TANDEM1.kxd:10 TANDEM2.kxd:10");
+        ExpectFocusInDialog(ui, dialog);
 
         ui.step("Tab to Close and Enter ends the dialog");
         ASSERT_TRUE(TabTo(ui, dialog, IDCANCEL));

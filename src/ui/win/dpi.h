@@ -23,8 +23,9 @@ private:
     int dpi_;
 };
 
-// An icon of this module at `size` pixels square: drawn down from a larger image of the icon
-// (LoadIconWithScaleDown, where comctl32 has it) else loaded at that size.
+// An icon of this module at `size` pixels square. Each icon holds an image drawn for every dpi of
+// 100 to 300 %, which both calls take as it is; at other sizes the larger image is drawn down
+// (LoadIconWithScaleDown, where comctl32 has it) else the system scales the nearest.
 HICON LoadIconAt(HINSTANCE module, int id, int size);
 
 }  // namespace kx::win

@@ -157,7 +157,7 @@ GUITHREADINFO GuiThreadInfo(const UiSync& ui) {
 HWND FocusedControl(const UiSync& ui) { return GuiThreadInfo(ui).hwndFocus; }
 
 void PressKey(UiSync& ui, WORD key) {
-    // Without a focus (the focused button was disabled) keys go to the active window.
+    // Without a focus (none given yet) keys go to the active window.
     const GUITHREADINFO info = GuiThreadInfo(ui);
     HWND focus = info.hwndFocus ? info.hwndFocus : info.hwndActive;
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16;

@@ -21,7 +21,9 @@
 
 namespace kx::wintest {
 
-inline constexpr DWORD kWaitMs = 10000;  // how long a helper waits for a window
+// How long a helper waits for a window. No passing test waits it out, so it costs nothing when
+// all is well; a program's first dialog in a Wine prefix just made has come after more than 10 s.
+inline constexpr DWORD kWaitMs = 30000;
 
 // This process's visible dialog titled exactly `title`, once it is safe to act on; null after kWaitMs.
 HWND WaitForDialog(const std::string& title);

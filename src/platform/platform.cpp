@@ -96,10 +96,6 @@ std::vector<FoundFile> RemoveCopySideFiles(const std::string& folder) {
 }
 
 WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    return WriteWholeFile(path, [bytes] { return std::optional(bytes); });
-}
-
-WholeFileWrite WriteWholeFile(const std::string& path, const BytesWhenReady& bytes) {
     Platform& system = platform();
     std::string side = path.substr(0, path.size() - FileNamePart(path).size()) + CopySideFileName();
     auto file = system.open(side, OpenMode::CreateNew);
@@ -107,16 +103,14 @@ WholeFileWrite WriteWholeFile(const std::string& path, const BytesWhenReady& byt
         WholeFileWrite failed{WholeFileWrite::Outcome::NotCreated, system.lastError()};
         if (!system.deleteFile(side) || !(file = system.open(side, OpenMode::CreateNew))) return failed;
     }
-    auto abandoned = [&](WholeFileWrite::Outcome outcome, std::string reason) {
-        WholeFileWrite result{outcome, std::move(reason)};
+    auto failed = [&](WholeFileWrite::Outcome outcome) {
+        WholeFileWrite result{outcome, system.lastError()};
         file.reset();
         system.deleteFile(side);
         return result;
     };
-    auto ready = bytes();
-    if (!ready) return abandoned(WholeFileWrite::Outcome::NotCreated, {});
-    if (!file->writeExactly(*ready)) return abandoned(WholeFileWrite::Outcome::Incomplete, system.lastError());
-    if (!file->renameTo(path)) return abandoned(WholeFileWrite::Outcome::NotCreated, system.lastError());
+    if (!file->writeExactly(bytes)) return failed(WholeFileWrite::Outcome::Incomplete);
+    if (!file->renameTo(path)) return failed(WholeFileWrite::Outcome::NotCreated);
     return {WholeFileWrite::Outcome::Written, {}};
 }
 

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -151,10 +150,5 @@ struct WholeFileWrite {
 // interrupted write of the same process left is deleted first), written, and renamed over
 // `path` while still open.
 WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
-// The same for bytes that may still be in the making: asked for once the side file is made, so
-// that making them and making the file overlap. When they come to nothing, the side file is
-// deleted and the write ends NotCreated, with no reason.
-using BytesWhenReady = std::function<std::optional<std::span<const std::uint8_t>>()>;
-WholeFileWrite WriteWholeFile(const std::string& path, const BytesWhenReady& bytes);
 
 }  // namespace kx

@@ -111,9 +111,9 @@ bool RefusedUpFront(const std::string& folder, const std::string& name, const Tr
 // How storing one design on the card ended.
 enum class Stored { Done, DesignNotCreated, DesignIncomplete, ThumbnailFailed };
 
-// A design's thumbnail, drawn on the worker while the card file and the thumbnail's side file are
-// made (the drawing is a good part of a write's work, the file system's calls most of the rest).
-// An exception of the drawing is thrown on the caller's thread, as if it had drawn it itself.
+// A design's thumbnail, drawn on the worker while the card file is written (the drawing is a
+// good part of a write's work, the file system's calls most of the rest). An exception of the
+// drawing is thrown on the caller's thread, as if it had drawn it itself.
 class ThumbnailDrawing {
 public:
     ThumbnailDrawing(WorkerThread& worker, std::span<const std::uint8_t> design, bool wanted) : worker_(worker) {
@@ -132,13 +132,10 @@ public:
     ThumbnailDrawing(const ThumbnailDrawing&) = delete;
     ThumbnailDrawing& operator=(const ThumbnailDrawing&) = delete;
 
-    // The record once drawn: nothing when there is none, or when the drawing failed.
-    const std::optional<ThumbnailRecord>& drawn() {
+    std::optional<ThumbnailRecord> take() {
         worker_.wait();
-        return record_;
-    }
-    void rethrowFailure() const {
         if (failure_) std::rethrow_exception(failure_);
+        return std::move(record_);
     }
 
 private:
@@ -161,15 +158,11 @@ Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> de
         Explain(observer, cardFile, written.reason);
         return written.outcome == WholeFileWrite::Outcome::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
     }
-    if (!withThumbnail) return Stored::Done;
+    std::optional<ThumbnailRecord> record = thumbnail.take();
+    if (!record) return Stored::Done;
     std::string thumbnailFile = ReplaceExtension(cardFile, "kxt");
-    written = WriteWholeFile(thumbnailFile, [&thumbnail]() -> std::optional<std::span<const std::uint8_t>> {
-        if (const auto& record = thumbnail.drawn()) return *record;
-        return std::nullopt;
-    });
-    thumbnail.rethrowFailure();
-    // A design with no thumbnail to make is stored without one.
-    if (written || !thumbnail.drawn()) return Stored::Done;
+    written = WriteWholeFile(thumbnailFile, *record);
+    if (written) return Stored::Done;
     Explain(observer, thumbnailFile, written.reason);
     RemoveDesignAndThumbnail(cardFile);
     return Stored::ThumbnailFailed;

@@ -153,16 +153,6 @@ TEST(PosixPlatform, SideFilesAreMadeNewAndRenamedThroughTheOpenFile) {
     ASSERT_TRUE(WriteWholeFile("E:\\old.kxd", B("whole")));
     EXPECT_EQ(drives.read("E:\\old.kxd"), B("whole"));
     EXPECT_EQ(p.find("E:\\~kx*").size(), 0u);
-    // Bytes asked for once the side file is made, and coming to nothing: the side file goes.
-    bool asked = false;
-    const WholeFileWrite withdrawn = WriteWholeFile("E:\\old.kxd", [&]() -> std::optional<std::span<const std::uint8_t>> {
-        asked = p.find("E:\\~kx*").size() == 1;
-        return std::nullopt;
-    });
-    EXPECT_TRUE(asked) << "asked for the bytes once the side file was made";
-    EXPECT_EQ(std::pair(withdrawn.outcome, withdrawn.reason), std::pair(WholeFileWrite::Outcome::NotCreated, std::string()));
-    EXPECT_EQ(drives.read("E:\\old.kxd"), B("whole"));
-    EXPECT_EQ(p.find("E:\\~kx*").size(), 0u);
 
     // Through the fault backend the rename through the file is a rename like any other.
     test::FaultPlatform faults(drives.backend());

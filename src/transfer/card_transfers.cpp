@@ -2,7 +2,6 @@
 #include "transfer/card_transfers.h"
 
 #include <algorithm>
-#include <exception>
 #include <new>
 #include <unordered_set>
 
@@ -14,7 +13,6 @@
 #include "design/design_file.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "platform/worker_thread.h"
 #include "render/thumbnail.h"
 #include "transfer/names.h"
 
@@ -111,54 +109,16 @@ bool RefusedUpFront(const std::string& folder, const std::string& name, const Tr
 // How storing one design on the card ended.
 enum class Stored { Done, DesignNotCreated, DesignIncomplete, ThumbnailFailed };
 
-// A design's thumbnail, drawn on the worker while the card file is written (the drawing is a
-// good part of a write's work, the file system's calls most of the rest). An exception of the
-// drawing is thrown on the caller's thread, as if it had drawn it itself.
-class ThumbnailDrawing {
-public:
-    ThumbnailDrawing(WorkerThread& worker, std::span<const std::uint8_t> design, bool wanted) : worker_(worker) {
-        if (!wanted) return;
-        auto draw = [this, design] {
-            try {
-                record_ = MakeThumbnailRecord(design);
-            } catch (...) {
-                failure_ = std::current_exception();
-            }
-        };
-        if (design.size() < kWorthHandingOver) draw();
-        else worker_.start(draw);
-    }
-    ~ThumbnailDrawing() { worker_.wait(); }
-    ThumbnailDrawing(const ThumbnailDrawing&) = delete;
-    ThumbnailDrawing& operator=(const ThumbnailDrawing&) = delete;
-
-    std::optional<ThumbnailRecord> take() {
-        worker_.wait();
-        if (failure_) std::rethrow_exception(failure_);
-        return std::move(record_);
-    }
-
-private:
-    // A design under about 8 000 records (two bytes each) is drawn in less time than handing it
-    // over takes (two wake-ups; under Wine a server call each): it is drawn at once.
-    static constexpr std::size_t kWorthHandingOver = 16 * 1024;
-
-    WorkerThread& worker_;
-    std::optional<ThumbnailRecord> record_;
-    std::exception_ptr failure_;
-};
-
 // Writes the design, then its thumbnail unless there is none to make; each file whole, once,
 // through its side file (a thumbnail over an older, longer one leaves nothing of it).
 Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> design, bool withThumbnail,
-                   const TransferObserver& observer, WorkerThread& worker) {
-    ThumbnailDrawing thumbnail(worker, design, withThumbnail);
+                   const TransferObserver& observer) {
     WholeFileWrite written = WriteWholeFile(cardFile, design);
     if (!written) {
         Explain(observer, cardFile, written.reason);
         return written.outcome == WholeFileWrite::Outcome::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
     }
-    std::optional<ThumbnailRecord> record = thumbnail.take();
+    std::optional<ThumbnailRecord> record = withThumbnail ? MakeThumbnailRecord(design) : std::nullopt;
     if (!record) return Stored::Done;
     std::string thumbnailFile = ReplaceExtension(cardFile, "kxt");
     written = WriteWholeFile(thumbnailFile, *record);
@@ -207,7 +167,7 @@ std::optional<DesignBytes> DesignToSend(WindowRef owner, const ListRow& row, con
 enum class Turn { Skipped, Written, CardFailed };
 
 Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, FolderDesignCount& designs,
-                    const TransferObserver& observer, WorkerThread& worker) {
+                    const TransferObserver& observer) {
     auto design = DesignToSend(owner, row, folder, observer);
     if (!design) return Turn::Skipped;
     std::string base = SplitPath(row.name).base;
@@ -227,7 +187,7 @@ Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& fold
     }
     std::string cardFile = folder + row.name;
     if (!PathExists(cardFile)) designs.addOne();
-    return StoreDesign(cardFile, *design, !pair, observer, worker) == Stored::Done ? Turn::Written : Turn::CardFailed;
+    return StoreDesign(cardFile, *design, !pair, observer) == Stored::Done ? Turn::Written : Turn::CardFailed;
 }
 
 }  // namespace
@@ -247,14 +207,13 @@ TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& 
     const std::string& folder = *card.folder;
     PrepareCardFolder(folder);
     FolderDesignCount designs(folder);
-    WorkerThread worker;
     TransferResult result = TransferResult::Ran;
     const std::size_t total = ticked;
     for (const ListRow& row : pcRows) {
         if (!row.ticked) continue;
         if (FolderIsFull(owner, designs.now())) break;
         if (observer.progress) observer.progress(total - ticked, total, row.name);
-        Turn turn = WriteOneDesign(owner, row, folder, designs, observer, worker);
+        Turn turn = WriteOneDesign(owner, row, folder, designs, observer);
         if (turn == Turn::CardFailed) {
             result = TransferResult::CardWriteFailed;
             break;
@@ -355,8 +314,7 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
         return TransferResult::NothingDone;
     NormalizeHoopFieldsForHostDesign(hostDesign);
     TransferResult result = TransferResult::Ran;
-    WorkerThread worker;
-    switch (StoreDesign(cardFile, hostDesign, true, observer, worker)) {
+    switch (StoreDesign(cardFile, hostDesign, true, observer)) {
         // Only a design that reached the card has its volume flushed.
         case Stored::DesignNotCreated: return TransferResult::NothingDone;
         case Stored::DesignIncomplete: return TransferResult::CardWriteFailed;
@@ -442,7 +400,6 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
     const std::uint64_t records = *size / kListRecordSize;
     ListRecords listRecords(*list, records);
     const std::string prefix = ContainedBaseName(designName);
-    WorkerThread worker;
     TransferResult result = TransferResult::Ran;
     for (std::uint64_t r = 0; r < records; ++r) {
         std::optional<std::string> record = listRecords.next();
@@ -472,7 +429,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
             break;
         }
         if (!listed.bytes()) Explain(observer, source, listed.readFailure());
-        if (!listed.bytes() || StoreDesign(cardFile, *listed.bytes(), !pair, observer, worker) != Stored::Done) {
+        if (!listed.bytes() || StoreDesign(cardFile, *listed.bytes(), !pair, observer) != Stored::Done) {
             result = TransferResult::CardWriteFailed;
             break;
         }

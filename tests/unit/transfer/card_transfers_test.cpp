@@ -13,8 +13,6 @@
 
 #include "platform/code_page.h"
 #include "platform/paths.h"
-#include "render/thumbnail.h"
-#include "samples/sample_designs.h"
 #include "support/code_page_932.h"
 #include "support/design_builder.h"
 #include "support/refused_names.h"
@@ -221,9 +219,8 @@ TEST_F(CardTransfers, WriteReadEraseAndTheHundredDesignLimitWithTheirMessagesInO
 // or as in `alsoWhole`; designs and thumbnails come in pairs; side files stay only where a delete
 // failed; `flushed` is flushed unless that failed; on a full card TransferResult::Ran means all landed.
 TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) {
-    // The card's A is overwritten whole or not at all. B is large enough to have its thumbnail
-    // drawn on the write's second thread while its card file is written.
-    const Files start{{"C:\\designs\\A.kxd", SmallDesign(1)}, {"C:\\designs\\B.kxd", samples::GenerateDesign(12000, 5, 2)},
+    // The card's A is overwritten whole or not at all.
+    const Files start{{"C:\\designs\\A.kxd", SmallDesign(1)}, {"C:\\designs\\B.kxd", SmallDesign(2)},
                       {"C:\\list.dat", ListFile("C:\\designs\\A.kxd")}, {"E:\\EmbF5\\A.kxd", Bytes(100, 4)},
                       {"E:\\EmbF5\\X.kxd", Bytes(300, 1)}, {"E:\\EmbF5\\X.kxt", Bytes(60, 2)}, {"E:\\EmbF5\\Y.kxd", Bytes(500, 3)}};
     const std::vector<ListRow> pcRows{{"A.kxd", "C:\\designs\\A.kxd", true}, {"B.kxd", "C:\\designs\\B.kxd", true}};
@@ -276,31 +273,6 @@ TEST_F(CardTransfers, EveryCommandLeavesWholeFilesAtEveryFailureAndOnAFullCard) 
             run("budget " + std::to_string(budget), [budget](FaultPlatform& f) { f.setWriteBudget('E', budget); });
         messages.take();
     }
-}
-
-// Large designs have their thumbnails drawn on the write's second thread while their card files
-// are written: each card file still gets its own design's thumbnail, from both writes.
-TEST_F(CardTransfers, LargeDesignsGetTheirOwnThumbnailsFromTheSecondThread) {
-    std::vector<ListRow> rows;
-    std::string list;
-    for (std::uint32_t i = 0; i < 6; ++i) {
-        const std::string name = "BIG" + std::to_string(i) + ".kxd";
-        rows.push_back(pcDesign(name, samples::GenerateDesign(9000 + 4000 * i, 3, i + 1)));
-        list += rows.back().path + std::string(260 - rows.back().path.size(), '\0');
-    }
-    drives.write("C:\\list.dat", Bytes(list.begin(), list.end()));
-    ASSERT_EQ(WriteSelectedToCard(0, rows, card), TransferResult::Ran);
-    ASSERT_EQ(WriteListedFiles(0, "C:\\list.dat", "L.kxd", card), TransferResult::Ran);
-    std::vector<Bytes> thumbnails;
-    for (const ListRow& row : rows)
-        for (const std::string& stored : {"E:\\EmbF5\\" + row.name, "E:\\EmbF5\\LBIG" + row.name.substr(3)}) {
-            thumbnails.push_back(drives.read(ReplaceExtension(stored, "kxt")));
-            EXPECT_EQ(thumbnails.back(), MakeThumbnailRecord(drives.read(stored)).value_or(Bytes{})) << stored;
-        }
-    // The same design's two card files share one thumbnail, and no two designs do.
-    for (std::size_t i = 0; i < thumbnails.size(); ++i)
-        EXPECT_EQ(std::count(thumbnails.begin(), thumbnails.end(), thumbnails[i]), 2) << i;
-    EXPECT_TRUE(messages.take().empty());
 }
 
 // A long list: one cut short while it is written still has every record it holds whole written

@@ -2,7 +2,9 @@
 # End-to-end timing: `kxcard write` and `kxcard read` of 100 generated designs beside cp of the
 # same bytes followed by `sync -f`, runs alternating, the median ratios printed last.
 #
-#   bash bench/end_to_end.sh [--fat] [BUILD_DIR] [RUNS]     (defaults: build/linux, 7)
+#   bash bench/end_to_end.sh [--sizes RECORDS,...] [--fat] [BUILD_DIR] [RUNS]   (defaults: build/linux, 7)
+#
+# The designs have 1 000 to 65 535 records, evenly spread; with --sizes, the listed counts in turn.
 #
 # Everything happens in a new folder under BUILD_DIR, so the card folders, the PC folders, the
 # cp targets and the conversion's temporary folder share one file system. With --fat that
@@ -11,11 +13,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+sizes=
+if [ "${1:-}" = --sizes ]; then
+  sizes=$2
+  shift 2
+fi
 if [ "${1:-}" = --fat ]; then
   shift
   build=$(realpath "${1:-build/linux}")
   exec python3 tests/fat/fatcard.py --size 384 -- \
-    "E2E_DIR=\$CARD bash $PWD/bench/end_to_end.sh $build ${2:-7} 2>&1"
+    "E2E_DIR=\$CARD bash $PWD/bench/end_to_end.sh ${sizes:+--sizes $sizes} $build ${2:-7} 2>&1"
 fi
 build=${1:-build/linux}
 runs=${2:-7}
@@ -29,7 +36,7 @@ work=$(mktemp -d "${E2E_DIR:-$build}/e2e.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 designs=$work/designs thumbs=$work/thumbnails
 mkdir -p "$designs" "$thumbs" "$work/tmp"
-"$maker" 100 "$designs" "$thumbs"
+"$maker" 100 "$designs" "$thumbs" $sizes
 export TMPDIR=$work/tmp
 names=()
 for f in "$designs"/*.kxd; do names+=("$(basename "$f")"); done
@@ -84,7 +91,7 @@ compare() {
   ratio=$(printf '%s\n' "${ratios[@]}" | median)
 }
 
-echo "100 designs of 1 000 to 65 535 records: $(du -sk "$designs" | cut -f1) KiB," \
+echo "100 designs of ${sizes:-1000 to 65535} records: $(du -sk "$designs" | cut -f1) KiB," \
   "thumbnails $(du -sk "$thumbs" | cut -f1) KiB; in $work"
 for ((i = 1; i <= runs; i++)); do prepare_round "$i"; done
 compare write kx_write cp_write

@@ -98,21 +98,19 @@ std::vector<FoundFile> RemoveCopySideFiles(const std::string& folder) {
 WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     Platform& system = platform();
     std::string side = path.substr(0, path.size() - FileNamePart(path).size()) + CopySideFileName();
-    {
-        auto file = system.open(side, OpenMode::Replace);
-        if (!file) return {WholeFileWrite::Outcome::NotCreated, system.lastError()};
-        if (!file->writeExactly(bytes)) {
-            WholeFileWrite failed{WholeFileWrite::Outcome::Incomplete, system.lastError()};
-            file.reset();
-            system.deleteFile(side);
-            return failed;
-        }
-    }
-    if (!system.moveFileReplacing(side, path)) {
+    auto file = system.open(side, OpenMode::CreateNew);
+    if (!file) {
         WholeFileWrite failed{WholeFileWrite::Outcome::NotCreated, system.lastError()};
-        system.deleteFile(side);
-        return failed;
+        if (!system.deleteFile(side) || !(file = system.open(side, OpenMode::CreateNew))) return failed;
     }
+    auto failed = [&](WholeFileWrite::Outcome outcome) {
+        WholeFileWrite result{outcome, system.lastError()};
+        file.reset();
+        system.deleteFile(side);
+        return result;
+    };
+    if (!file->writeExactly(bytes)) return failed(WholeFileWrite::Outcome::Incomplete);
+    if (!file->renameTo(path)) return failed(WholeFileWrite::Outcome::NotCreated);
     return {WholeFileWrite::Outcome::Written, {}};
 }
 

@@ -33,6 +33,8 @@ enum class OpenMode {
     WriteExisting,      // GENERIC_WRITE, OPEN_EXISTING (no truncation)
     WriteAlways,        // GENERIC_WRITE, OPEN_ALWAYS (created when missing, no truncation)
     ReadWriteAlways,    // GENERIC_READ|GENERIC_WRITE, OPEN_ALWAYS
+    CreateNew,          // GENERIC_WRITE and the right to rename, CREATE_NEW (fails when the file
+                        // exists): the side file of a whole-file write, renamed by File::renameTo
     Volume,             // "\\.\X:" with both rights, FILE_SHARE_WRITE, OPEN_EXISTING: only for flush()
 };
 
@@ -49,6 +51,10 @@ public:
     virtual std::optional<std::uint64_t> size() = 0;
     virtual bool seek(std::int64_t offset, SeekFrom from) = 0;
     virtual bool flush() = 0;
+    // Renames a file opened with OpenMode::CreateNew over `path`, in its own folder, replacing
+    // a file there in one step (as Platform::moveFileReplacing) without looking the file up by
+    // name again. Afterwards the file is only closed.
+    virtual bool renameTo(const std::string& path) = 0;
 
     // Whole-buffer transfers: a short transfer counts as a failure.
     bool readExactly(std::span<std::uint8_t> into);
@@ -140,7 +146,9 @@ struct WholeFileWrite {
     std::string reason;  // the system's words for a failure
     explicit operator bool() const { return outcome == Outcome::Written; }
 };
-// `bytes` as the whole file at `path`, through a side file in the same folder.
+// `bytes` as the whole file at `path`, through a side file in the same folder: made new (one an
+// interrupted write of the same process left is deleted first), written, and renamed over
+// `path` while still open.
 WholeFileWrite WriteWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 }  // namespace kx

@@ -26,6 +26,7 @@ public:
         if (ok && volume_) owner_.noteFlush(drive_);
         return ok;
     }
+    bool renameTo(const std::string& path) override { return !owner_.renameFails(path_, path) && inner_->renameTo(path); }
 
 private:
     std::unique_ptr<File> inner_;

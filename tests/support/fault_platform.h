@@ -17,7 +17,7 @@ public:
     FaultPlatform& operator=(const FaultPlatform&) = delete;
 
     // Counted operations: open, copyFile, moveFile, moveFileReplacing, deleteFile,
-    // createDirectory, File::read and File::write. The k-th (from 1) of them fails; 0 switches this off.
+    // createDirectory, File::read, File::write and File::renameTo (counted as a rename). The k-th (from 1) of them fails; 0 switches this off.
     void failOperation(int k) { failAt_ = k; }
     int operationCount() const { return count_; }
     // Volumes flushed through an open of "\\.\X:": the letters, in order.
@@ -42,7 +42,7 @@ public:
         return !fails("move " + from + " " + to, from) && !isReadOnly(to) && inner_.moveFile(from, to);
     }
     bool moveFileReplacing(const std::string& from, const std::string& to) override {
-        return !fails("rename " + from + " " + to, from) && !isReadOnly(to) && inner_.moveFileReplacing(from, to);
+        return !renameFails(from, to) && inner_.moveFileReplacing(from, to);
     }
     bool deleteFile(const std::string& path) override { return !fails("delete " + path, path) && inner_.deleteFile(path); }
     bool createDirectory(const std::string& path) override {
@@ -64,6 +64,9 @@ public:
     std::string lastError() override { return ownError_ ? ownError_ : inner_.lastError(); }
 
     // Used by the files it opens.
+    bool renameFails(const std::string& from, const std::string& to) {
+        return fails("rename " + from + " " + to, from) || isReadOnly(to);
+    }
     bool nextOperationFails(const std::string& what);
     // Bytes of `wanted` that still fit on the file's drive; takes them from the budget.
     // Keeps "No space left on device" as the reason when they do not all fit.

@@ -36,6 +36,24 @@ protected:
     std::string folder_;
 };
 
+// A side file is made new and renamed over its target through its own handle, replacing it;
+// one a write of this process left behind is replaced rather than in the way.
+TEST_F(Win32PlatformTest, SideFilesAreMadeNewAndRenamedThroughTheirHandle) {
+    Put("old.kxd", "old and longer");
+    EXPECT_FALSE(Open("OLD.kxd", OpenMode::CreateNew));
+    auto side = Open("new.tmp", OpenMode::CreateNew);
+    ASSERT_TRUE(side && side->writeExactly({reinterpret_cast<const std::uint8_t*>("new"), 3}));
+    ASSERT_TRUE(side->renameTo(folder_ + "old.kxd")) << win_.lastError();
+    side.reset();
+    EXPECT_EQ(Get("old.kxd"), "new");
+    EXPECT_EQ(Get("new.tmp"), "<none>");
+    Put(CopySideFileName(), "left by an interrupted write");
+    const std::string whole = "whole";
+    ASSERT_TRUE(WriteWholeFile(folder_ + "old.kxd", {reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()}));
+    EXPECT_EQ(Get("old.kxd"), "whole");
+    EXPECT_FALSE(PathExists(folder_ + "~kx*"));
+}
+
 TEST_F(Win32PlatformTest, OpenModesCreateTruncateOrKeepAndNeverShare) {
     EXPECT_FALSE(Open("a.bin", OpenMode::Read) || Open("a.bin", OpenMode::WriteExisting));
     for (auto [name, content, mode, after] : {std::tuple{"a.bin", "0123456789", OpenMode::Replace, "0123456789"},

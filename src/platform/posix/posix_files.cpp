@@ -49,6 +49,9 @@ private:
 class PosixFile : public File {
 public:
     PosixFile(Fd fd, bool isVolume) : fd_(std::move(fd)), isVolume_(isVolume) {}
+    // A file read or made by `owner` under `path`; a read-only one keeps its size as opened.
+    PosixFile(Fd fd, PosixPlatform& owner, std::string path, std::optional<std::uint64_t> readOnlySize)
+        : fd_(std::move(fd)), isVolume_(false), owner_(&owner), path_(std::move(path)), readOnlySize_(readOnlySize) {}
 
     std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
         if (isVolume_) return std::nullopt;
@@ -83,6 +86,7 @@ public:
     }
 
     std::optional<std::uint64_t> size() override {
+        if (readOnlySize_) return readOnlySize_;
         struct stat st {};
         if (isVolume_ || ::fstat(fd_.get(), &st) != 0) return std::nullopt;
         return static_cast<std::uint64_t>(st.st_size);
@@ -95,9 +99,15 @@ public:
 
     bool flush() override { return isVolume_ ? ::syncfs(fd_.get()) == 0 : ::fsync(fd_.get()) == 0; }
 
+    // By the path it was made under: POSIX renames names, not descriptors.
+    bool renameTo(const std::string& path) override { return owner_ && owner_->moveFileReplacing(path_, path); }
+
 private:
     Fd fd_;
     bool isVolume_;
+    PosixPlatform* owner_ = nullptr;
+    std::string path_;
+    std::optional<std::uint64_t> readOnlySize_;
 };
 
 // Cleanup after a failure keeps the failure's errno for lastError().
@@ -132,12 +142,19 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
         case OpenMode::WriteExisting: flags |= O_WRONLY; break;
         case OpenMode::WriteAlways: flags |= O_WRONLY | O_CREAT; break;
         case OpenMode::ReadWriteAlways: flags |= O_RDWR | O_CREAT; break;
+        // O_EXCL never follows a link and only ever makes a new, regular file: nothing to check
+        // after the open, and no FIFO to guard against.
+        case OpenMode::CreateNew: flags = O_CLOEXEC | O_WRONLY | O_CREAT | O_EXCL; break;
         case OpenMode::Volume: return nullptr;
     }
     auto host = mode == OpenMode::Read ? hostPathToRead(path) : hostPathToChange(path, Change::File);
     if (!host) return nullptr;
     Fd fd(::open(host->c_str(), flags, 0666));
     if (!fd) return nullptr;
+    if (mode == OpenMode::CreateNew) {
+        noteAdded(*host, S_IFREG);
+        return std::make_unique<PosixFile>(std::move(fd), *this, path, std::nullopt);
+    }
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return nullptr;
     if (const char* reason = NotAFileReason(st.st_mode)) {
@@ -147,7 +164,9 @@ std::unique_ptr<File> PosixPlatform::open(const std::string& path, OpenMode mode
     if (flags & O_CREAT) noteAdded(*host, S_IFREG);
     // F_SETFL sets only the status flags, and of those only O_NONBLOCK was given: one call clears it.
     ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-    return std::make_unique<PosixFile>(std::move(fd), false);
+    std::optional<std::uint64_t> readOnlySize;
+    if (mode == OpenMode::Read) readOnlySize = static_cast<std::uint64_t>(st.st_size);
+    return std::make_unique<PosixFile>(std::move(fd), *this, path, readOnlySize);
 }
 
 bool PosixPlatform::copyFile(const std::string& from, const std::string& to) {

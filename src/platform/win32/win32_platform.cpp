@@ -4,7 +4,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <optional>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/paths.h"
@@ -56,14 +59,39 @@ CreateArgs ArgsFor(OpenMode mode) {
         case OpenMode::WriteExisting: return {GENERIC_WRITE, 0, OPEN_EXISTING};
         case OpenMode::WriteAlways: return {GENERIC_WRITE, 0, OPEN_ALWAYS};
         case OpenMode::ReadWriteAlways: return {GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS};
+        case OpenMode::CreateNew: return {GENERIC_WRITE | DELETE, 0, CREATE_NEW};
         case OpenMode::Volume: return {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, OPEN_EXISTING};
     }
     return {GENERIC_READ, 0, OPEN_EXISTING};
 }
 
+using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Looked up by name: systems before Vista lack it, and the rename falls back to MoveFileExA.
+SetFileInformationByHandleFn LookUpSetFileInformationByHandle() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    FARPROC proc = kernel ? GetProcAddress(kernel, "SetFileInformationByHandle") : nullptr;
+    return reinterpret_cast<SetFileInformationByHandleFn>(reinterpret_cast<void (*)()>(proc));
+}
+
+// FILE_RENAME_INFO with room for `target` in UTF-16 (through the ANSI code page), or nothing
+// when the name does not convert.
+std::optional<std::vector<std::uint8_t>> RenameInfoFor(const std::string& target) {
+    int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, target.c_str(), -1, nullptr, 0);
+    if (units <= 0) return std::nullopt;
+    std::vector<std::uint8_t> buffer(offsetof(FILE_RENAME_INFO, FileName) + static_cast<std::size_t>(units) * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>((units - 1) * sizeof(WCHAR));  // without the NUL
+    if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, target.c_str(), -1, info->FileName, units) != units)
+        return std::nullopt;
+    return buffer;
+}
+
 class Win32File : public File {
 public:
-    explicit Win32File(FileHandle handle) : handle_(std::move(handle)) {}
+    Win32File(FileHandle handle, std::string path) : handle_(std::move(handle)), path_(std::move(path)) {}
 
     std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
         std::size_t total = 0;
@@ -109,8 +137,21 @@ public:
 
     bool flush() override { return FlushFileBuffers(handle_.get()) != 0; }
 
+    // Through the handle, which needs no search of the folder for the side file. Where the
+    // system lacks that or refuses the name's form, closed and renamed by name.
+    bool renameTo(const std::string& path) override {
+        if (!IsUsablePath(path)) return false;
+        SetFileInformationByHandleFn setInformation = LookUpSetFileInformationByHandle();
+        auto info = setInformation ? RenameInfoFor(path) : std::nullopt;
+        if (info && setInformation(handle_.get(), FileRenameInfo, info->data(), static_cast<DWORD>(info->size())))
+            return true;
+        handle_ = FileHandle();
+        return MoveFileExA(path_.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    }
+
 private:
     FileHandle handle_;
+    std::string path_;
 };
 
 using GetDiskFreeSpaceExFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
@@ -161,7 +202,7 @@ std::unique_ptr<File> Win32Platform::open(const std::string& path, OpenMode mode
     // Only the flush opens a volume, by its device name.
     FileHandle handle = mode == OpenMode::Volume ? CreateHandle(path, ArgsFor(mode)) : OpenDiskFile(path, ArgsFor(mode));
     if (!handle) return nullptr;
-    return std::make_unique<Win32File>(std::move(handle));
+    return std::make_unique<Win32File>(std::move(handle), path);
 }
 
 bool Win32Platform::copyFile(const std::string& from, const std::string& to) {

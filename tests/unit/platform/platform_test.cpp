@@ -130,6 +130,42 @@ TEST(PosixPlatform, PathsAndFileOperationsByTheSystemsRules) {
     EXPECT_EQ(p.find("E:\\EmbF8\\*").size(), 2u) << "only the dot entries";
 }
 
+// A whole file's side file is made new and renamed over the target while still open: a new
+// side file is never an existing file or a link, the rename replaces the target in one step, and
+// a side file an interrupted write of this process left is replaced, not in the way.
+TEST(PosixPlatform, SideFilesAreMadeNewAndRenamedThroughTheOpenFile) {
+    test::TestDrives drives;
+    drives.addCard('E'), drives.addFixed('C');
+    drives.write("C:\\outside.kxd", B("keep"));
+    drives.write("E:\\old.kxd", B("old and longer"));
+    fs::create_symlink(drives.host("C:\\outside.kxd"), drives.host("E:\\") / "link.tmp");
+    Platform& p = platform();
+    EXPECT_FALSE(p.open("E:\\OLD.kxd", OpenMode::CreateNew) || p.open("E:\\link.tmp", OpenMode::CreateNew));
+    EXPECT_EQ(drives.read("C:\\outside.kxd"), B("keep"));
+
+    auto side = p.open("E:\\new.tmp", OpenMode::CreateNew);
+    ASSERT_TRUE(side && side->writeExactly(B("new")) && side->renameTo("E:\\old.kxd"));
+    side.reset();
+    EXPECT_EQ(drives.read("E:\\old.kxd"), B("new"));
+    EXPECT_TRUE(!drives.exists("E:\\new.tmp") && p.find("E:\\*.kxd").size() == 1);
+
+    drives.write("E:\\" + CopySideFileName(), B("left by an interrupted write"));
+    ASSERT_TRUE(WriteWholeFile("E:\\old.kxd", B("whole")));
+    EXPECT_EQ(drives.read("E:\\old.kxd"), B("whole"));
+    EXPECT_EQ(p.find("E:\\~kx*").size(), 0u);
+
+    // Through the fault backend the rename through the file is a rename like any other.
+    test::FaultPlatform faults(drives.backend());
+    faults.setReadOnly('E');
+    EXPECT_FALSE(WriteWholeFile("E:\\old.kxd", B("refused")));
+    faults.setReadOnly(0);
+    faults.failOperation(faults.operationCount() + 3);  // open, write, then the rename
+    EXPECT_EQ(WriteWholeFile("E:\\old.kxd", B("cut")).outcome, WholeFileWrite::Outcome::NotCreated);
+    EXPECT_EQ(faults.failedOperation().rfind("rename E:\\" + CopySideFileName() + " E:\\old.kxd", 0), 0u);
+    EXPECT_EQ(drives.read("E:\\old.kxd"), B("whole"));
+    EXPECT_EQ(p.find("E:\\~kx*").size(), 0u);
+}
+
 // Names of code page 932 map to host names byte for byte: a second byte 0x5C stays in its name,
 // also beside a separator.
 TEST(PosixPlatform, DoubleByteNamesMapWhole) {

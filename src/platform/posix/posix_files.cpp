@@ -46,6 +46,25 @@ private:
     int fd_;
 };
 
+// Repeats `step` (a read or write of what is left after `done` bytes) until `size` bytes went,
+// the file ends or the call fails; an interrupted call is repeated. A full volume after some
+// bytes is a short transfer, as WriteFile reports it.
+template <class Step>
+std::optional<std::size_t> Transfer(std::size_t size, Step step) {
+    std::size_t total = 0;
+    while (total < size) {
+        ssize_t n = step(total);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (errno == ENOSPC && total > 0) break;
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        total += static_cast<std::size_t>(n);
+    }
+    return total;
+}
+
 class PosixFile : public File {
 public:
     PosixFile(Fd fd, bool isVolume) : fd_(std::move(fd)), isVolume_(isVolume) {}
@@ -55,34 +74,16 @@ public:
 
     std::optional<std::size_t> read(std::span<std::uint8_t> into) override {
         if (isVolume_) return std::nullopt;
-        std::size_t total = 0;
-        while (total < into.size()) {
-            ssize_t n = ::read(fd_.get(), into.data() + total, into.size() - total);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return std::nullopt;
-            }
-            if (n == 0) break;
-            total += static_cast<std::size_t>(n);
-        }
-        return total;
+        return Transfer(into.size(), [&](std::size_t done) {
+            return ::read(fd_.get(), into.data() + done, into.size() - done);
+        });
     }
 
     std::optional<std::size_t> write(std::span<const std::uint8_t> from) override {
         if (isVolume_) return std::nullopt;
-        std::size_t total = 0;
-        while (total < from.size()) {
-            ssize_t n = ::write(fd_.get(), from.data() + total, from.size() - total);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                // A full volume after some bytes is a short write, as WriteFile reports it.
-                if (errno == ENOSPC && total > 0) break;
-                return std::nullopt;
-            }
-            if (n == 0) break;
-            total += static_cast<std::size_t>(n);
-        }
-        return total;
+        return Transfer(from.size(), [&](std::size_t done) {
+            return ::write(fd_.get(), from.data() + done, from.size() - done);
+        });
     }
 
     std::optional<std::uint64_t> size() override {

@@ -2,9 +2,7 @@
 #include "transfer/card_transfers.h"
 
 #include <algorithm>
-#include <deque>
 #include <new>
-#include <utility>
 #include <unordered_set>
 
 #include "card/card_drives.h"
@@ -15,7 +13,6 @@
 #include "design/design_file.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
-#include "platform/worker_thread.h"
 #include "render/thumbnail.h"
 #include "transfer/names.h"
 
@@ -112,214 +109,85 @@ bool RefusedUpFront(const std::string& folder, const std::string& name, const Tr
 // How storing one design on the card ended.
 enum class Stored { Done, DesignNotCreated, DesignIncomplete, ThumbnailFailed };
 
-// Writes the design, then its thumbnail unless there is none; each file whole, once, through
-// its side file (a thumbnail over an older, longer one leaves nothing of it).
-Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> design,
-                   const std::optional<ThumbnailRecord>& thumbnail, const TransferObserver& observer) {
+// Writes the design, then its thumbnail unless there is none to make; each file whole, once,
+// through its side file (a thumbnail over an older, longer one leaves nothing of it).
+Stored StoreDesign(const std::string& cardFile, std::span<const std::uint8_t> design, bool withThumbnail,
+                   const TransferObserver& observer) {
     WholeFileWrite written = WriteWholeFile(cardFile, design);
     if (!written) {
         Explain(observer, cardFile, written.reason);
         return written.outcome == WholeFileWrite::Outcome::NotCreated ? Stored::DesignNotCreated : Stored::DesignIncomplete;
     }
-    if (!thumbnail) return Stored::Done;
+    std::optional<ThumbnailRecord> record = withThumbnail ? MakeThumbnailRecord(design) : std::nullopt;
+    if (!record) return Stored::Done;
     std::string thumbnailFile = ReplaceExtension(cardFile, "kxt");
-    written = WriteWholeFile(thumbnailFile, *thumbnail);
+    written = WriteWholeFile(thumbnailFile, *record);
     if (written) return Stored::Done;
     Explain(observer, thumbnailFile, written.reason);
     RemoveDesignAndThumbnail(cardFile);
     return Stored::ThumbnailFailed;
 }
 
-std::optional<ThumbnailRecord> ThumbnailUnlessPairPart(std::span<const std::uint8_t> design, bool pair) {
-    return pair ? std::nullopt : MakeThumbnailRecord(design);
-}
-
 std::string LastFour(const std::string& s) { return s.size() <= 4 ? s : s.substr(s.size() - 4); }
 
 using DesignBytes = std::vector<std::uint8_t>;
 
-constexpr const char* kTooLargeToHold = "Too large to hold in memory";
-
-// A PC design on its way to the card: read, then made ready by computation alone (no platform()
-// call, no message), so that the worker may do that part; the command's thread shows what it says.
-struct PreparedDesign {
-    enum class Outcome { Read, PassedOver, TooLarge, OutsideHoop, Ready };
-    Outcome outcome = Outcome::PassedOver;
-    std::string reason;                        // PassedOver: explained, with no message of its own
-    DesignBytes bytes;                         // the card's bytes, hoop fields normalised once Ready
-    std::optional<ThumbnailRecord> thumbnail;  // Ready: none for a pair's part
-};
-
-PreparedDesign PassedOverFor(std::string reason) { return {PreparedDesign::Outcome::PassedOver, std::move(reason), {}, {}}; }
-
-PreparedDesign ReadDesign(const std::string& path) {
-    try {
-        auto bytes = ReadWholeFile(path);
-        if (!bytes) return PassedOverFor(platform().lastError());
-        return {PreparedDesign::Outcome::Read, {}, std::move(*bytes), {}};
-    } catch (const std::bad_alloc&) {
-        return PassedOverFor(kTooLargeToHold);
-    }
-}
-
-// Converts a design as read, checks it, normalises its hoop fields and draws its thumbnail:
-// the same whichever thread runs it.
-void PrepareDesign(PreparedDesign& design, const std::string& cardName) {
-    using Outcome = PreparedDesign::Outcome;
-    if (design.outcome != Outcome::Read) return;
-    try {
-        CardConversion conversion = ConvertDesignForCard(design.bytes);
-        // A conversion that gives nothing passes the design over without a message, as it always has.
-        if (conversion.outcome == CardConversion::Outcome::Refused)
-            return void(design = PassedOverFor(RefusalReason(conversion.refusal)));
-        if (conversion.outcome == CardConversion::Outcome::Converted) design.bytes = std::move(conversion.bytes);
-        if (ExceedsRecordLimit(design.bytes, kCardRecordLimit)) return void(design.outcome = Outcome::TooLarge);
-        bool pair = CheckPairPart(design.bytes, cardName);
-        if (!NormalizeHoopFieldsForPcDesign(design.bytes)) return void(design.outcome = Outcome::OutsideHoop);
-        design.thumbnail = ThumbnailUnlessPairPart(design.bytes, pair);
-        design.outcome = Outcome::Ready;
-    } catch (const std::bad_alloc&) {
-        design = PassedOverFor(kTooLargeToHold);
-    }
-}
-
-// The name checks a PC row passes before its file is read, with the reason it does not.
-std::optional<std::string> NameRefusal(const ListRow& row, const std::string& folder) {
-    if (auto problem = CardFileProblem(folder, row.name)) return problem;
-    // The file's own name decides: a PC path may be longer than Windows' limit where the tool runs.
-    if (!IsDesignFileName(FileNamePart(row.path))) return std::string("Not named as a design (.kxd)");
-    return std::nullopt;
-}
-
-// The write's ticked designs read ahead of their turn, in batches a `WorkerThread` makes ready
-// while the command's thread stores the designs of the batch before: one hand-over a batch, not
-// a design, since waking a thread costs about what a small design's drawing does. Batches grow
-// from one design (the first store waits for nothing more) to kMostAhead, and hold at most
-// kBytesAhead of PC files. A design read ahead is used only when no message was shown since its
-// read (the user may have changed the file while one waited); else it is read again.
-class DesignsAhead {
-public:
-    DesignsAhead(const std::vector<ListRow>& rows, std::string folder) : rows_(rows), folder_(std::move(folder)) {}
-    ~DesignsAhead() { worker_.wait(); }
-    DesignsAhead(const DesignsAhead&) = delete;
-    DesignsAhead& operator=(const DesignsAhead&) = delete;
-
-    // `row`'s design: the one made ready ahead when it still holds, else read and made ready now.
-    PreparedDesign take(const ListRow& row) {
-        const std::size_t at = static_cast<std::size_t>(&row - rows_.data());
-        while (!ready_.empty() && ready_.front().at < at) ready_.pop_front();
-        if (ready_.empty()) handOver(at);
-        while (!ready_.empty() && ready_.front().at < at) ready_.pop_front();
-        if (!ready_.empty() && ready_.front().at == at) {
-            Ahead ahead = std::move(ready_.front());
-            ready_.pop_front();
-            if (ahead.shownAtRead == MessagesShown() && !ahead.abandoned) return std::move(ahead.design);
-        }
-        PreparedDesign design = ReadDesign(row.path);
-        PrepareDesign(design, row.name);
-        return design;
-    }
-
-private:
-    static constexpr std::size_t kMostAhead = 16;
-    static constexpr std::size_t kBytesAhead = std::size_t{8} << 20;
-
-    struct Ahead {
-        std::size_t at = 0;  // the row's index
-        std::uint32_t shownAtRead = 0;
-        PreparedDesign design;
-        bool abandoned = false;  // the worker met something other than a lack of memory
+// A PC row's design in the form the card takes, read once and converted in memory; nothing,
+// explained, for one the write passes over without a message of its own.
+std::optional<DesignBytes> DesignToSend(WindowRef owner, const ListRow& row, const std::string& folder,
+                                        const TransferObserver& observer) {
+    auto refuse = [&](const std::string& reason) {
+        PassOver(owner, observer, row.name, reason);
+        return std::nullopt;
     };
-
-    // Reads the next batch from row `from` on while the worker makes its batch ready, takes that
-    // one as ready and hands the new one over; at the start, until a batch is ready.
-    void handOver(std::size_t from) {
-        do {
-            std::vector<Ahead> next = readBatch(std::max(from, readUpTo_));
-            worker_.wait();
-            for (Ahead& ahead : working_) ready_.push_back(std::move(ahead));
-            working_ = std::move(next);
-            if (!working_.empty()) worker_.start([this] { prepareOnWorker(); });
-        } while (ready_.empty() && !working_.empty());
-    }
-
-    std::vector<Ahead> readBatch(std::size_t from) {
-        std::vector<Ahead> batch;
-        std::size_t bytes = 0;
-        std::size_t i = from;
-        for (; i < rows_.size() && batch.size() < batchSize_ && bytes < kBytesAhead; ++i) {
-            const ListRow& row = rows_[i];
-            // A row its name checks will pass over is never read; one whose file an earlier row
-            // may be about to be stored as is read at its turn.
-            if (!row.ticked || NameRefusal(row, folder_) || mayBeStoredAsBefore(from, i)) continue;
-            Ahead& ahead = batch.emplace_back();
-            ahead.at = i;
-            ahead.shownAtRead = MessagesShown();
-            ahead.design = ReadDesign(row.path);
-            bytes += ahead.design.bytes.size();
+    // A conversion that gives nothing passes the design over without a message, as it always has.
+    auto passOver = [&](const std::string& reason) {
+        Explain(observer, row.name, reason);
+        return std::nullopt;
+    };
+    if (auto problem = CardFileProblem(folder, row.name)) return refuse(*problem);
+    // The file's own name decides: a PC path may be longer than Windows' limit where the tool runs.
+    if (!IsDesignFileName(FileNamePart(row.path))) return refuse("Not named as a design (.kxd)");
+    try {
+        auto design = ReadWholeFile(row.path);
+        if (!design) return passOver(platform().lastError());
+        CardConversion conversion = ConvertDesignForCard(*design);
+        switch (conversion.outcome) {
+            case CardConversion::Outcome::Converted: return std::move(conversion.bytes);
+            case CardConversion::Outcome::PlainCopy: return design;
+            case CardConversion::Outcome::Refused: break;
         }
-        readUpTo_ = i;
-        batchSize_ = std::min(kMostAhead, batchSize_ * 2);
-        return batch;
+        return passOver(RefusalReason(conversion.refusal));
+    } catch (const std::bad_alloc&) {
+        return passOver("Too large to hold in memory");
     }
-
-    bool mayBeStoredAsBefore(std::size_t from, std::size_t i) const {
-        const std::string_view file = FileNamePart(rows_[i].path);
-        for (std::size_t j = from; j < i; ++j)
-            if (rows_[j].ticked && EqualsIgnoreCase(file, rows_[j].name)) return true;
-        return false;
-    }
-
-    void prepareOnWorker() {
-        for (Ahead& ahead : working_) {
-            // Anything but a lack of memory is met again on the command's thread, which prepares anew.
-            try {
-                PrepareDesign(ahead.design, rows_[ahead.at].name);
-            } catch (...) {
-                ahead.abandoned = true;
-            }
-        }
-    }
-
-    const std::vector<ListRow>& rows_;
-    std::string folder_;
-    std::size_t readUpTo_ = 0;   // rows before it have had their turn to be read ahead
-    std::size_t batchSize_ = 1;
-    std::vector<Ahead> working_;  // the batch in the worker's hands
-    std::deque<Ahead> ready_;
-    WorkerThread worker_;  // last: ends, waited for, before what its job uses
-};
+}
 
 // How one PC design's turn in the write ended.
 enum class Turn { Skipped, Written, CardFailed };
 
 Turn WriteOneDesign(WindowRef owner, const ListRow& row, const std::string& folder, FolderDesignCount& designs,
-                    DesignsAhead& ahead, const TransferObserver& observer) {
-    if (auto refusal = NameRefusal(row, folder)) {
-        PassOver(owner, observer, row.name, *refusal);
+                    const TransferObserver& observer) {
+    auto design = DesignToSend(owner, row, folder, observer);
+    if (!design) return Turn::Skipped;
+    std::string base = SplitPath(row.name).base;
+    if (ExceedsRecordLimit(*design, kCardRecordLimit)) {
+        ShowMessage(owner,
+                    "The design is too large and cannot be sent in this menu.\nThe pattern (" +
+                        LastFour(base) + ") exceeds the " + std::to_string(kAdvertisedStitchLimit) +
+                        " stitch limit.",
+                    "Attention", mb::ICONEXCLAMATION);
         return Turn::Skipped;
     }
-    PreparedDesign design = ahead.take(row);
-    std::string base = SplitPath(row.name).base;
-    switch (design.outcome) {
-        case PreparedDesign::Outcome::PassedOver: Explain(observer, row.name, design.reason); return Turn::Skipped;
-        case PreparedDesign::Outcome::TooLarge:
-            ShowMessage(owner,
-                        "The design is too large and cannot be sent in this menu.\nThe pattern (" +
-                            LastFour(base) + ") exceeds the " + std::to_string(kAdvertisedStitchLimit) +
-                            " stitch limit.",
-                        "Attention", mb::ICONEXCLAMATION);
-            return Turn::Skipped;
-        case PreparedDesign::Outcome::OutsideHoop:
-            ShowMessage(owner, "The \"" + base + "\" design exceeds the hoop size limits.", "Attention",
-                        mb::ICONINFORMATION);
-            return Turn::Skipped;
-        case PreparedDesign::Outcome::Read:
-        case PreparedDesign::Outcome::Ready: break;
+    bool pair = CheckPairPart(*design, row.name);
+    if (!NormalizeHoopFieldsForPcDesign(*design)) {
+        ShowMessage(owner, "The \"" + base + "\" design exceeds the hoop size limits.", "Attention",
+                    mb::ICONINFORMATION);
+        return Turn::Skipped;
     }
     std::string cardFile = folder + row.name;
     if (!PathExists(cardFile)) designs.addOne();
-    return StoreDesign(cardFile, design.bytes, design.thumbnail, observer) == Stored::Done ? Turn::Written : Turn::CardFailed;
+    return StoreDesign(cardFile, *design, !pair, observer) == Stored::Done ? Turn::Written : Turn::CardFailed;
 }
 
 }  // namespace
@@ -341,12 +209,11 @@ TransferResult WriteSelectedToCard(WindowRef owner, const std::vector<ListRow>& 
     FolderDesignCount designs(folder);
     TransferResult result = TransferResult::Ran;
     const std::size_t total = ticked;
-    DesignsAhead ahead(pcRows, folder);
     for (const ListRow& row : pcRows) {
         if (!row.ticked) continue;
         if (FolderIsFull(owner, designs.now())) break;
         if (observer.progress) observer.progress(total - ticked, total, row.name);
-        Turn turn = WriteOneDesign(owner, row, folder, designs, ahead, observer);
+        Turn turn = WriteOneDesign(owner, row, folder, designs, observer);
         if (turn == Turn::CardFailed) {
             result = TransferResult::CardWriteFailed;
             break;
@@ -447,7 +314,7 @@ TransferResult WriteHostDesign(WindowRef owner, std::span<std::uint8_t> hostDesi
         return TransferResult::NothingDone;
     NormalizeHoopFieldsForHostDesign(hostDesign);
     TransferResult result = TransferResult::Ran;
-    switch (StoreDesign(cardFile, hostDesign, MakeThumbnailRecord(hostDesign), observer)) {
+    switch (StoreDesign(cardFile, hostDesign, true, observer)) {
         // Only a design that reached the card has its volume flushed.
         case Stored::DesignNotCreated: return TransferResult::NothingDone;
         case Stored::DesignIncomplete: return TransferResult::CardWriteFailed;
@@ -562,8 +429,7 @@ TransferResult WriteListedFiles(WindowRef owner, const std::string& listFilePath
             break;
         }
         if (!listed.bytes()) Explain(observer, source, listed.readFailure());
-        if (!listed.bytes() ||
-            StoreDesign(cardFile, *listed.bytes(), ThumbnailUnlessPairPart(*listed.bytes(), pair), observer) != Stored::Done) {
+        if (!listed.bytes() || StoreDesign(cardFile, *listed.bytes(), !pair, observer) != Stored::Done) {
             result = TransferResult::CardWriteFailed;
             break;
         }

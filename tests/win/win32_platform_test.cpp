@@ -1,18 +1,13 @@
 // The Win32 backend's edges against real Windows file services: open modes, sharing, flushes,
-// search, folders, copies and renames, and the worker thread. The dialog scenarios use the rest
-// (drives, process values).
+// search, folders, copies and renames. The dialog scenarios use the rest (drives, process values).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <tuple>
-#include <vector>
-
-#include <windows.h>
 
 #include "harness/harness.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/worker_thread.h"
 #include "support/refused_names.h"
 
 namespace kx {
@@ -57,24 +52,6 @@ TEST_F(Win32PlatformTest, SideFilesAreMadeNewAndRenamedThroughTheirHandle) {
     ASSERT_TRUE(WriteWholeFile(folder_ + "old.kxd", {reinterpret_cast<const std::uint8_t*>(whole.data()), whole.size()}));
     EXPECT_EQ(Get("old.kxd"), "whole");
     EXPECT_FALSE(PathExists(folder_ + "~kx*"));
-}
-
-// The worker runs each job on a thread of the system's own, in turn, and its end waits for the
-// job in hand.
-TEST(Win32WorkerThread, RunsEachJobOnASecondThreadInTurn) {
-    std::vector<DWORD> ranOn;
-    {
-        WorkerThread worker;
-        for (int i = 0; i < 20; ++i) {
-            worker.start([&] { ranOn.push_back(GetCurrentThreadId()); });
-            worker.wait();
-            ASSERT_EQ(ranOn.size(), static_cast<std::size_t>(i + 1));
-        }
-        worker.start([&] { ranOn.push_back(GetCurrentThreadId()); });
-    }
-    ASSERT_EQ(ranOn.size(), 21u);
-    EXPECT_EQ(std::count(ranOn.begin(), ranOn.end(), ranOn[0]), 21) << "one thread for the worker's life";
-    EXPECT_NE(ranOn[0], GetCurrentThreadId());
 }
 
 TEST_F(Win32PlatformTest, OpenModesCreateTruncateOrKeepAndNeverShare) {

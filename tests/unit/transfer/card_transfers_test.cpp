@@ -402,37 +402,6 @@ TEST_F(CardTransfers, TheHundredDesignLimitHoldsWhateverChangesWhileAMessageWait
     EXPECT_TRUE(drives.exists("E:\\EmbF5\\XN2.kxd") && !drives.exists("E:\\EmbF5\\ROSE.kxd"));
 }
 
-// The write reads the next design while it stores one. A message shown before that design's turn
-// (here from the progress hook, as a dialog's may) lets the user change its file while it waits:
-// the write then stores the file as it is after the message. Changed with no message in between,
-// the design read ahead is the one stored.
-TEST_F(CardTransfers, AMessageBeforeADesignsTurnMakesTheWriteReadItsFileAgain) {
-    const Texts names{"ROSE.kxd", "TULIP.kxd", "IRIS.kxd"};
-    for (bool withMessage : {true, false}) {
-        resetFolders();
-        std::vector<ListRow> rows;
-        for (int i = 0; i < 3; ++i) rows.push_back(pcDesign(names[static_cast<std::size_t>(i)], SmallDesign(i)));
-        TransferObserver changing = observer;
-        changing.progress = [&](std::size_t done, std::size_t, const std::string& name) {
-            if (done == 0) return;
-            auto change = [&] { drives.write("C:\\designs\\" + name, SmallDesign(5 + static_cast<int>(done))); };
-            if (!withMessage) return change();
-            messages.whileNextWaits(change);
-            ShowMessage(0, "Next: " + name, "Progress", mb::OK);
-        };
-        EXPECT_EQ(WriteSelectedToCard(0, rows, card, changing), TransferResult::Ran);
-        Files expected;
-        for (int i = 0; i < 3; ++i) {
-            const int variant = i == 0 || !withMessage ? i : 5 + i;
-            const std::string file = "E:\\EmbF5\\" + names[static_cast<std::size_t>(i)];
-            expected[file] = SmallDesign(variant, Form::Card);
-            expected[ReplaceExtension(file, "kxt")] = SmallThumbnail(variant, Form::Card);
-        }
-        EXPECT_EQ(files({"E:\\EmbF5\\"}), expected) << (withMessage ? "after messages" : "with no message");
-        EXPECT_EQ(messages.take().size(), withMessage ? 2u : 0u);
-    }
-}
-
 // Host bytes shorter than a design's header, or a whole header counting records the bytes do not
 // hold, are refused as a design the checks refuse, and nothing reaches the card.
 TEST_F(CardTransfers, AHostDesignCutShortIsRefusedAndNothingIsWritten) {

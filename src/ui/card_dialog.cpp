@@ -18,22 +18,32 @@ namespace {
 // The machine and card pictures both card dialogs show beside their arrows.
 constexpr ControlIcon kSideIcons[] = {{IDC_COMPUTER_ICON, IDI_COMPUTER, 32}, {IDC_CARD_ICON, IDI_PC_CARD, 32}};
 
-// Each control moved and sized by newDpi / oldDpi, as the dialog units of the template would
-// have placed it at the new dpi.
-struct Rescale {
-    HWND dialog;
-    int to, from;
-};
+// Runs `each` on every control of the dialog; a control's own parts (a combo's edit, a list's
+// header) follow their control.
+template <class Each>
+void ForEachControl(HWND dialog, Each each) {
+    struct Visit {
+        HWND dialog;
+        Each& each;
+        static BOOL CALLBACK Child(HWND child, LPARAM param) {
+            auto& visit = *reinterpret_cast<Visit*>(param);
+            if (GetParent(child) == visit.dialog) visit.each(child);
+            return TRUE;
+        }
+    } visit{dialog, each};
+    EnumChildWindows(dialog, Visit::Child, reinterpret_cast<LPARAM>(&visit));
+}
 
-BOOL CALLBACK ScaleChild(HWND child, LPARAM param) {
-    const auto [dialog, to, from] = *reinterpret_cast<const Rescale*>(param);
-    if (GetParent(child) != dialog) return TRUE;  // a control's own parts follow their control
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    SetWindowPos(child, nullptr, MulDiv(r.left, to, from), MulDiv(r.top, to, from), MulDiv(r.right - r.left, to, from),
-                 MulDiv(r.bottom - r.top, to, from), SWP_NOZORDER | SWP_NOACTIVATE);
-    return TRUE;
+// Each control moved and sized by to / from, as the dialog units of the template would have
+// placed it at the new dpi.
+void ScaleControls(HWND dialog, int to, int from) {
+    ForEachControl(dialog, [&](HWND child) {
+        RECT r{};
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(child, nullptr, MulDiv(r.left, to, from), MulDiv(r.top, to, from), MulDiv(r.right - r.left, to, from),
+                     MulDiv(r.bottom - r.top, to, from), SWP_NOZORDER | SWP_NOACTIVATE);
+    });
 }
 
 }  // namespace
@@ -75,12 +85,28 @@ INT_PTR CardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CardDialog::onDpiChanged(const win::Dpi& dpi, const RECT& suggested) {
-    const Rescale ratio{hwnd(), dpi.value(), dpi_.value()};
+    const int to = dpi.value(), from = dpi_.value();
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    EnumChildWindows(hwnd(), ScaleChild, reinterpret_cast<LPARAM>(&ratio));
+    ScaleControls(hwnd(), to, from);
+    // Before the parts size themselves: a new font makes a combo and a list measure again.
+    scaleFont(to, from);
     applyDpi(dpi);
     InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CardDialog::scaleFont(int to, int from) {
+    // The dialog keeps the template's font as its own (its dialog units, and it deletes it at
+    // the end); only the controls are handed the new one.
+    LOGFONTA face{};
+    HFONT shown = font_ ? font_.get() : reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+    if (!shown || GetObjectA(shown, sizeof face, &face) != sizeof face) return;
+    face.lfHeight = MulDiv(face.lfHeight, to, from);
+    win::Font font(CreateFontIndirectA(&face));
+    if (!font) return;
+    const auto handed = reinterpret_cast<WPARAM>(font.get());
+    ForEachControl(hwnd(), [&](HWND child) { SendMessageA(child, WM_SETFONT, handed, FALSE); });
+    font_ = std::move(font);  // the one it replaces is shown nowhere now
 }
 
 INT_PTR CardDialog::OnCommand(int id, int code, HWND) {

@@ -51,8 +51,12 @@ private:
     // WM_DPICHANGED: the suggested rectangle, the controls moved and sized in proportion, then
     // what the dialog sized itself.
     void onDpiChanged(const win::Dpi& dpi, const RECT& suggested);
+    // The controls' font made again at to / from of its height: the template's font is made
+    // once, at the dpi the dialog started at.
+    void scaleFont(int to, int from);
 
     std::vector<win::Icon> icons_;
+    win::Font font_;  // after a dpi change, the font every control shows
     win::Dpi dpi_;
 };
 

@@ -27,6 +27,7 @@ void CardFolderList::applyDpi(const win::Dpi& dpi) {
     GetWindowRect(list_.hwnd(), &r);
     const int borders = dpi.scale(kBorders);
     list_.setIconSpacing((r.right - r.left - borders) / 4, (r.bottom - r.top - borders) / 3);
+    list_.arrange(LVA_DEFAULT);  // folders shown at a dpi before take the new grid
 }
 
 CardFolderList::~CardFolderList() {

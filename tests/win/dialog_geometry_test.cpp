@@ -43,6 +43,13 @@ int FontHeight(HWND control) {
     return metrics.tmHeight;
 }
 
+// The height the control's font was asked for (negative: the character height).
+LONG FaceHeight(HWND control) {
+    LOGFONTA face{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof face, &face);
+    return face.lfHeight;
+}
+
 int ClientHeight(HWND control) {
     RECT r{};
     GetClientRect(control, &r);
@@ -128,6 +135,23 @@ void ExpectTextWhole(HWND dialog) {
     }
 }
 
+// The card folders' pictures, each with its name, overlap none of their neighbours.
+void ExpectFolderIconsApart(HWND dialog) {
+    HWND folders = GetDlgItem(dialog, IDC_FOLDER_LIST);
+    const int count = static_cast<int>(SendMessageA(folders, LVM_GETITEMCOUNT, 0, 0));
+    ASSERT_GE(count, 5);
+    std::vector<RECT> shown(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        shown[static_cast<std::size_t>(i)].left = LVIR_ICON;
+        SendMessageA(folders, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&shown[static_cast<std::size_t>(i)]));
+    }
+    for (int i = 1; i < count; ++i) {
+        RECT both{};
+        EXPECT_FALSE(IntersectRect(&both, &shown[static_cast<std::size_t>(i - 1)], &shown[static_cast<std::size_t>(i)]))
+            << "folders " << i - 1 << " and " << i;
+    }
+}
+
 // The icon of a button or static control.
 int ControlIconSize(HWND dialog, int id) {
     HWND c = GetDlgItem(dialog, id);
@@ -200,6 +224,9 @@ TEST(Geometry, TheDialogsAreWholeAtTheScreensDpi) {
         ui.step("moved to a screen of twice the dpi: the suggested rectangle, pictures and faces twice as large");
         RECT before{}, suggested{};
         GetWindowRect(dialog, &before);
+        HWND combo = GetDlgItem(dialog, IDC_DRIVE_COMBO);
+        const LONG face = FaceHeight(combo);
+        ASSERT_NE(face, 0);
         suggested = {before.left, before.top, before.left + 2 * (before.right - before.left), before.top + 2 * (before.bottom - before.top)};
         SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
         RECT after{};
@@ -209,6 +236,16 @@ TEST(Geometry, TheDialogsAreWholeAtTheScreensDpi) {
         EXPECT_EQ(ControlIconSize(dialog, IDC_WRITE_ARROW), 3 * small);
         EXPECT_GE(SendDlgItemMessageA(dialog, IDC_DRIVE_COMBO, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0),
                   MulDiv(14, 2 * dpi, 96));  // the face's 14 pixels at the new dpi (Wine adds its padding)
+        EXPECT_EQ(FaceHeight(combo), 2 * face);
+        EXPECT_EQ(FaceHeight(GetDlgItem(dialog, IDC_PC_LIST)), 2 * face);
+        ExpectFolderIconsApart(dialog);
+        SaveWindowIfAsked(ui, dialog, "main-dialog-moved-to-" + std::to_string(2 * dpi));
+
+        ui.step("moved back: the controls' font as the template made it, every text whole");
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&before));
+        EXPECT_EQ(FaceHeight(combo), face);
+        ExpectTextWhole(dialog);
+        ExpectFolderIconsApart(dialog);
         CloseWithCloseBox(dialog);
     });
     step("dialogs 105 and 106");

@@ -18,6 +18,7 @@ inline void DeleteDc(HDC dc) { DeleteDC(dc); }
 
 using Bitmap = Owned<HBITMAP, DeleteGdiObject>;
 using Brush = Owned<HBRUSH, DeleteGdiObject>;
+using Font = Owned<HFONT, DeleteGdiObject>;
 using ImageList = Owned<HIMAGELIST, DestroyImageList>;
 using Icon = Owned<HICON, DestroyIconHandle>;
 using MemoryDcHandle = Owned<HDC, DeleteDc>;

@@ -51,6 +51,7 @@ public:
         return reinterpret_cast<HIMAGELIST>(send(LVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(list)));
     }
     DWORD setIconSpacing(int cx, int cy) const { return static_cast<DWORD>(send(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy))); }
+    bool arrange(UINT how) const { return send(LVM_ARRANGE, how) != FALSE; }
     void setRedraw(bool on) const { send(WM_SETREDRAW, on); }
     bool redrawItems(int first, int last) const { return send(LVM_REDRAWITEMS, first, last) != FALSE; }
 };

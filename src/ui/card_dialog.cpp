@@ -79,7 +79,8 @@ void CardDialog::showIcons(std::span<const ControlIcon> icons, const win::Dpi& d
 }
 
 INT_PTR CardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_DPICHANGED) return FALSE;
+    // One without its rectangle comes from another program, not the system: nothing to follow.
+    if (message != WM_DPICHANGED || lParam == 0) return FALSE;
     onDpiChanged(win::Dpi(HIWORD(wParam)), *reinterpret_cast<const RECT*>(lParam));
     return TRUE;
 }

@@ -227,6 +227,11 @@ TEST(Geometry, TheDialogsAreWholeAtTheScreensDpi) {
         HWND combo = GetDlgItem(dialog, IDC_DRIVE_COMBO);
         const LONG face = FaceHeight(combo);
         ASSERT_NE(face, 0);
+        SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), 0);  // no rectangle: not the system's
+        RECT unmoved{};
+        GetWindowRect(dialog, &unmoved);
+        EXPECT_TRUE(EqualRect(&unmoved, &before));
+        EXPECT_EQ(FaceHeight(combo), face);
         suggested = {before.left, before.top, before.left + 2 * (before.right - before.left), before.top + 2 * (before.bottom - before.top)};
         SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
         RECT after{};

@@ -140,15 +140,15 @@ void ExpectFolderIconsApart(HWND dialog) {
     HWND folders = GetDlgItem(dialog, IDC_FOLDER_LIST);
     const int count = static_cast<int>(SendMessageA(folders, LVM_GETITEMCOUNT, 0, 0));
     ASSERT_GE(count, 5);
-    std::vector<RECT> shown(static_cast<std::size_t>(count));
+    std::vector<RECT> shown;
     for (int i = 0; i < count; ++i) {
-        shown[static_cast<std::size_t>(i)].left = LVIR_ICON;
-        SendMessageA(folders, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&shown[static_cast<std::size_t>(i)]));
+        RECT r{LVIR_ICON, 0, 0, 0};
+        SendMessageA(folders, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+        shown.push_back(r);
     }
-    for (int i = 1; i < count; ++i) {
+    for (std::size_t i = 1; i < shown.size(); ++i) {
         RECT both{};
-        EXPECT_FALSE(IntersectRect(&both, &shown[static_cast<std::size_t>(i - 1)], &shown[static_cast<std::size_t>(i)]))
-            << "folders " << i - 1 << " and " << i;
+        EXPECT_FALSE(IntersectRect(&both, &shown[i - 1], &shown[i])) << "folders " << i - 1 << " and " << i;
     }
 }
 
